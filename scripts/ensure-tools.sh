@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Makes sure the tools the build needs are present. On a Debian machine, as
+# root, missing packages are installed with apt-get; otherwise the command
+# that installs them is printed and the script fails.
+set -euo pipefail
+
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v ninja >/dev/null || need+=(ninja-build)
+command -v g++ >/dev/null || need+=(g++)
+[ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+for package in "$@"; do
+    dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
+done
+
+[ ${#need[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
+    echo "Installing ${need[*]} ..."
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+else
+    echo "Missing: ${need[*]}. Install them with:" >&2
+    echo "    sudo apt-get install ${need[*]}" >&2
+    exit 1
+fi

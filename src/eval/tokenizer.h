@@ -1,0 +1,27 @@
+// The scanning half of Evaluate: cuts a rewritten expression into tokens and
+// hands each one over the moment it is complete.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace expreval {
+
+// Receives the scan's events in source order.
+class TokenEvents {
+  public:
+    virtual void Operand(std::string_view text) = 0;
+    virtual void OperatorToken(std::string_view symbol) = 0;
+    virtual void OpenGroup() = 0;
+    virtual void CloseGroup() = 0;
+
+  protected:
+    ~TokenEvents() = default;
+};
+
+// Scans text, already stripped of white space and case-folded, inserting the
+// implied "*" between adjacent operands. Throws Exception on a lone minus sign
+// or an unclosed call.
+void Scan(std::string_view text, TokenEvents& events);
+
+}  // namespace expreval

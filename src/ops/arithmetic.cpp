@@ -1,0 +1,141 @@
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "eval/evaluate.h"
+#include "ops/ops.h"
+#include "value/value.h"
+
+namespace expreval {
+
+namespace {
+
+// Integer operands give an integer result text: the fraction of a fixed-form
+// result is cut. Exponent forms and non-finite texts are left whole, since
+// cutting them would change their value.
+std::string NumberResult(const std::string& left, const std::string& right, double value) {
+    std::string text = NumberToText(value);
+    if (IsIntegerText(left) && IsIntegerText(right) &&
+        text.find_first_of("e#") == std::string::npos) {
+        DropFraction(text);
+    }
+    return text;
+}
+
+// Element-wise application when exactly one value is a list; false when
+// neither is.
+bool ApplyToList(std::string& left, std::string& right, Handler self, std::string& result) {
+    if (IsList(left)) {
+        result = ApplyToElements(self, std::move(left), right, false);
+    } else if (IsList(right)) {
+        result = ApplyToElements(self, std::move(right), left, true);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ThrowDivisionByZero() {
+    throw Exception("Division by 0 is not allowed.");
+}
+
+std::string JoinWithString(std::string left, const std::string& right) {
+    if (!IsString(left))
+        return kQuote + left + right.substr(1);
+    left.pop_back();
+    if (IsString(right))
+        return left.append(right, 1);
+    return left + right + kQuote;
+}
+
+}  // namespace
+
+std::string ApplyArithmetic(const std::string& left, const std::string& right,
+                            RawOperation rawOperation, Handler self) {
+    std::string leftValue = Evaluate(left);
+    std::string rightValue = Evaluate(right);
+    if (IsList(leftValue) && IsList(rightValue)) {
+        throw Exception("Operation does not support two lists.");
+    }
+    std::string result;
+    if (ApplyToList(leftValue, rightValue, self, result))
+        return result;
+    if (IsString(leftValue) || IsString(rightValue)) {
+        throw Exception("Operation does not support strings.");
+    }
+    const double value = rawOperation(TextToNumber(leftValue), TextToNumber(rightValue));
+    return NumberResult(leftValue, rightValue, value);
+}
+
+double RealDivide(double a, double b) {
+    if (b == 0)
+        ThrowDivisionByZero();
+    return a / b;
+}
+
+double RealRemainder(double a, double b) {
+    if (b == 0)
+        ThrowDivisionByZero();
+    return std::fmod(a, b);
+}
+
+// The one quotient that leaves the 32-bit range is given its true value.
+double IntegerDivide(double a, double b) {
+    const int32_t i = RoundHalfAway(a);
+    const int32_t j = RoundHalfAway(b);
+    if (j == 0)
+        ThrowDivisionByZero();
+    if (j == -1)
+        return -static_cast<double>(i);
+    return static_cast<double>(i / j);
+}
+
+double IntegerRemainder(double a, double b) {
+    const int32_t i = RoundHalfAway(a);
+    const int32_t j = RoundHalfAway(b);
+    if (j == 0)
+        ThrowDivisionByZero();
+    if (j == -1)
+        return 0;
+    return static_cast<double>(i % j);
+}
+
+std::string Add(const std::string& left, const std::string& right, int) {
+    std::string leftValue = Evaluate(left);
+    std::string rightValue = Evaluate(right);
+    if (IsList(leftValue) && IsList(rightValue)) {
+        leftValue.pop_back();
+        leftValue.push_back(',');
+        return leftValue.append(rightValue, 1);
+    }
+    std::string result;
+    if (ApplyToList(leftValue, rightValue, Add, result))
+        return result;
+    if (IsString(leftValue) || IsString(rightValue)) {
+        return JoinWithString(std::move(leftValue), rightValue);
+    }
+    const double value = TextToNumber(leftValue) + TextToNumber(rightValue);
+    return NumberResult(leftValue, rightValue, value);
+}
+
+std::string Subtract(const std::string& left, const std::string& right, int) {
+    return ApplyArithmetic(
+        left, right, [](double a, double b) { return a - b; }, Subtract);
+}
+
+std::string Multiply(const std::string& left, const std::string& right, int) {
+    return ApplyArithmetic(
+        left, right, [](double a, double b) { return a * b; }, Multiply);
+}
+
+std::string Divide(const std::string& left, const std::string& right, int) {
+    const bool integers = IsIntegerText(left) && IsIntegerText(right);
+    return ApplyArithmetic(left, right, integers ? IntegerDivide : RealDivide, Divide);
+}
+
+std::string Remainder(const std::string& left, const std::string& right, int) {
+    const bool integers = IsIntegerText(left) && IsIntegerText(right);
+    return ApplyArithmetic(left, right, integers ? IntegerRemainder : RealRemainder, Remainder);
+}
+
+}  // namespace expreval

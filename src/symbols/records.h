@@ -1,0 +1,64 @@
+// The records of the three symbol tables and the Handler signature shared by
+// every built-in function and operator.
+#pragma once
+
+#include <string>
+
+namespace expreval {
+
+// left: the left operand text (or a function's argument text); right: the
+// right operand text (empty for functions); flag: always 0. Operands arrive
+// unevaluated. Fails by throwing Exception.
+using Handler = std::string (*)(const std::string& left, const std::string& right, int flag);
+
+struct Function {
+    Function() = default;
+    Function(std::string functionName, Handler functionHandler);
+
+    static bool KeyEqual(const Function& a, const Function& b) { return a.name == b.name; }
+    static bool KeyLess(const Function& a, const Function& b) { return a.name < b.name; }
+
+    std::string name;
+    std::string secondText;
+    std::string thirdText;
+    Function* next = nullptr;
+    Function* previous = nullptr;
+    Handler handler = nullptr;
+};
+
+struct Operator {
+    Operator() = default;
+    Operator(std::string operatorSymbol, Handler operatorHandler, int operatorPrecedence);
+
+    static bool KeyEqual(const Operator& a, const Operator& b) { return a.symbol == b.symbol; }
+    static bool KeyLess(const Operator& a, const Operator& b) { return a.symbol < b.symbol; }
+
+    Handler handler = nullptr;
+    std::string symbol;
+    std::string secondText;
+    Operator* next = nullptr;
+    Operator* previous = nullptr;
+    int precedence = 0;  // smaller binds tighter
+};
+
+struct Variable {
+    Variable() = default;
+    Variable(std::string variableName, std::string variableValue);
+    Variable(const Variable&) = delete;
+    // Takes the other's value only; name and links stay.
+    Variable& operator=(Variable&& other) noexcept {
+        if (this != &other)
+            value = std::move(other.value);
+        return *this;
+    }
+
+    static bool KeyEqual(const Variable& a, const Variable& b) { return a.name == b.name; }
+    static bool KeyLess(const Variable& a, const Variable& b) { return a.name < b.name; }
+
+    std::string name;
+    std::string value;
+    Variable* next = nullptr;
+    Variable* previous = nullptr;
+};
+
+}  // namespace expreval

@@ -1,0 +1,75 @@
+// SymbolList: the sorted, intrusive, circular doubly linked list that holds
+// the functions, the operators and the variables. One sentinel record marks
+// both ends; the list owns every record linked into it.
+#pragma once
+
+#include <utility>
+
+namespace expreval {
+
+// T provides next and previous links plus the static comparisons KeyEqual and
+// KeyLess. The lists live until the process ends, so nothing is freed.
+template <typename T>
+class SymbolList {
+  public:
+    SymbolList() : sentinel_(new T()), tail_(sentinel_) {
+        sentinel_->next = sentinel_;
+        sentinel_->previous = sentinel_;
+    }
+    SymbolList(const SymbolList&) = delete;
+    SymbolList& operator=(const SymbolList&) = delete;
+
+    T* Sentinel() const { return sentinel_; }
+
+    // Takes ownership of record; the caller keeps the key order.
+    T* InsertBefore(T* position, T* record) {
+        if (position == nullptr || record == nullptr)
+            return nullptr;
+        if (position == sentinel_) {
+            tail_->next = record;
+            record->next = sentinel_;
+            record->previous = tail_;
+            tail_ = record;
+            sentinel_->previous = record;
+        } else {
+            record->next = position;
+            record->previous = position->previous;
+            position->previous = record;
+            record->previous->next = record;
+        }
+        ++count_;
+        return record;
+    }
+
+    T* Append(T* record) { return InsertBefore(sentinel_, record); }
+
+    // The stored record whose key equals key's, or the sentinel.
+    T* Find(const T& key) const {
+        T* p = sentinel_->next;
+        while (p != sentinel_ && T::KeyLess(*p, key))
+            p = p->next;
+        return T::KeyEqual(*p, key) ? p : sentinel_;
+    }
+
+    // Stores record by key; an existing record of equal key takes its data
+    // and record is destroyed.
+    T* InsertOrReplace(T* record) {
+        T* p = sentinel_->next;
+        while (p != sentinel_ && !T::KeyLess(*record, *p)) {
+            if (T::KeyEqual(*p, *record)) {
+                *p = std::move(*record);
+                delete record;
+                return p;
+            }
+            p = p->next;
+        }
+        return InsertBefore(p, record);
+    }
+
+  private:
+    T* sentinel_;
+    T* tail_;
+    int count_ = 0;
+};
+
+}  // namespace expreval

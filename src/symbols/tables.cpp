@@ -1,0 +1,65 @@
+#include "symbols/tables.h"
+
+#include <utility>
+
+#include "ops/ops.h"
+
+namespace expreval {
+
+SymbolList<Function>* g_functions = nullptr;
+SymbolList<Operator>* g_operators = nullptr;
+SymbolList<Variable>* g_variables = nullptr;
+
+namespace {
+
+struct OperatorRow {
+    const char* symbol;
+    Handler handler;
+    int precedence;
+};
+
+// Rows in ascending byte order of their symbols: Find relies on it.
+constexpr OperatorRow kOperatorRows[] = {
+    {"%", Remainder, 4}, {"*", Multiply, 4}, {"+", Add, 5}, {"-", Subtract, 5}, {"/", Divide, 4},
+};
+
+}  // namespace
+
+void BuildFunctionTable() {
+    g_functions = new SymbolList<Function>();
+}
+
+void BuildOperatorTable() {
+    g_operators = new SymbolList<Operator>();
+    for (const OperatorRow& row : kOperatorRows) {
+        g_operators->Append(new Operator(row.symbol, row.handler, row.precedence));
+    }
+}
+
+void BuildSymbolTables() {
+    g_variables = new SymbolList<Variable>();
+    BuildFunctionTable();
+    BuildOperatorTable();
+    SetVariable("zurp", "{1,2,3,4,5}");
+}
+
+const Function* FindFunction(const std::string& name) {
+    const Function* found = g_functions->Find(Function(name, nullptr));
+    return found == g_functions->Sentinel() ? nullptr : found;
+}
+
+const Operator* FindOperator(const std::string& symbol) {
+    const Operator* found = g_operators->Find(Operator(symbol, nullptr, 0));
+    return found == g_operators->Sentinel() ? nullptr : found;
+}
+
+const Variable* FindVariable(const std::string& name) {
+    const Variable* found = g_variables->Find(Variable(name, std::string()));
+    return found == g_variables->Sentinel() ? nullptr : found;
+}
+
+void SetVariable(std::string name, std::string value) {
+    g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
+}
+
+}  // namespace expreval

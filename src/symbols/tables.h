@@ -1,0 +1,29 @@
+// The three global symbol tables and the builders of the two built-in ones.
+#pragma once
+
+#include "symbols/records.h"
+#include "symbols/symbol_list.h"
+
+namespace expreval {
+
+extern SymbolList<Function>* g_functions;
+extern SymbolList<Operator>* g_operators;
+extern SymbolList<Variable>* g_variables;
+
+// Create g_functions and g_operators and append the built-in rows.
+void BuildFunctionTable();
+void BuildOperatorTable();
+
+// Start-up: an empty g_variables, the two built-in tables, then the
+// predefined variable zurp.
+void BuildSymbolTables();
+
+// Lookups through a temporary key record; null when the name is absent.
+const Function* FindFunction(const std::string& name);
+const Operator* FindOperator(const std::string& symbol);
+const Variable* FindVariable(const std::string& name);
+
+// Stores value under name in g_variables (created or replaced).
+void SetVariable(std::string name, std::string value);
+
+}  // namespace expreval

@@ -1,0 +1,109 @@
+#include <algorithm>
+#include <cstdint>
+
+#include "value/value.h"
+
+namespace expreval {
+
+namespace {
+
+bool IsWhiteSpace(char ch) {
+    return ch == ' ' || ch == '\n' || ch == '\t' || ch == '\r';
+}
+
+// Clamps a search range: an end before the start means "to the last character".
+int SearchEnd(std::string_view text, int start, int end) {
+    const int last = static_cast<int>(std::min<size_t>(text.size(), INT32_MAX)) - 1;
+    if (end < std::max(start, 0) || end > last)
+        return last;
+    return end;
+}
+
+// Quote state and brace flag shared by the two searches.
+struct ScanState {
+    bool inQuotes = false;
+    bool inBraces = false;
+
+    bool AtTopLevel() const { return !inQuotes && !inBraces; }
+    void Step(char ch) {
+        if (ch == '{' && !inQuotes)
+            inBraces = true;
+        if (ch == '}' && !inQuotes)
+            inBraces = false;
+        if (ch == kQuote)
+            inQuotes = !inQuotes;
+    }
+};
+
+}  // namespace
+
+// Compacts in place, so the cost stays linear however much is removed.
+void StripWhiteSpace(std::string& text) {
+    bool inQuotes = false;
+    size_t kept = 0;
+    for (const char ch : text) {
+        if (ch == kQuote)
+            inQuotes = !inQuotes;
+        if (!inQuotes && IsWhiteSpace(ch))
+            continue;
+        text[kept++] = ch;
+    }
+    text.resize(kept);
+}
+
+void FoldCase(std::string& text) {
+    bool inQuotes = false;
+    for (char& ch : text) {
+        if (ch == kQuote)
+            inQuotes = !inQuotes;
+        if (!inQuotes && ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch + 32);
+    }
+}
+
+int FindTopLevel(std::string_view text, char c, int start, int end) {
+    end = SearchEnd(text, start, end);
+    ScanState state;
+    for (int i = std::max(start, 0); i <= end; ++i) {
+        const char ch = text[static_cast<size_t>(i)];
+        if (ch == c && state.AtTopLevel())
+            return i;
+        state.Step(ch);
+    }
+    return -1;
+}
+
+int FindClosing(std::string_view text, char open, char close, int start, int end) {
+    end = SearchEnd(text, start, end);
+    ScanState state;
+    int depth = 0;
+    for (int i = std::max(start, 0); i <= end; ++i) {
+        const char ch = text[static_cast<size_t>(i)];
+        if (ch == open && state.AtTopLevel())
+            ++depth;
+        if (ch == close && state.AtTopLevel() && --depth == 0)
+            return i;
+        state.Step(ch);
+    }
+    return -1;
+}
+
+bool IsIntegerText(std::string_view text) {
+    return text.find_first_of(".e") == std::string_view::npos;
+}
+
+void DropFraction(std::string& text) {
+    const size_t point = text.find('.');
+    if (point != std::string::npos)
+        text.erase(point);
+}
+
+bool ContainsText(std::string_view left, std::string_view right) {
+    return left.find(right) != std::string_view::npos;
+}
+
+bool LacksText(std::string_view left, std::string_view right) {
+    return !ContainsText(left, right);
+}
+
+}  // namespace expreval

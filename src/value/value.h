@@ -1,0 +1,59 @@
+// Value texts: the three forms a value takes (list, string, number), the
+// conversions between number texts and doubles, the quote-aware text
+// routines every other subsystem shares, and Exception, the one error type.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace expreval {
+
+// Every failure of an evaluation is thrown as an Exception by value; message
+// is exactly the text the user sees.
+class Exception {
+  public:
+    explicit Exception(std::string text) : message(std::move(text)) {}
+    std::string message;
+};
+
+inline constexpr char kQuote = '"';
+
+inline bool IsList(std::string_view value) {
+    return !value.empty() && value[0] == '{';
+}
+inline bool IsString(std::string_view value) {
+    return !value.empty() && value[0] == kQuote;
+}
+
+// Removes blanks, tabs, line feeds and carriage returns outside double quotes.
+void StripWhiteSpace(std::string& text);
+// Lower-cases "A" to "Z" outside double quotes.
+void FoldCase(std::string& text);
+
+// Position of c at top level (outside quotes, brace flag clear) between start
+// and end inclusive, or -1. An end below start means "to the end of the text".
+int FindTopLevel(std::string_view text, char c, int start, int end);
+// Position of the close that balances the open at start, or -1.
+int FindClosing(std::string_view text, char open, char close, int start, int end);
+
+inline bool IsDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+inline bool IsLetter(char ch) {
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+}
+
+// True when the text has neither "." nor a lower-case "e".
+bool IsIntegerText(std::string_view text);
+// Erases the first "." and everything after it.
+void DropFraction(std::string& text);
+bool ContainsText(std::string_view left, std::string_view right);
+bool LacksText(std::string_view left, std::string_view right);
+
+// 14 significant digits; fixed form from 0.1 up to 1e14, exponent form with a
+// three-digit exponent otherwise; the point always stays ("5.").
+std::string NumberToText(double x);
+// The longest decimal prefix (sign, digits, one point, exponent), else 0.
+double TextToNumber(std::string_view text);
+
+}  // namespace expreval
