@@ -32,26 +32,38 @@ std::string EvaluateLine(const std::string& line, std::ostream& out) {
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
 // while a person at a terminal sees each result as soon as Enter is pressed.
-int RunConsole(std::istream& in, std::ostream& out) {
-    out << kBanner << kPrompt << std::flush;
+int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
+    const bool flushEveryLine = flushing == Flushing::kEveryLine;
+    out << kBanner << kPrompt;
+    if (flushEveryLine)
+        out.flush();
     std::string line;
     bool skipEmptyLine = false;
-    while (std::getline(in, line)) {
+    for (LineRead read = in.ReadLine(line); read != LineRead::kEnd; read = in.ReadLine(line)) {
         if (skipEmptyLine && line.empty()) {
             skipEmptyLine = false;
             continue;
         }
         if (!line.empty() && line[0] == '.')
             break;
-        const bool lastLine = in.eof();  // no line feed: input ends here
         const std::string result = EvaluateLine(line, out);
-        out << "The result is " << result << '\n' << std::flush;
-        if (lastLine)
+        out << "The result is " << result << '\n';
+        if (flushEveryLine)
+            out.flush();
+        if (read == LineRead::kLastLine)
             break;
         skipEmptyLine = true;
-        out << kPrompt << std::flush;
+        out << kPrompt;
+        if (flushEveryLine)
+            out.flush();
     }
+    out.flush();
     return 0;
+}
+
+int RunConsole(std::istream& in, std::ostream& out) {
+    StreamLineSource source(in);
+    return RunConsole(source, out, Flushing::kEveryLine);
 }
 
 }  // namespace expreval
