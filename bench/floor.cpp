@@ -6,6 +6,7 @@
 
 int main() {
     std::ios::sync_with_stdio(false);
+    std::cin.tie(nullptr);  // no flush before each read
     std::cout << "Expression Evaluator Test Program v 1.01\nType in a . to quit.\n";
     std::string line;
     while (std::getline(std::cin, line)) {

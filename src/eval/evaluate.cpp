@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "eval/single_token.h"
 #include "eval/tokenizer.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -25,6 +26,12 @@ const Operator& LookUpOperator(const std::string& symbol) {
 // marker of an open group.
 class Evaluation final : public TokenEvents {
   public:
+    // Room for a typical line without growing.
+    Evaluation() {
+        operators_.reserve(8);
+        operands_.reserve(8);
+    }
+
     void Operand(std::string_view text) override { operands_.emplace_back(text); }
 
     void OperatorToken(std::string_view symbol) override { PushOperator(std::string(symbol)); }
@@ -81,17 +88,20 @@ class Evaluation final : public TokenEvents {
     std::vector<std::string> operands_;
 };
 
+std::string VariableValue(const std::string& name) {
+    const Variable* variable = FindVariable(name);
+    if (variable == nullptr)
+        throw Exception("Variable " + name + " does not exist.");
+    return variable->value;
+}
+
 // A lone name becomes its variable's value, a lone call its function's result.
 std::string Resolve(std::string text) {
     if (text.empty() || !IsLetter(text[0]))
         return text;
     const size_t open = text.find('(');
-    if (open == std::string::npos) {
-        const Variable* variable = FindVariable(text);
-        if (variable == nullptr)
-            throw Exception("Variable " + text + " does not exist.");
-        return variable->value;
-    }
+    if (open == std::string::npos)
+        return VariableValue(text);
     const std::string name = text.substr(0, open);
     const Function* function = FindFunction(name);
     if (function == nullptr)
@@ -112,8 +122,19 @@ NestingGuard::~NestingGuard() {
     --t_nesting;
 }
 
-std::string Evaluate(std::string expression) {
+// Handlers evaluate their operands, which are mostly single tokens (literals,
+// names, results of earlier operations); those skip the rewrite and the stacks.
+std::string Evaluate(std::string_view text) {
     const NestingGuard guard;
+    switch (ClassifySingleToken(text)) {
+        case SingleToken::kValue:
+            return std::string(text);
+        case SingleToken::kName:
+            return VariableValue(std::string(text));
+        case SingleToken::kNone:
+            break;
+    }
+    std::string expression(text);
     StripWhiteSpace(expression);
     FoldCase(expression);
     Evaluation evaluation;
