@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -19,8 +20,7 @@ namespace expreval {
 namespace {
 
 constexpr int kSignificant = 14;
-// Digits taken from the fast conversion: three beyond the 14 kept, enough to
-// decide the rounding except when they read exactly 500.
+// The most significant digits a double's shortest text can have.
 constexpr int kProbeDigits = 17;
 // Every finite double has at most 767 significant decimal digits, so this
 // many fraction digits in scientific form print its exact value.
@@ -87,65 +87,91 @@ Decimal DecomposeExactly(double magnitude) {
     return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
-// A correctly rounded 17-digit conversion R lies within half a unit of its
-// 17th digit from the exact value V. With m the digits 15..17 of R: m > 500
-// puts V's 15th-digit tail at or above one half; m < 500 puts it below one
-// half, or V sits just under R's 14-digit prefix and rounds up onto it. Only
-// m == 500 needs the exact value.
-// R = 1000...0 may also stand for V = 0.999... x 10^(k+1), one exponent
-// lower, which the 14-digit rounding carries back to the same digits. The
-// text would differ only for k = -1, 13 or 14 (other form, or the point); the
-// doubles there are over 1e-16 apart relative to 10^k, too far for the
-// neighbour below to round to 1000...0 at 17 digits.
+// S, the shortest text that reads back as V (to_chars' default), decides the
+// rounding of V to 14 digits except when S is exactly a 14-digit value
+// followed by a 5 (then V may lie on either side of that tie):
+// - S of 14 digits or fewer: the nearest 15-digit halfway point lies 5e-15
+//   relative away, far outside the interval of texts that read back as V, so
+//   V rounds to S.
+// - S of 15 or more digits: a halfway point between V and S would read back as
+//   V and be at least as short and closer to V, so to_chars would have
+//   written it; V and S lie on the same side of every halfway point.
+// S's exponent is V's too, except when S is a power of ten just above V
+// (1e23): rounding V then carries to the same digits and exponent.
+// Subnormal doubles hold fewer bits, so their interval is too wide for the
+// first rule; they take the exact road.
 Decimal Decompose(double magnitude) {
-    char text[32];
-    char probe[kProbeDigits];
-    char* end = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
-                              kProbeDigits - 1)
-                    .ptr;
-    int k = ReadScientific(text, end, kProbeDigits - 1, probe);
-    int tail = (probe[14] - '0') * 100 + (probe[15] - '0') * 10 + (probe[16] - '0');
-    if (tail == 500) {
+    if (magnitude < std::numeric_limits<double>::min()) {
         return DecomposeExactly(magnitude);
     }
-    return Round(probe, k + 1, tail > 500);
-}
-
-// After a point, trailing zeros go; the point itself stays.
-void TrimZeros(std::string& out) {
-    while (out.back() == '0') {
-        out.pop_back();
+    char text[32];
+    const char* end =
+        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific).ptr;
+    char probe[kProbeDigits];
+    std::memset(probe, '0', sizeof probe);
+    probe[0] = text[0];
+    const char* p = text + 1;
+    int count = 1;
+    if (*p == '.') {
+        for (++p; *p != 'e'; ++p) {
+            probe[count++] = *p;
+        }
     }
+    int k = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, k);
+    if (count == kSignificant + 1 && probe[kSignificant] == '5') {
+        return DecomposeExactly(magnitude);
+    }
+    return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
-void AppendExponentForm(std::string& out, const Decimal& d) {
-    out += d.digits[0];
-    out += '.';
-    out.append(d.digits + 1, kSignificant - 1);
-    TrimZeros(out);
+// A number text under construction. The longest is a sign, 15 digits, a
+// point and a five-character exponent.
+struct Text {
+    char data[32];
+    int size = 0;
+
+    void Add(char ch) { data[size++] = ch; }
+    void Add(const char* from, int count) {
+        std::memcpy(data + size, from, static_cast<std::size_t>(count));
+        size += count;
+    }
+    // After a point, trailing zeros go; the point itself stays.
+    void TrimZeros() {
+        while (data[size - 1] == '0') {
+            --size;
+        }
+    }
+};
+
+// The exponent of a double never needs more than three digits.
+void AddExponentForm(Text& out, const Decimal& d) {
+    out.Add(d.digits[0]);
+    out.Add('.');
+    out.Add(d.digits + 1, kSignificant - 1);
+    out.TrimZeros();
     int written = d.exponent - 1 + (d.carried ? 1 : 0);
-    out += 'e';
-    out += written < 0 ? '-' : '+';
+    out.Add('e');
+    out.Add(written < 0 ? '-' : '+');
     written = std::abs(written);
-    char text[8];
-    char* end = std::to_chars(text, text + sizeof text, written).ptr;
-    out.append(3 - std::min<int>(3, end - text), '0');
-    out.append(text, end);
+    out.Add(static_cast<char>('0' + written / 100));
+    out.Add(static_cast<char>('0' + written / 10 % 10));
+    out.Add(static_cast<char>('0' + written % 10));
 }
 
 // The fraction digit count comes from the unrounded exponent, so a carry
 // lengthens the integer part instead.
-void AppendFixedForm(std::string& out, const Decimal& d) {
+void AddFixedForm(Text& out, const Decimal& d) {
     int total = kSignificant + (d.carried ? 1 : 0);
     int integer = d.exponent + (d.carried ? 1 : 0);
     if (integer == 0) {
-        out += '0';
+        out.Add('0');
     }
-    out.append(d.digits, integer);
+    out.Add(d.digits, integer);
     if (total > integer) {
-        out += '.';
-        out.append(d.digits + integer, total - integer);
-        TrimZeros(out);
+        out.Add('.');
+        out.Add(d.digits + integer, total - integer);
+        out.TrimZeros();
     }
 }
 
@@ -218,6 +244,47 @@ bool Overflows(std::string_view number) {
     return position + exponent > 0;
 }
 
+// Every power of ten up to 1e22 is exactly a double.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactPower = 22;
+constexpr int kMaxMantissaDigits = 19;  // always fits 64 bits
+constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
+
+// The value of a number that ScanNumber accepted, when it is m x 10^p with m
+// and 10^p both exact doubles: one correctly rounded multiplication or
+// division then gives the very double of the full conversion. False when the
+// number needs that full conversion.
+bool ReadShortDecimal(std::string_view number, double& value) {
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int power = 0;
+    bool fraction = false;
+    std::size_t i = 0;
+    for (; i < number.size() && (IsDigit(number[i]) || number[i] == '.'); ++i) {
+        if (number[i] == '.') {
+            fraction = true;
+        } else if (++digits > kMaxMantissaDigits) {
+            return false;
+        } else {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(number[i] - '0');
+            power -= fraction ? 1 : 0;
+        }
+    }
+    if (i < number.size()) {  // an exponent, with digits as ScanNumber checked
+        const long long exponent = ReadExponent(number.substr(i + 1));
+        if (exponent < -2 * kMaxExactPower || exponent > 2 * kMaxExactPower)
+            return false;
+        power += static_cast<int>(exponent);
+    }
+    if (mantissa > kMaxExactMantissa || power < -kMaxExactPower || power > kMaxExactPower)
+        return false;
+    const auto m = static_cast<double>(mantissa);
+    value = power < 0 ? m / kExactPowers[-power] : m * kExactPowers[power];
+    return true;
+}
+
 }  // namespace
 
 std::string NumberToText(double x) {
@@ -228,17 +295,16 @@ std::string NumberToText(double x) {
         return "0.";
     }
     Decimal d = Decompose(std::fabs(x));
-    std::string out;
-    out.reserve(24);
+    Text out;
     if (x < 0) {
-        out += '-';
+        out.Add('-');
     }
     if (d.exponent < 0 || d.exponent > kSignificant) {
-        AppendExponentForm(out, d);
+        AddExponentForm(out, d);
     } else {
-        AppendFixedForm(out, d);
+        AddFixedForm(out, d);
     }
-    return out;
+    return std::string(out.data, static_cast<std::size_t>(out.size));
 }
 
 double TextToNumber(std::string_view text) {
@@ -255,9 +321,11 @@ double TextToNumber(std::string_view text) {
         return 0;
     }
     double value = 0;
-    auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        value = Overflows(number) ? HUGE_VAL : 0.0;
+    if (!ReadShortDecimal(number, value)) {
+        auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (result.ec == std::errc::result_out_of_range) {
+            value = Overflows(number) ? HUGE_VAL : 0.0;
+        }
     }
     return negative ? -value : value;
 }
