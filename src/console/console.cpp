@@ -12,9 +12,6 @@ namespace expreval {
 
 namespace {
 
-constexpr char kBanner[] = "Expression Evaluator Test Program v 1.01\nType in a . to quit.\n";
-constexpr char kPrompt[] = "Enter expression: ";
-
 // The value of line, or "Error" after writing the failure's message.
 std::string EvaluateLine(const std::string& line, std::ostream& out) {
     try {
@@ -29,6 +26,11 @@ std::string EvaluateLine(const std::string& line, std::ostream& out) {
 
 }  // namespace
 
+void AnswerLine(const std::string& line, std::ostream& out) {
+    const std::string result = EvaluateLine(line, out);
+    out << "The result is " << result << '\n';
+}
+
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
 // while a person at a terminal sees each result as soon as Enter is pressed.
@@ -41,11 +43,11 @@ int RunConsole(std::istream& in, std::ostream& out) {
             skipEmptyLine = false;
             continue;
         }
-        if (!line.empty() && line[0] == '.')
+        if (IsQuitLine(line))
             break;
         const bool lastLine = in.eof();  // no line feed: input ends here
-        const std::string result = EvaluateLine(line, out);
-        out << "The result is " << result << '\n' << std::flush;
+        AnswerLine(line, out);
+        out << std::flush;
         if (lastLine)
             break;
         skipEmptyLine = true;
