@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "support/tables.h"
 #include "symbols/tables.h"
 
 namespace expreval {
@@ -12,8 +13,7 @@ namespace {
 class CompletionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (g_variables == nullptr)
-            BuildSymbolTables();
+        UseBuiltInTables();
         SetVariable("kappa1", "1");
         SetVariable("kappa2", "2");
         SetVariable("kappo", "3");
