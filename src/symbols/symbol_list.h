@@ -8,13 +8,23 @@
 namespace expreval {
 
 // T provides next and previous links plus the static comparisons KeyEqual and
-// KeyLess. The lists live until the process ends, so nothing is freed.
+// KeyLess.
 template <typename T>
 class SymbolList {
   public:
     SymbolList() : sentinel_(new T()), tail_(sentinel_) {
         sentinel_->next = sentinel_;
         sentinel_->previous = sentinel_;
+    }
+    // The global tables are never destroyed; a list that is (in a test, or a
+    // host program's own table) frees its records with it.
+    ~SymbolList() {
+        for (T* p = sentinel_->next; p != sentinel_;) {
+            T* next = p->next;
+            delete p;
+            p = next;
+        }
+        delete sentinel_;
     }
     SymbolList(const SymbolList&) = delete;
     SymbolList& operator=(const SymbolList&) = delete;
