@@ -3,15 +3,15 @@
 #include <string>
 
 #include "ops/ops.h"
-#include "support/symbol_tables.h"
+#include "support/evaluation.h"
 
 namespace expreval {
 namespace {
 
 using testing::FailureOf;
-using testing::WithSymbolTables;
+using testing::WithBuiltInTables;
 
-using AssignmentTest = WithSymbolTables;
+using AssignmentTest = WithBuiltInTables;
 
 std::string ValueOf(const std::string& name) {
     const Variable* variable = FindVariable(name);

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "ops/ops.h"
-#include "support/symbol_tables.h"
+#include "support/evaluation.h"
 
 namespace expreval {
 namespace {
 
 using testing::FailureOf;
-using testing::WithSymbolTables;
+using testing::WithBuiltInTables;
 
-using BitwiseTest = WithSymbolTables;
+using BitwiseTest = WithBuiltInTables;
 
 TEST_F(BitwiseTest, RoundsHalfAwayAndAlwaysCutsTheResult) {
     EXPECT_EQ(BitwiseAnd("2.5", "7", 0), "3");

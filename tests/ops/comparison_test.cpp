@@ -3,15 +3,15 @@
 #include <string>
 
 #include "ops/ops.h"
-#include "support/symbol_tables.h"
+#include "support/evaluation.h"
 
 namespace expreval {
 namespace {
 
 using testing::FailureOf;
-using testing::WithSymbolTables;
+using testing::WithBuiltInTables;
 
-using ComparisonTest = WithSymbolTables;
+using ComparisonTest = WithBuiltInTables;
 
 TEST_F(ComparisonTest, NumbersCompareByValue) {
     EXPECT_EQ(Equal("1", "1.0", 0), "1");

@@ -3,14 +3,14 @@
 #include <string>
 
 #include "ops/ops.h"
-#include "support/symbol_tables.h"
+#include "support/evaluation.h"
 
 namespace expreval {
 namespace {
 
-using testing::WithSymbolTables;
+using testing::WithBuiltInTables;
 
-using ConcatenationTest = WithSymbolTables;
+using ConcatenationTest = WithBuiltInTables;
 
 TEST_F(ConcatenationTest, NumbersJoinTheirDigits) {
     EXPECT_EQ(Concatenate("12", "34", 0), "1234");

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "ops/ops.h"
-#include "support/symbol_tables.h"
+#include "support/evaluation.h"
 
 namespace expreval {
 namespace {
 
 using testing::FailureOf;
-using testing::WithSymbolTables;
+using testing::WithBuiltInTables;
 
 std::string MessageOf(RawFunction function, double x) {
     try {
@@ -47,7 +47,7 @@ TEST(GuardedFunctions, ComputeTheirQuotients) {
     EXPECT_DOUBLE_EQ(GuardedLog(1000), 3);
 }
 
-using ApplyFunctionTest = WithSymbolTables;
+using ApplyFunctionTest = WithBuiltInTables;
 
 TEST_F(ApplyFunctionTest, KeepsThePointOfWholeResults) {
     EXPECT_EQ(Cosine("0", "", 0), "1.");

@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "support/symbol_tables.h"
+#include "support/evaluation.h"
 
 namespace expreval {
 namespace {
 
-using testing::WithSymbolTables;
+using testing::WithBuiltInTables;
 
 // Find stops at the first key that is not less, so the lists must be in
 // ascending byte order; the stored order is checked record by record.
@@ -23,7 +23,7 @@ std::vector<std::string> StoredKeys(const SymbolList<Record>& list, Key key) {
     return keys;
 }
 
-using BuiltInTables = WithSymbolTables;
+using BuiltInTables = WithBuiltInTables;
 
 TEST_F(BuiltInTables, HoldTheSevenFunctionsInOrder) {
     const std::vector<std::string> expected = {"cos", "cot", "csc", "log", "sec", "sin", "tan"};
