@@ -41,6 +41,17 @@ TEST_F(CompletionTest, OffersEveryMatchSorted) {
     EXPECT_NE(std::find(all.begin(), all.end(), "quorum"), all.end());
 }
 
+TEST_F(CompletionTest, CompletesFunctionsWithTheirParenthesisAlongsideVariables) {
+    SetVariable("cosmos", "5");
+    EXPECT_EQ(CompleteName("1+si").insertion, "n(");
+    EXPECT_EQ(CompleteName("LO").insertion, "g(");
+    const std::vector<std::string> co = {"cos(", "cosmos", "cot("};
+    EXPECT_EQ(CompleteName("co").candidates, co);
+    EXPECT_EQ(CompleteName("co").insertion, "");
+    EXPECT_EQ(CompleteName("cosm").insertion, "os");
+    EXPECT_EQ(CompleteName("sin(cosm").insertion, "os");  // inside a call's argument
+}
+
 TEST_F(CompletionTest, OffersNothingInsideAStringOrForAnUnknownName) {
     EXPECT_TRUE(CompleteName("\"quo").candidates.empty());
     EXPECT_TRUE(CompleteName("\"a b\"+\"quo").candidates.empty());

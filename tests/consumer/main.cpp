@@ -34,6 +34,8 @@ int main() {
     Expect("zurp*2", "{2,4,6,8,10}");
     Expect("names", "{\"ab\",\"cd\"}");
     Expect("y", "failure: Variable y does not exist.");
+    Expect("total=rate*8", "2.");  // an assignment defines a variable for later texts
+    Expect("total", "2.");
     expreval::SetVariable("rate", "2");
     Expect("rate+1", "3");
 

@@ -110,6 +110,13 @@ def history_and_editing(console, home):
     session.answer("12+34" + LEFT + LEFT + LEFT + CTRL_D + ENTER, "1234")  # deletes the "+"
     session.answer("21" + CTRL_T + ENTER, "12")  # transposed, not a macro from ~/.editrc
     session.answer("ZU" + TAB + "-1" + ENTER, "{0,1,2,3,4}")  # completed to ZUrp
+    session.answer("si" + TAB + "0)" + ENTER, "0.")  # a function comes with its "("
+    session.answer("rate=3" + ENTER, "3")
+    session.answer("2*RA" + TAB + ENTER, "6")  # a variable of this run
+    session.type("co" + TAB)
+    session.expect("\r\ncos(  cot(\r\n")  # the choices, then the line again
+    session.expect(PROMPT)
+    session.answer("s(0)" + ENTER, "1.")
     session.type(ENTER)
     session.expect(PROMPT)  # an empty line only prompts again
     session.type(CTRL_D)
