@@ -12,9 +12,6 @@ namespace expreval {
 
 namespace {
 
-constexpr char kBanner[] = "Expression Evaluator Test Program v 1.01\nType in a . to quit.\n";
-constexpr char kPrompt[] = "Enter expression: ";
-
 // The value of line, or "Error" after writing the failure's message.
 std::string EvaluateLine(const std::string& line, std::ostream& out) {
     try {
@@ -28,6 +25,11 @@ std::string EvaluateLine(const std::string& line, std::ostream& out) {
 }
 
 }  // namespace
+
+void AnswerLine(const std::string& line, std::ostream& out) {
+    const std::string result = EvaluateLine(line, out);
+    out << "The result is " << result << '\n';
+}
 
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
@@ -44,10 +46,9 @@ int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
             skipEmptyLine = false;
             continue;
         }
-        if (!line.empty() && line[0] == '.')
+        if (IsQuitLine(line))
             break;
-        const std::string result = EvaluateLine(line, out);
-        out << "The result is " << result << '\n';
+        AnswerLine(line, out);
         if (flushEveryLine)
             out.flush();
         if (read == LineRead::kLastLine)

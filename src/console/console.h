@@ -2,10 +2,25 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
+#include <string_view>
 
 #include "console/line_source.h"
 
 namespace expreval {
+
+inline constexpr char kBanner[] =
+    "Expression Evaluator Test Program v 1.01\nType in a . to quit.\n";
+inline constexpr char kPrompt[] = "Enter expression: ";
+
+// A line starting with "." ends the dialogue.
+inline bool IsQuitLine(std::string_view line) {
+    return !line.empty() && line[0] == '.';
+}
+
+// Evaluates line and writes its answer: the failure's message line, if any,
+// then "The result is " and the value or "Error". Does not flush.
+void AnswerLine(const std::string& line, std::ostream& out);
 
 enum class Flushing {
     kEveryLine,   // after each prompt and each result, for a person at a terminal

@@ -124,17 +124,16 @@ NestingGuard::~NestingGuard() {
 
 // Handlers evaluate their operands, which are mostly single tokens (literals,
 // names, results of earlier operations); those skip the rewrite and the stacks.
-std::string Evaluate(std::string_view text) {
+std::string Evaluate(std::string expression) {
     const NestingGuard guard;
-    switch (ClassifySingleToken(text)) {
+    switch (ClassifySingleToken(expression)) {
         case SingleToken::kValue:
-            return std::string(text);
+            return expression;
         case SingleToken::kName:
-            return VariableValue(std::string(text));
+            return VariableValue(expression);
         case SingleToken::kNone:
             break;
     }
-    std::string expression(text);
     StripWhiteSpace(expression);
     FoldCase(expression);
     Evaluation evaluation;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace expreval {
 
@@ -11,9 +10,8 @@ namespace expreval {
 // keeps the stack well inside 8 MB, sanitizer builds included.
 inline constexpr int kMaxNesting = 2000;
 
-// Evaluates expression (the caller's text is left alone); throws Exception on
-// any failure.
-std::string Evaluate(std::string_view expression);
+// Evaluates a copy of expression; throws Exception on any failure.
+std::string Evaluate(std::string expression);
 
 // Counts one level of nesting for as long as it lives; throws Exception
 // "Expression nested too deeply." past kMaxNesting.

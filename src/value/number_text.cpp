@@ -125,54 +125,52 @@ Decimal Decompose(double magnitude) {
     return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
-// A number text under construction. The longest is a sign, 15 digits, a
-// point and a five-character exponent.
-struct Text {
-    char data[32];
-    int size = 0;
-
-    void Add(char ch) { data[size++] = ch; }
-    void Add(const char* from, int count) {
-        std::memcpy(data + size, from, static_cast<std::size_t>(count));
-        size += count;
+// After a point, trailing zeros go; the point itself stays.
+char* TrimZeros(char* end) {
+    while (end[-1] == '0') {
+        --end;
     }
-    // After a point, trailing zeros go; the point itself stays.
-    void TrimZeros() {
-        while (data[size - 1] == '0') {
-            --size;
-        }
-    }
-};
+    return end;
+}
 
-// The exponent of a double never needs more than three digits.
-void AddExponentForm(Text& out, const Decimal& d) {
-    out.Add(d.digits[0]);
-    out.Add('.');
-    out.Add(d.digits + 1, kSignificant - 1);
-    out.TrimZeros();
+char* WriteDigits(char* out, const char* digits, int count) {
+    std::memcpy(out, digits, static_cast<std::size_t>(count));
+    return out + count;
+}
+
+// d1, point, d2..d14, then e, the sign of the exponent and at least three
+// digits (no double needs more).
+char* WriteExponentForm(char* out, const Decimal& d) {
+    *out++ = d.digits[0];
+    *out++ = '.';
+    out = TrimZeros(WriteDigits(out, d.digits + 1, kSignificant - 1));
     int written = d.exponent - 1 + (d.carried ? 1 : 0);
-    out.Add('e');
-    out.Add(written < 0 ? '-' : '+');
+    *out++ = 'e';
+    *out++ = written < 0 ? '-' : '+';
     written = std::abs(written);
-    out.Add(static_cast<char>('0' + written / 100));
-    out.Add(static_cast<char>('0' + written / 10 % 10));
-    out.Add(static_cast<char>('0' + written % 10));
+    if (written < 100) {
+        *out++ = '0';
+    }
+    if (written < 10) {
+        *out++ = '0';
+    }
+    return std::to_chars(out, out + 8, written).ptr;
 }
 
 // The fraction digit count comes from the unrounded exponent, so a carry
 // lengthens the integer part instead.
-void AddFixedForm(Text& out, const Decimal& d) {
+char* WriteFixedForm(char* out, const Decimal& d) {
     int total = kSignificant + (d.carried ? 1 : 0);
     int integer = d.exponent + (d.carried ? 1 : 0);
     if (integer == 0) {
-        out.Add('0');
+        *out++ = '0';
     }
-    out.Add(d.digits, integer);
-    if (total > integer) {
-        out.Add('.');
-        out.Add(d.digits + integer, total - integer);
-        out.TrimZeros();
+    out = WriteDigits(out, d.digits, integer);
+    if (total == integer) {
+        return out;
     }
+    *out++ = '.';
+    return TrimZeros(WriteDigits(out, d.digits + integer, total - integer));
 }
 
 bool IsSpace(char ch) {
@@ -214,34 +212,34 @@ std::size_t ScanNumber(std::string_view text, std::size_t start) {
 
 // Reads an exponent's digits, saturating far beyond any double's range.
 long long ReadExponent(std::string_view text) {
-    std::size_t i = 0;
-    bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        ++i;
+    bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        text.remove_prefix(1);
     }
     long long value = 0;
-    for (; i < text.size(); ++i) {
-        value = std::min(value * 10 + (text[i] - '0'), 1000000000LL);
+    for (char ch : text) {
+        value = std::min(value * 10 + (ch - '0'), 1000000000LL);
     }
     return negative ? -value : value;
 }
 
-// from_chars reports overflow and underflow alike as out of range; the
-// decimal position of the leading nonzero digit tells them apart.
+// from_chars reports overflow and underflow alike as out of range. Writing
+// the number as 0.d... x 10^scale with d its leading nonzero digit, overflow
+// has a positive scale and underflow a negative one.
 bool Overflows(std::string_view number) {
     std::size_t e = number.find_first_of("eE");
     std::string_view mantissa = number.substr(0, e);
     long long exponent = e == std::string_view::npos ? 0 : ReadExponent(number.substr(e + 1));
-    std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    long long point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
     std::size_t lead = mantissa.find_first_of("123456789");
     if (lead == std::string_view::npos) {
         return false;
     }
-    long long position = static_cast<long long>(point) - static_cast<long long>(lead);
-    if (lead > point) {
-        ++position;  // the point sits between, not on a digit
+    long long scale = point - static_cast<long long>(lead);
+    if (scale < 0) {
+        ++scale;  // the point itself occupied one of the places counted
     }
-    return position + exponent > 0;
+    return scale + exponent > 0;
 }
 
 // Every power of ten up to 1e22 is exactly a double.
@@ -295,16 +293,14 @@ std::string NumberToText(double x) {
         return "0.";
     }
     Decimal d = Decompose(std::fabs(x));
-    Text out;
+    char text[40];  // the longest text, "-d.ddddddddddddde-ddd", has 21
+    char* out = text;
     if (x < 0) {
-        out.Add('-');
+        *out++ = '-';
     }
-    if (d.exponent < 0 || d.exponent > kSignificant) {
-        AddExponentForm(out, d);
-    } else {
-        AddFixedForm(out, d);
-    }
-    return std::string(out.data, static_cast<std::size_t>(out.size));
+    bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
+    out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
+    return std::string(text, out);
 }
 
 double TextToNumber(std::string_view text) {

@@ -49,6 +49,20 @@ TEST(Tokenizer, InsertsImpliedMultiplication) {
     EXPECT_EQ(Events("1.\"s\""), (V{"1.", "op *", "\"s\""}));
 }
 
+TEST(Tokenizer, AFunctionNameBeforeAParenthesisIsOneCallToken) {
+    EXPECT_EQ(Events("sin(3)+1"), (V{"sin(3)", "op +", "1"}));
+    EXPECT_EQ(Events("sin(2*(3+4))x"), (V{"sin(2*(3+4))", "op *", "x"}));
+    EXPECT_EQ(Events("log(\")\")"), (V{"log(\")\")"}));
+    EXPECT_EQ(Events("2cos(0)"), (V{"2", "op *", "cos(0)"}));
+    EXPECT_EQ(Events("sine(1)"), (V{"sine", "op *", "(", "1", ")"}));
+    try {
+        Events("1+sin(2*(3)");
+        FAIL();
+    } catch (const Exception& failure) {
+        EXPECT_EQ(failure.message, "Parameter list not closed.");
+    }
+}
+
 TEST(Tokenizer, MinusBelongsToANumberOnlyInOperandPosition) {
     EXPECT_EQ(Events("3--2"), (V{"3", "op -", "-2"}));
     EXPECT_EQ(Events("(1+2)-3"), (V{"(", "1", "op +", "2", ")", "op -", "3"}));
