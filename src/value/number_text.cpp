@@ -173,6 +173,18 @@ char* WriteFixedForm(char* out, const Decimal& d) {
     return TrimZeros(WriteDigits(out, d.digits + integer, total - integer));
 }
 
+// Whole numbers below 10^14 are written exactly, without rounding: all
+// their digits, then the point unless the digits fill all 14 places.
+constexpr double kWholeLimit = 1e14;
+
+char* WriteWhole(char* out, std::uint64_t whole) {
+    char* end = std::to_chars(out, out + kSignificant, whole).ptr;
+    if (end - out < kSignificant) {
+        *end++ = '.';
+    }
+    return end;
+}
+
 bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
@@ -250,36 +262,64 @@ constexpr int kMaxExactPower = 22;
 constexpr int kMaxMantissaDigits = 19;  // always fits 64 bits
 constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 
-// The value of a number that ScanNumber accepted, when it is m x 10^p with m
-// and 10^p both exact doubles: one correctly rounded multiplication or
-// division then gives the very double of the full conversion. False when the
-// number needs that full conversion.
-bool ReadShortDecimal(std::string_view number, double& value) {
+// The exponent digits of a plain number: at most this many are read on the
+// short road.
+constexpr int kMaxShortExponentDigits = 2;
+
+// The common number text, read in one pass: an optional sign, up to 19
+// digits with at most one point, and an optional short exponent. When its
+// value is m x 10^p with m and 10^p both exact doubles, one correctly rounded
+// multiplication or division gives the very double of the full conversion.
+// False when the text needs the full reading.
+bool ReadShortDecimal(std::string_view text, double& value) {
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        ++i;
+    }
     std::uint64_t mantissa = 0;
     int digits = 0;
     int power = 0;
     bool fraction = false;
-    std::size_t i = 0;
-    for (; i < number.size() && (IsDigit(number[i]) || number[i] == '.'); ++i) {
-        if (number[i] == '.') {
-            fraction = true;
-        } else if (++digits > kMaxMantissaDigits) {
-            return false;
-        } else {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(number[i] - '0');
+    for (; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (IsDigit(ch)) {
+            if (++digits > kMaxMantissaDigits) {
+                return false;
+            }
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(ch - '0');
             power -= fraction ? 1 : 0;
+        } else if (ch == '.' && !fraction) {
+            fraction = true;
+        } else {
+            break;
         }
     }
-    if (i < number.size()) {  // an exponent, with digits as ScanNumber checked
-        const long long exponent = ReadExponent(number.substr(i + 1));
-        if (exponent < -2 * kMaxExactPower || exponent > 2 * kMaxExactPower)
-            return false;
-        power += static_cast<int>(exponent);
-    }
-    if (mantissa > kMaxExactMantissa || power < -kMaxExactPower || power > kMaxExactPower)
+    if (digits == 0) {
         return false;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        const bool negativeExponent = j < text.size() && text[j] == '-';
+        if (j < text.size() && (text[j] == '-' || text[j] == '+')) {
+            ++j;
+        }
+        int exponent = 0;
+        int exponentDigits = 0;
+        for (; j < text.size() && IsDigit(text[j]); ++j, ++exponentDigits) {
+            exponent = exponent * 10 + (text[j] - '0');
+        }
+        if (exponentDigits > kMaxShortExponentDigits) {
+            return false;
+        }
+        power += negativeExponent ? -exponent : exponent;  // no digits: no exponent
+    }
+    if (mantissa > kMaxExactMantissa || power < -kMaxExactPower || power > kMaxExactPower) {
+        return false;
+    }
     const auto m = static_cast<double>(mantissa);
     value = power < 0 ? m / kExactPowers[-power] : m * kExactPowers[power];
+    value = negative ? -value : value;
     return true;
 }
 
@@ -292,18 +332,26 @@ std::string NumberToText(double x) {
     if (x == 0) {
         return "0.";
     }
-    Decimal d = Decompose(std::fabs(x));
+    const double magnitude = std::fabs(x);
     char text[40];  // the longest text, "-d.ddddddddddddde-ddd", has 21
     char* out = text;
     if (x < 0) {
         *out++ = '-';
     }
+    if (magnitude < kWholeLimit && magnitude == std::trunc(magnitude)) {
+        return std::string(text, WriteWhole(out, static_cast<std::uint64_t>(magnitude)));
+    }
+    Decimal d = Decompose(magnitude);
     bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
     out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
     return std::string(text, out);
 }
 
 double TextToNumber(std::string_view text) {
+    double value = 0;
+    if (ReadShortDecimal(text, value)) {
+        return value;
+    }
     std::size_t i = 0;
     while (i < text.size() && IsSpace(text[i])) {
         ++i;
@@ -316,12 +364,9 @@ double TextToNumber(std::string_view text) {
     if (number.empty()) {
         return 0;
     }
-    double value = 0;
-    if (!ReadShortDecimal(number, value)) {
-        auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-        if (result.ec == std::errc::result_out_of_range) {
-            value = Overflows(number) ? HUGE_VAL : 0.0;
-        }
+    auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        value = Overflows(number) ? HUGE_VAL : 0.0;
     }
     return negative ? -value : value;
 }
