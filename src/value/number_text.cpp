@@ -125,6 +125,48 @@ Decimal Decompose(double magnitude) {
     return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
+// Every power of ten up to 1e22 is exactly a double.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// How far from one half the scaled fraction must lie for its rounding to be
+// sure: the scaled value stays below 1e14, where a double's rounding error
+// is at most 1/128.
+constexpr double kRoundingMargin = 1.0 / 32;
+
+// The fixed form without a digit conversion: V x 10^(14-E), with E the count
+// of V's integer digits, rounds half up to V's 14 digits. The product is off
+// by at most half its last unit, which cannot move it across the rounding
+// point unless it lies within kRoundingMargin of that point; then, and outside
+// the fixed-form range, this gives up. The double 0.1 is the first one at or
+// above the real 0.1.
+bool DecomposeFixed(double magnitude, Decimal& d) {
+    if (magnitude < 0.1 || magnitude >= kExactPowers[kSignificant]) {
+        return false;
+    }
+    int e = 0;
+    while (e < kSignificant && magnitude >= kExactPowers[e]) {
+        ++e;
+    }
+    const double scaled = magnitude * kExactPowers[kSignificant - e];
+    const double whole = std::floor(scaled);
+    if (std::fabs(scaled - whole - 0.5) < kRoundingMargin) {
+        return false;
+    }
+    const auto rounded = static_cast<std::uint64_t>(scaled - whole < 0.5 ? whole : whole + 1);
+    d = Decimal{};
+    d.exponent = e;
+    if (rounded == static_cast<std::uint64_t>(kExactPowers[kSignificant])) {
+        std::memset(d.digits, '0', sizeof d.digits);  // carried out of d1
+        d.digits[0] = '1';
+        d.carried = true;
+        return true;
+    }
+    std::to_chars(d.digits, d.digits + kSignificant, rounded);
+    return true;
+}
+
 // After a point, trailing zeros go; the point itself stays.
 char* TrimZeros(char* end) {
     while (end[-1] == '0') {
@@ -254,10 +296,6 @@ bool Overflows(std::string_view number) {
     return scale + exponent > 0;
 }
 
-// Every power of ten up to 1e22 is exactly a double.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int kMaxExactPower = 22;
 constexpr int kMaxMantissaDigits = 19;  // always fits 64 bits
 constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
@@ -305,12 +343,11 @@ bool ReadShortDecimal(std::string_view text, double& value) {
             ++j;
         }
         int exponent = 0;
-        int exponentDigits = 0;
-        for (; j < text.size() && IsDigit(text[j]); ++j, ++exponentDigits) {
+        for (int count = 0; j < text.size() && IsDigit(text[j]); ++j) {
+            if (++count > kMaxShortExponentDigits) {
+                return false;
+            }
             exponent = exponent * 10 + (text[j] - '0');
-        }
-        if (exponentDigits > kMaxShortExponentDigits) {
-            return false;
         }
         power += negativeExponent ? -exponent : exponent;  // no digits: no exponent
     }
@@ -341,7 +378,10 @@ std::string NumberToText(double x) {
     if (magnitude < kWholeLimit && magnitude == std::trunc(magnitude)) {
         return std::string(text, WriteWhole(out, static_cast<std::uint64_t>(magnitude)));
     }
-    Decimal d = Decompose(magnitude);
+    Decimal d;
+    if (!DecomposeFixed(magnitude, d)) {
+        d = Decompose(magnitude);
+    }
     bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
     out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
     return std::string(text, out);

@@ -88,8 +88,13 @@ int FindClosing(std::string_view text, char open, char close, int start, int end
     return -1;
 }
 
+// A plain loop: find_first_of would search the two-letter set once per byte.
 bool IsIntegerText(std::string_view text) {
-    return text.find_first_of(".e") == std::string_view::npos;
+    for (const char ch : text) {
+        if (ch == '.' || ch == 'e')
+            return false;
+    }
+    return true;
 }
 
 void DropFraction(std::string& text) {
