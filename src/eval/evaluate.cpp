@@ -15,6 +15,9 @@ namespace {
 
 thread_local int t_nesting = 0;
 
+// Stack room reserved at the first push: a typical line never grows it.
+constexpr size_t kTypicalDepth = 8;
+
 const Operator& LookUpOperator(const std::string& symbol) {
     const Operator* op = FindOperator(symbol);
     if (op == nullptr)
@@ -26,13 +29,11 @@ const Operator& LookUpOperator(const std::string& symbol) {
 // marker of an open group.
 class Evaluation final : public TokenEvents {
   public:
-    // Room for a typical line without growing.
-    Evaluation() {
-        operators_.reserve(8);
-        operands_.reserve(8);
+    void Operand(std::string_view text) override {
+        if (operands_.empty())
+            operands_.reserve(kTypicalDepth);
+        operands_.emplace_back(text);
     }
-
-    void Operand(std::string_view text) override { operands_.emplace_back(text); }
 
     void OperatorToken(std::string_view symbol) override { PushOperator(std::string(symbol)); }
 
@@ -58,6 +59,8 @@ class Evaluation final : public TokenEvents {
                op.precedence >= operators_.back()->precedence) {
             Reduce();
         }
+        if (operators_.empty())
+            operators_.reserve(kTypicalDepth);
         operators_.push_back(&op);
     }
 
