@@ -137,8 +137,7 @@ std::string Evaluate(std::string expression) {
         case SingleToken::kNone:
             break;
     }
-    StripWhiteSpace(expression);
-    FoldCase(expression);
+    StripWhiteSpaceAndFoldCase(expression);
     Evaluation evaluation;
     Scan(expression, evaluation);
     evaluation.Drain();

@@ -51,6 +51,21 @@ void StripWhiteSpace(std::string& text) {
     text.resize(kept);
 }
 
+void StripWhiteSpaceAndFoldCase(std::string& text) {
+    bool inQuotes = false;
+    size_t kept = 0;
+    for (const char ch : text) {
+        if (ch == kQuote)
+            inQuotes = !inQuotes;
+        if (inQuotes) {
+            text[kept++] = ch;
+        } else if (!IsWhiteSpace(ch)) {
+            text[kept++] = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
+        }
+    }
+    text.resize(kept);
+}
+
 void FoldCase(std::string& text) {
     bool inQuotes = false;
     for (char& ch : text) {
