@@ -24,11 +24,18 @@ std::string EvaluateLine(const std::string& line, std::ostream& out) {
     return "Error";
 }
 
+// Whole pieces by write(): cheaper than formatted insertion, same bytes.
+void Write(std::ostream& out, std::string_view text) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
 }  // namespace
 
 void AnswerLine(const std::string& line, std::ostream& out) {
-    const std::string result = EvaluateLine(line, out);
-    out << "The result is " << result << '\n';
+    std::string answer = EvaluateLine(line, out);
+    answer.insert(0, "The result is ");
+    answer.push_back('\n');
+    Write(out, answer);
 }
 
 // An empty line right after an evaluated line is skipped without a prompt:
@@ -54,7 +61,7 @@ int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
         if (read == LineRead::kLastLine)
             break;
         skipEmptyLine = true;
-        out << kPrompt;
+        Write(out, kPrompt);
         if (flushEveryLine)
             out.flush();
     }

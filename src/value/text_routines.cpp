@@ -51,19 +51,22 @@ void StripWhiteSpace(std::string& text) {
     text.resize(kept);
 }
 
+// Works through plain pointers: stores through a char may alias the string
+// object itself, which would make the compiler reload its data each time.
 void StripWhiteSpaceAndFoldCase(std::string& text) {
     bool inQuotes = false;
-    size_t kept = 0;
-    for (const char ch : text) {
+    char* kept = text.data();
+    for (const char *from = text.data(), *end = from + text.size(); from != end; ++from) {
+        const char ch = *from;
         if (ch == kQuote)
             inQuotes = !inQuotes;
         if (inQuotes) {
-            text[kept++] = ch;
+            *kept++ = ch;
         } else if (!IsWhiteSpace(ch)) {
-            text[kept++] = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
+            *kept++ = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
         }
     }
-    text.resize(kept);
+    text.resize(static_cast<size_t>(kept - text.data()));
 }
 
 void FoldCase(std::string& text) {
