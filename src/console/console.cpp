@@ -38,11 +38,12 @@ void AnswerLine(const std::string& line, std::ostream& out) {
     Write(out, answer);
 }
 
+namespace {
+
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
 // while a person at a terminal sees each result as soon as Enter is pressed.
-int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
-    const bool flushEveryLine = flushing == Flushing::kEveryLine;
+void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
     out << kBanner << kPrompt;
     if (flushEveryLine)
         out.flush();
@@ -54,16 +55,29 @@ int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
             continue;
         }
         if (IsQuitLine(line))
-            break;
+            return;
         AnswerLine(line, out);
         if (flushEveryLine)
             out.flush();
         if (read == LineRead::kLastLine)
-            break;
+            return;
         skipEmptyLine = true;
         Write(out, kPrompt);
         if (flushEveryLine)
             out.flush();
+    }
+}
+
+}  // namespace
+
+// Buffered answers are written out even when an unexpected failure ends the
+// dialogue.
+int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
+    try {
+        Converse(in, out, flushing == Flushing::kEveryLine);
+    } catch (...) {
+        out.flush();
+        throw;
     }
     out.flush();
     return 0;
