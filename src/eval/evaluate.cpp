@@ -1,6 +1,10 @@
 #include "eval/evaluate.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <memory_resource>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,11 +21,15 @@ thread_local int t_nesting = 0;
 
 // Stack room reserved at the first push: a typical line never grows it.
 constexpr size_t kTypicalDepth = 8;
+// Room for both stacks of that depth inside the run itself, so a typical run
+// allocates nothing for them; deeper stacks spill to the heap.
+constexpr size_t kInlineStackBytes =
+    kTypicalDepth * (sizeof(std::string) + sizeof(void*)) + 4 * sizeof(void*);
 
-const Operator& LookUpOperator(const std::string& symbol) {
+const Operator& LookUpOperator(std::string_view symbol) {
     const Operator* op = FindOperator(symbol);
     if (op == nullptr)
-        throw Exception("Operator " + symbol + " does not exist.");
+        throw Exception("Operator " + std::string(symbol) + " does not exist.");
     return *op;
 }
 
@@ -35,7 +43,7 @@ class Evaluation final : public TokenEvents {
         operands_.emplace_back(text);
     }
 
-    void OperatorToken(std::string_view symbol) override { PushOperator(std::string(symbol)); }
+    void OperatorToken(std::string_view symbol) override { PushOperator(symbol); }
 
     void OpenGroup() override { operators_.push_back(nullptr); }
 
@@ -53,7 +61,7 @@ class Evaluation final : public TokenEvents {
 
     // Applies the stacked operators that bind at least as tightly, then
     // stacks the new one.
-    void PushOperator(const std::string& symbol) {
+    void PushOperator(std::string_view symbol) {
         const Operator& op = LookUpOperator(symbol);
         while (!operators_.empty() && operators_.back() != nullptr &&
                op.precedence >= operators_.back()->precedence) {
@@ -72,23 +80,26 @@ class Evaluation final : public TokenEvents {
         }
     }
 
-    std::vector<std::string>& Operands() { return operands_; }
+    std::pmr::vector<std::string>& Operands() { return operands_; }
 
   private:
+    // The handler reads its operands where they stand: its own evaluations
+    // run with stacks of their own and cannot touch these.
     void Reduce() {
         const Operator* op = operators_.back();
         operators_.pop_back();
-        if (operands_.size() < 2)
+        const size_t count = operands_.size();
+        if (count < 2)
             throw Exception("Not enough operands.");
-        std::string right = std::move(operands_.back());
+        std::string result = op->handler(operands_[count - 2], operands_[count - 1], 0);
         operands_.pop_back();
-        std::string left = std::move(operands_.back());
-        operands_.pop_back();
-        operands_.push_back(op->handler(left, right, 0));
+        operands_.back() = std::move(result);
     }
 
-    std::vector<const Operator*> operators_;
-    std::vector<std::string> operands_;
+    std::array<std::byte, kInlineStackBytes> stackRoom_;
+    std::pmr::monotonic_buffer_resource stackArena_{stackRoom_.data(), stackRoom_.size()};
+    std::pmr::vector<const Operator*> operators_{&stackArena_};
+    std::pmr::vector<std::string> operands_{&stackArena_};
 };
 
 std::string VariableValue(const std::string& name) {
@@ -105,10 +116,10 @@ std::string Resolve(std::string text) {
     const size_t open = text.find('(');
     if (open == std::string::npos)
         return VariableValue(text);
-    const std::string name = text.substr(0, open);
+    const std::string_view name = std::string_view(text).substr(0, open);
     const Function* function = FindFunction(name);
     if (function == nullptr)
-        throw Exception("Function " + name + " does not exist.");
+        throw Exception("Function " + std::string(name) + " does not exist.");
     const size_t argumentEnd = std::max(text.size() - 1, open + 1);
     return function->handler(text.substr(open + 1, argumentEnd - open - 1), std::string(), 0);
 }
@@ -123,6 +134,19 @@ NestingGuard::NestingGuard() {
 
 NestingGuard::~NestingGuard() {
     --t_nesting;
+}
+
+// Where Evaluate would refuse to nest deeper, this refuses too, so that the
+// caller's own Evaluate reports it.
+bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
+    if (t_nesting >= kMaxNesting)
+        return false;
+    if (ReadPlainNumber(text, number))
+        return true;
+    if (text.empty() || !IsLetter(text[0]) || ClassifySingleToken(text) != SingleToken::kName)
+        return false;
+    const Variable* variable = FindVariable(text);
+    return variable != nullptr && ReadPlainNumber(variable->value, number);
 }
 
 // Handlers evaluate their operands, which are mostly single tokens (literals,
@@ -141,7 +165,7 @@ std::string Evaluate(std::string expression) {
     Evaluation evaluation;
     Scan(expression, evaluation);
     evaluation.Drain();
-    std::vector<std::string>& operands = evaluation.Operands();
+    std::pmr::vector<std::string>& operands = evaluation.Operands();
     if (operands.size() != 1)
         throw Exception("Too many operands.");
     return Resolve(std::move(operands.back()));

@@ -88,8 +88,7 @@ class Scanner {
             EndOperand(pos_);
             return false;
         }
-        const std::string name(text_.substr(start_, pos_ - start_));
-        if (FindFunction(name) == nullptr) {
+        if (FindFunction(text_.substr(start_, pos_ - start_)) == nullptr) {
             EndOperand(pos_);
             ImpliedMultiply();
             return false;

@@ -13,13 +13,23 @@ namespace {
 // Integer operands give an integer result text: the fraction of a fixed-form
 // result is cut. Exponent forms and non-finite texts are left whole, since
 // cutting them would change their value.
-std::string NumberResult(const std::string& left, const std::string& right, double value) {
+std::string NumberResult(bool integers, double value) {
     std::string text = NumberToText(value);
-    if (IsIntegerText(left) && IsIntegerText(right) &&
-        text.find_first_of("e#") == std::string::npos) {
+    if (integers && text.find_first_of("e#") == std::string::npos) {
         DropFraction(text);
     }
     return text;
+}
+
+std::string NumberResult(const std::string& left, const std::string& right, double value) {
+    return NumberResult(IsIntegerText(left) && IsIntegerText(right), value);
+}
+
+// Operands that evaluate to plain numbers are read where they stand: the
+// same values and integer tests as evaluating and reading copies of them.
+bool ReadPlainOperands(const std::string& left, const std::string& right, PlainNumber& a,
+                       PlainNumber& b) {
+    return EvaluatePlainNumber(left, a) && EvaluatePlainNumber(right, b);
 }
 
 void ThrowDivisionByZero() {
@@ -30,6 +40,10 @@ void ThrowDivisionByZero() {
 
 std::string ApplyArithmetic(const std::string& left, const std::string& right,
                             RawOperation rawOperation, Handler self) {
+    PlainNumber a;
+    PlainNumber b;
+    if (ReadPlainOperands(left, right, a, b))
+        return NumberResult(a.integer && b.integer, rawOperation(a.value, b.value));
     std::string leftValue = Evaluate(left);
     std::string rightValue = Evaluate(right);
     if (IsList(leftValue) && IsList(rightValue)) {
@@ -79,6 +93,10 @@ double IntegerRemainder(double a, double b) {
 }
 
 std::string Add(const std::string& left, const std::string& right, int) {
+    PlainNumber a;
+    PlainNumber b;
+    if (ReadPlainOperands(left, right, a, b))
+        return NumberResult(a.integer && b.integer, a.value + b.value);
     std::string leftValue = Evaluate(left);
     std::string rightValue = Evaluate(right);
     if (IsList(leftValue) && IsList(rightValue))

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "symbols/key_text.h"
 
 namespace expreval {
 
@@ -11,18 +14,11 @@ namespace expreval {
 // unevaluated. Fails by throwing Exception.
 using Handler = std::string (*)(const std::string& left, const std::string& right, int flag);
 
-// Key texts in byte order (unsigned bytes, a prefix first). Most keys differ
-// in their first byte, which is compared without a library call.
-inline bool KeyTextLess(const std::string& a, const std::string& b) {
-    if (!a.empty() && !b.empty() && a[0] != b[0])
-        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
-    return a < b;
-}
-
 struct Function {
     Function() = default;
     Function(std::string functionName, Handler functionHandler);
 
+    static std::string_view Key(const Function& f) { return f.name; }
     static bool KeyEqual(const Function& a, const Function& b) { return a.name == b.name; }
     static bool KeyLess(const Function& a, const Function& b) {
         return KeyTextLess(a.name, b.name);
@@ -40,6 +36,7 @@ struct Operator {
     Operator() = default;
     Operator(std::string operatorSymbol, Handler operatorHandler, int operatorPrecedence);
 
+    static std::string_view Key(const Operator& o) { return o.symbol; }
     static bool KeyEqual(const Operator& a, const Operator& b) { return a.symbol == b.symbol; }
     static bool KeyLess(const Operator& a, const Operator& b) {
         return KeyTextLess(a.symbol, b.symbol);
@@ -64,6 +61,7 @@ struct Variable {
         return *this;
     }
 
+    static std::string_view Key(const Variable& v) { return v.name; }
     static bool KeyEqual(const Variable& a, const Variable& b) { return a.name == b.name; }
     static bool KeyLess(const Variable& a, const Variable& b) {
         return KeyTextLess(a.name, b.name);

@@ -3,12 +3,15 @@
 // both ends; the list owns every record linked into it.
 #pragma once
 
+#include <string_view>
 #include <utility>
+
+#include "symbols/key_text.h"
 
 namespace expreval {
 
-// T provides next and previous links plus the static comparisons KeyEqual and
-// KeyLess.
+// T provides next and previous links, the static comparisons KeyEqual and
+// KeyLess, and Key, a record's key text.
 template <typename T>
 class SymbolList {
   public:
@@ -59,6 +62,16 @@ class SymbolList {
         while (p != sentinel_ && T::KeyLess(*p, key))
             p = p->next;
         return T::KeyEqual(*p, key) ? p : sentinel_;
+    }
+
+    // Find for a key text that is already normalised as the record constructor
+    // would make it: the same walk and comparisons, without building a key
+    // record.
+    T* FindKey(std::string_view key) const {
+        T* p = sentinel_->next;
+        while (p != sentinel_ && KeyTextLess(T::Key(*p), key))
+            p = p->next;
+        return T::Key(*p) == key ? p : sentinel_;
     }
 
     // Stores record by key; an existing record of equal key takes its data

@@ -1,5 +1,7 @@
 #include "symbols/tables.h"
 
+#include <array>
+#include <cstdint>
 #include <utility>
 
 #include "ops/ops.h"
@@ -85,22 +87,91 @@ void BuildSymbolTables() {
     SetVariable("zurp", "{1,2,3,4,5}");
 }
 
-const Function* FindFunction(const std::string& name) {
-    const Function* found = g_functions->Find(Function(name, nullptr));
-    return found == g_functions->Sentinel() ? nullptr : found;
+namespace {
+
+bool HasCapital(std::string_view text) {
+    for (const char ch : text) {
+        if (ch >= 'A' && ch <= 'Z')
+            return true;
+    }
+    return false;
 }
 
-const Operator* FindOperator(const std::string& symbol) {
-    const Operator* found = g_operators->Find(Operator(symbol, nullptr, 0));
-    return found == g_operators->Sentinel() ? nullptr : found;
+// FoldCase changes capitals only, so a key without any is already what a key
+// record would hold, and the list is searched for it directly.
+template <typename T, typename MakeKey>
+const T* Lookup(const SymbolList<T>& list, std::string_view key, MakeKey makeKey) {
+    const T* found = HasCapital(key) ? list.Find(makeKey(std::string(key))) : list.FindKey(key);
+    return found == list.Sentinel() ? nullptr : found;
 }
 
-const Variable* FindVariable(const std::string& name) {
-    const Variable* found = g_variables->Find(Variable(name, std::string()));
-    return found == g_variables->Sentinel() ? nullptr : found;
+const Operator* LookUpOperator(std::string_view symbol) {
+    return Lookup(*g_operators, symbol,
+                  [](std::string key) { return Operator(std::move(key), nullptr, 0); });
 }
 
+// Symbols of one or two bytes already looked up, found or not. g_operators
+// never changes after start-up, so a symbol keeps finding the same record; the
+// cache is tied to the list it was filled from, in case the table is built
+// again.
+class OperatorCache {
+  public:
+    const Operator* Find(std::string_view symbol) {
+        if (symbol.empty() || symbol.size() > 2)
+            return LookUpOperator(symbol);
+        if (list_ != g_operators) {
+            slots_ = {};
+            list_ = g_operators;
+        }
+        const auto first = static_cast<unsigned char>(symbol[0]);
+        const auto second = symbol.size() == 2 ? static_cast<unsigned char>(symbol[1]) : 0u;
+        const uint32_t key = static_cast<uint32_t>(symbol.size()) << 16 | second << 8 | first;
+        Slot& slot = slots_[(first + 3 * second) % kSlots];
+        if (slot.key != key)
+            slot = Slot{key, LookUpOperator(symbol)};
+        return slot.found;
+    }
+
+  private:
+    struct Slot {
+        uint32_t key = 0;  // never a symbol's key, which holds its length
+        const Operator* found = nullptr;
+    };
+    // With this many slots every built-in symbol has one of its own.
+    static constexpr size_t kSlots = 128;
+
+    const SymbolList<Operator>* list_ = nullptr;
+    std::array<Slot, kSlots> slots_{};
+};
+
+OperatorCache g_operatorCache;
+
+}  // namespace
+
+const Function* FindFunction(std::string_view name) {
+    return Lookup(*g_functions, name,
+                  [](std::string key) { return Function(std::move(key), nullptr); });
+}
+
+const Operator* FindOperator(std::string_view symbol) {
+    return g_operatorCache.Find(symbol);
+}
+
+const Variable* FindVariable(std::string_view name) {
+    return Lookup(*g_variables, name,
+                  [](std::string key) { return Variable(std::move(key), std::string()); });
+}
+
+// A variable that exists takes the value in place, just as InsertOrReplace
+// would leave it, without a record built only to hand the value over.
 void SetVariable(std::string name, std::string value) {
+    if (!HasCapital(name)) {
+        Variable* stored = g_variables->FindKey(name);
+        if (stored != g_variables->Sentinel()) {
+            stored->value = std::move(value);
+            return;
+        }
+    }
     g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
 }
 

@@ -1,6 +1,9 @@
 // The three global symbol tables and the builders of the two built-in ones.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "symbols/records.h"
 #include "symbols/symbol_list.h"
 
@@ -18,10 +21,11 @@ void BuildOperatorTable();
 // predefined variable zurp.
 void BuildSymbolTables();
 
-// Lookups through a temporary key record; null when the name is absent.
-const Function* FindFunction(const std::string& name);
-const Operator* FindOperator(const std::string& symbol);
-const Variable* FindVariable(const std::string& name);
+// Lookups by name, case-insensitive like the key records; null when the
+// name is absent.
+const Function* FindFunction(std::string_view name);
+const Operator* FindOperator(std::string_view symbol);
+const Variable* FindVariable(std::string_view name);
 
 // Stores value under name in g_variables (created or replaced).
 void SetVariable(std::string name, std::string value);

@@ -1,8 +1,8 @@
-// Conversions between doubles and number texts. Both directions are built on
-// std::to_chars / std::from_chars: they are locale-free and exact, which the
-// half-up rounding and the atof-style reading need.
+// Numbers written as text. Built on std::to_chars: locale-free and exact,
+// which the half-up rounding needs.
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -14,6 +14,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "value/exact_powers.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -31,7 +32,9 @@ constexpr std::uint64_t kDefaultNaN = 0xFFF8000000000000;
 // |x| = 0.d1d2... x 10^exponent, digits already rounded to 14 places. A carry
 // out of d1 leaves digits "1" followed by zeros, one more than 14 of them.
 struct Decimal {
-    char digits[kSignificant + 1];
+    // 15 digits with a carry, then room that lets WriteDigits copy a fixed
+    // length from any of them.
+    char digits[2 * (kSignificant + 1)];
     bool carried;
     int exponent;  // before rounding: it picks the form
 };
@@ -74,6 +77,29 @@ Decimal Round(const char* probe, int exponent, bool up) {
         d.carried = true;
     }
     return d;
+}
+
+// "00", "01", ... "99": two digits written at once.
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// The `count` low decimal digits of value, leading zeros included, written
+// so that they end just before end.
+void WriteDigitsBackward(char* end, std::uint64_t value, int count) {
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, &kDigitPairs[2 * (value % 100)], 2);
+        value /= 100;
+    }
+    if (count == 1) {
+        end[-1] = static_cast<char>('0' + value);
+    }
 }
 
 // Slow but exact: the full decimal expansion decides the 15th digit.
@@ -125,11 +151,6 @@ Decimal Decompose(double magnitude) {
     return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
-// Every power of ten up to 1e22 is exactly a double.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // How far from one half the scaled fraction must lie for its rounding to be
 // sure: the scaled value stays below 1e14, where a double's rounding error
 // is at most 1/128.
@@ -150,7 +171,8 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
         ++e;
     }
     const double scaled = magnitude * kExactPowers[kSignificant - e];
-    const double whole = std::floor(scaled);
+    // Below 1e14 and not negative: the integer conversion is the floor.
+    const auto whole = static_cast<double>(static_cast<std::uint64_t>(scaled));
     if (std::fabs(scaled - whole - 0.5) < kRoundingMargin) {
         return false;
     }
@@ -163,7 +185,7 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
         d.carried = true;
         return true;
     }
-    std::to_chars(d.digits, d.digits + kSignificant, rounded);
+    WriteDigitsBackward(d.digits + kSignificant, rounded, kSignificant);
     return true;
 }
 
@@ -175,8 +197,10 @@ char* TrimZeros(char* end) {
     return end;
 }
 
+// Copies a fixed length, which needs no library call, and keeps count of it:
+// what lies past count is overwritten or cut off later.
 char* WriteDigits(char* out, const char* digits, int count) {
-    std::memcpy(out, digits, static_cast<std::size_t>(count));
+    std::memcpy(out, digits, kSignificant + 1);
     return out + count;
 }
 
@@ -220,144 +244,16 @@ char* WriteFixedForm(char* out, const Decimal& d) {
 constexpr double kWholeLimit = 1e14;
 
 char* WriteWhole(char* out, std::uint64_t whole) {
-    char* end = std::to_chars(out, out + kSignificant, whole).ptr;
-    if (end - out < kSignificant) {
+    int count = 1;
+    while (count < kSignificant && whole >= static_cast<std::uint64_t>(kExactPowers[count])) {
+        ++count;
+    }
+    char* end = out + count;
+    WriteDigitsBackward(end, whole, count);
+    if (count < kSignificant) {
         *end++ = '.';
     }
     return end;
-}
-
-bool IsSpace(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
-}
-
-std::size_t SkipDigits(std::string_view text, std::size_t i) {
-    while (i < text.size() && IsDigit(text[i])) {
-        ++i;
-    }
-    return i;
-}
-
-// End of the decimal number starting at `start` (after any sign), or `start`
-// itself when there is none.
-std::size_t ScanNumber(std::string_view text, std::size_t start) {
-    std::size_t i = SkipDigits(text, start);
-    std::size_t digits = i - start;
-    if (i < text.size() && text[i] == '.') {
-        std::size_t fraction_end = SkipDigits(text, i + 1);
-        digits += fraction_end - (i + 1);
-        i = fraction_end;
-    }
-    if (digits == 0) {
-        return start;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
-            ++j;
-        }
-        std::size_t exponent_end = SkipDigits(text, j);
-        if (exponent_end > j) {
-            i = exponent_end;
-        }
-    }
-    return i;
-}
-
-// Reads an exponent's digits, saturating far beyond any double's range.
-long long ReadExponent(std::string_view text) {
-    bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        text.remove_prefix(1);
-    }
-    long long value = 0;
-    for (char ch : text) {
-        value = std::min(value * 10 + (ch - '0'), 1000000000LL);
-    }
-    return negative ? -value : value;
-}
-
-// from_chars reports overflow and underflow alike as out of range. Writing
-// the number as 0.d... x 10^scale with d its leading nonzero digit, overflow
-// has a positive scale and underflow a negative one.
-bool Overflows(std::string_view number) {
-    std::size_t e = number.find_first_of("eE");
-    std::string_view mantissa = number.substr(0, e);
-    long long exponent = e == std::string_view::npos ? 0 : ReadExponent(number.substr(e + 1));
-    long long point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
-    std::size_t lead = mantissa.find_first_of("123456789");
-    if (lead == std::string_view::npos) {
-        return false;
-    }
-    long long scale = point - static_cast<long long>(lead);
-    if (scale < 0) {
-        ++scale;  // the point itself occupied one of the places counted
-    }
-    return scale + exponent > 0;
-}
-
-constexpr int kMaxExactPower = 22;
-constexpr int kMaxMantissaDigits = 19;  // always fits 64 bits
-constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
-
-// The exponent digits of a plain number: at most this many are read on the
-// short road.
-constexpr int kMaxShortExponentDigits = 2;
-
-// The common number text, read in one pass: an optional sign, up to 19
-// digits with at most one point, and an optional short exponent. When its
-// value is m x 10^p with m and 10^p both exact doubles, one correctly rounded
-// multiplication or division gives the very double of the full conversion.
-// False when the text needs the full reading.
-bool ReadShortDecimal(std::string_view text, double& value) {
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        ++i;
-    }
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int power = 0;
-    bool fraction = false;
-    for (; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (IsDigit(ch)) {
-            if (++digits > kMaxMantissaDigits) {
-                return false;
-            }
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(ch - '0');
-            power -= fraction ? 1 : 0;
-        } else if (ch == '.' && !fraction) {
-            fraction = true;
-        } else {
-            break;
-        }
-    }
-    if (digits == 0) {
-        return false;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        const bool negativeExponent = j < text.size() && text[j] == '-';
-        if (j < text.size() && (text[j] == '-' || text[j] == '+')) {
-            ++j;
-        }
-        int exponent = 0;
-        for (int count = 0; j < text.size() && IsDigit(text[j]); ++j) {
-            if (++count > kMaxShortExponentDigits) {
-                return false;
-            }
-            exponent = exponent * 10 + (text[j] - '0');
-        }
-        power += negativeExponent ? -exponent : exponent;  // no digits: no exponent
-    }
-    if (mantissa > kMaxExactMantissa || power < -kMaxExactPower || power > kMaxExactPower) {
-        return false;
-    }
-    const auto m = static_cast<double>(mantissa);
-    value = power < 0 ? m / kExactPowers[-power] : m * kExactPowers[power];
-    value = negative ? -value : value;
-    return true;
 }
 
 }  // namespace
@@ -375,7 +271,9 @@ std::string NumberToText(double x) {
     if (x < 0) {
         *out++ = '-';
     }
-    if (magnitude < kWholeLimit && magnitude == std::trunc(magnitude)) {
+    // Below the limit the integer conversion is exact for whole numbers.
+    if (magnitude < kWholeLimit &&
+        magnitude == static_cast<double>(static_cast<std::uint64_t>(magnitude))) {
         return std::string(text, WriteWhole(out, static_cast<std::uint64_t>(magnitude)));
     }
     Decimal d;
@@ -385,30 +283,6 @@ std::string NumberToText(double x) {
     bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
     out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
     return std::string(text, out);
-}
-
-double TextToNumber(std::string_view text) {
-    double value = 0;
-    if (ReadShortDecimal(text, value)) {
-        return value;
-    }
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) {
-        ++i;
-    }
-    bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        ++i;
-    }
-    std::string_view number = text.substr(i, ScanNumber(text, i) - i);
-    if (number.empty()) {
-        return 0;
-    }
-    auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        value = Overflows(number) ? HUGE_VAL : 0.0;
-    }
-    return negative ? -value : value;
 }
 
 }  // namespace expreval

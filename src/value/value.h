@@ -53,4 +53,15 @@ std::string NumberToText(double x);
 // The longest decimal prefix (sign, digits, one point, exponent), else 0.
 double TextToNumber(std::string_view text);
 
+// A number read from a text that is nothing but a plain number: its value
+// (what TextToNumber gives) and whether IsIntegerText holds for the text.
+struct PlainNumber {
+    double value = 0;
+    bool integer = false;
+};
+// True, with number filled in, when text is one number token as the scanner
+// reads it, unchanged by the rewrite, and short enough to be read exactly in
+// one pass: such a text evaluates to itself.
+bool ReadPlainNumber(std::string_view text, PlainNumber& number);
+
 }  // namespace expreval

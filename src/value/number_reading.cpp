@@ -1,0 +1,250 @@
+// Number texts read as doubles, the way the C library's atof reads them.
+// Built on std::from_chars, which is locale-free and exact; the common short
+// texts take a faster road to the same doubles.
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <system_error>
+
+#include "value/exact_powers.h"
+#include "value/value.h"
+
+namespace expreval {
+namespace {
+
+bool IsSpace(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+std::size_t SkipDigits(std::string_view text, std::size_t i) {
+    while (i < text.size() && IsDigit(text[i])) {
+        ++i;
+    }
+    return i;
+}
+
+// End of the decimal number starting at `start` (after any sign), or `start`
+// itself when there is none.
+std::size_t ScanNumber(std::string_view text, std::size_t start) {
+    std::size_t i = SkipDigits(text, start);
+    std::size_t digits = i - start;
+    if (i < text.size() && text[i] == '.') {
+        std::size_t fraction_end = SkipDigits(text, i + 1);
+        digits += fraction_end - (i + 1);
+        i = fraction_end;
+    }
+    if (digits == 0) {
+        return start;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            ++j;
+        }
+        std::size_t exponent_end = SkipDigits(text, j);
+        if (exponent_end > j) {
+            i = exponent_end;
+        }
+    }
+    return i;
+}
+
+// Reads an exponent's digits, saturating far beyond any double's range.
+long long ReadExponent(std::string_view text) {
+    bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        text.remove_prefix(1);
+    }
+    long long value = 0;
+    for (char ch : text) {
+        value = std::min(value * 10 + (ch - '0'), 1000000000LL);
+    }
+    return negative ? -value : value;
+}
+
+// from_chars reports overflow and underflow alike as out of range. Writing
+// the number as 0.d... x 10^scale with d its leading nonzero digit, overflow
+// has a positive scale and underflow a negative one.
+bool Overflows(std::string_view number) {
+    std::size_t e = number.find_first_of("eE");
+    std::string_view mantissa = number.substr(0, e);
+    long long exponent = e == std::string_view::npos ? 0 : ReadExponent(number.substr(e + 1));
+    long long point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
+    std::size_t lead = mantissa.find_first_of("123456789");
+    if (lead == std::string_view::npos) {
+        return false;
+    }
+    long long scale = point - static_cast<long long>(lead);
+    if (scale < 0) {
+        ++scale;  // the point itself occupied one of the places counted
+    }
+    return scale + exponent > 0;
+}
+
+constexpr int kMaxMantissaDigits = 19;  // always fits 64 bits
+constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
+// The exponent digits of a short number: NumberToText writes three.
+constexpr int kMaxShortExponentDigits = 3;
+
+// Eight bytes at once, first byte lowest: true when all are digits.
+bool AreEightDigits(std::uint64_t chunk) {
+    return (((chunk + 0x4646464646464646) | (chunk - 0x3030303030303030)) & 0x8080808080808080) ==
+           0;
+}
+
+// The value of eight digit bytes, first byte lowest, by pairing neighbours.
+std::uint64_t EightDigitsValue(std::uint64_t chunk) {
+    constexpr std::uint64_t kMask = 0x000000FF000000FF;
+    constexpr std::uint64_t kHundredsAndMillions = 100 + (1000000ULL << 32);
+    constexpr std::uint64_t kOnesAndTenThousands = 1 + (10000ULL << 32);
+    chunk -= 0x3030303030303030;
+    chunk = chunk * 10 + (chunk >> 8);
+    return ((chunk & kMask) * kHundredsAndMillions +
+            ((chunk >> 16) & kMask) * kOnesAndTenThousands) >>
+           32;
+}
+
+// Appends the run of digits from p to mantissa, eight at a time where it can
+// (a mantissa past 64 bits wraps; its digits are counted by the caller), and
+// returns the end of the run.
+const char* ReadDigits(const char* p, const char* end, std::uint64_t& mantissa) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t chunk;
+        while (end - p >= 8 && (std::memcpy(&chunk, p, 8), AreEightDigits(chunk))) {
+            mantissa = mantissa * 100000000 + EightDigitsValue(chunk);
+            p += 8;
+        }
+    }
+    for (; p != end && IsDigit(*p); ++p) {
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    return p;
+}
+
+// The end of the exponent digits from p on, with their value; null when there
+// are too many for the short road.
+const char* ReadShortExponent(const char* p, const char* end, int& exponent) {
+    exponent = 0;
+    const char* first = p;
+    for (; p != end && IsDigit(*p); ++p) {
+        if (p - first == kMaxShortExponentDigits) {
+            return nullptr;
+        }
+        exponent = exponent * 10 + (*p - '0');
+    }
+    return p;
+}
+
+// What the short road found at the start of a text.
+struct ShortDecimal {
+    double value = 0;
+    std::size_t length = 0;  // of the number read; 0 when it needs the full reading
+    bool point = false;
+    char exponentMark = 0;  // the "e" or "E" of an exponent that was read
+};
+
+// An exponent after the digits, when it has digits of its own: adds it to
+// power and moves p past it. False when it is too long for the short road.
+bool ReadShortExponentPart(const char*& p, const char* end, int& power, char& mark) {
+    if (p == end || (*p != 'e' && *p != 'E'))
+        return true;
+    const char* q = p + 1;
+    const bool negative = q != end && *q == '-';
+    if (q != end && (*q == '-' || *q == '+'))
+        ++q;
+    int exponent = 0;
+    const char* digitsEnd = ReadShortExponent(q, end, exponent);
+    if (digitsEnd == nullptr)
+        return false;
+    if (digitsEnd > q) {  // no digits: no exponent
+        mark = *p;
+        power += negative ? -exponent : exponent;
+        p = digitsEnd;
+    }
+    return true;
+}
+
+// The common number text, read in one pass: an optional sign, up to 19
+// digits with at most one point, and an optional short exponent. When its
+// value is m x 10^p with m and 10^p both exact doubles, one correctly rounded
+// multiplication or division gives the very double of the full conversion.
+ShortDecimal ReadShortDecimal(std::string_view text) {
+    ShortDecimal read;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+'))
+        ++p;
+    std::uint64_t mantissa = 0;
+    const char* const integerStart = p;
+    p = ReadDigits(p, end, mantissa);
+    std::ptrdiff_t digits = p - integerStart;
+    int power = 0;
+    if (p != end && *p == '.') {
+        read.point = true;
+        const char* const fractionStart = ++p;
+        p = ReadDigits(p, end, mantissa);
+        digits += p - fractionStart;
+        power = -static_cast<int>(p - fractionStart);
+    }
+    if (digits == 0 || digits > kMaxMantissaDigits ||
+        !ReadShortExponentPart(p, end, power, read.exponentMark))
+        return ShortDecimal{};
+    if (mantissa > kMaxExactMantissa || power < -kMaxExactPower || power > kMaxExactPower)
+        return ShortDecimal{};
+    const auto m = static_cast<double>(mantissa);
+    read.value = power < 0 ? m / kExactPowers[-power] : m * kExactPowers[power];
+    read.value = negative ? -read.value : read.value;
+    read.length = static_cast<std::size_t>(p - begin);
+    return read;
+}
+
+}  // namespace
+
+double TextToNumber(std::string_view text) {
+    const ShortDecimal shortRead = ReadShortDecimal(text);
+    if (shortRead.length > 0) {
+        return shortRead.value;
+    }
+    double value = 0;
+    std::size_t i = 0;
+    while (i < text.size() && IsSpace(text[i])) {
+        ++i;
+    }
+    bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        ++i;
+    }
+    std::string_view number = text.substr(i, ScanNumber(text, i) - i);
+    if (number.empty()) {
+        return 0;
+    }
+    auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        value = Overflows(number) ? HUGE_VAL : 0.0;
+    }
+    return negative ? -value : value;
+}
+
+// The scanner reads such a text as one number token (a digit or "-" first,
+// then digits, at most one point, a lower-case "e" with the character after
+// it), which Evaluate returns unchanged; reading all of it on the short road
+// gives what TextToNumber gives.
+bool ReadPlainNumber(std::string_view text, PlainNumber& number) {
+    if (text.empty() || !(IsDigit(text[0]) || text[0] == '-'))
+        return false;
+    const ShortDecimal read = ReadShortDecimal(text);
+    if (read.length != text.size() || read.exponentMark == 'E')
+        return false;  // more than a number, or a capital that the rewrite would fold
+    number.value = read.value;
+    number.integer = !read.point && read.exponentMark == 0;
+    return true;
+}
+
+}  // namespace expreval
