@@ -109,107 +109,147 @@ std::uint64_t EightDigitsValue(std::uint64_t chunk) {
            32;
 }
 
-// Appends the run of digits from p to mantissa, eight at a time where it can
-// (a mantissa past 64 bits wraps; its digits are counted by the caller), and
-// returns the end of the run.
-const char* ReadDigits(const char* p, const char* end, std::uint64_t& mantissa) {
+bool AreFourDigits(std::uint32_t chunk) {
+    return (((chunk + 0x46464646) | (chunk - 0x30303030)) & 0x80808080) == 0;
+}
+
+std::uint32_t FourDigitsValue(std::uint32_t chunk) {
+    chunk -= 0x30303030;
+    chunk = chunk * 10 + (chunk >> 8);
+    return (chunk & 0xFF) * 100 + ((chunk >> 16) & 0xFF);
+}
+
+// Appends runs of eight and then four digits from p to mantissa and returns
+// the end of what it took: the long runs of digits, a few bytes at a time.
+const char* ReadDigitChunks(const char* p, const char* end, std::uint64_t& mantissa) {
     if constexpr (std::endian::native == std::endian::little) {
         std::uint64_t chunk;
         while (end - p >= 8 && (std::memcpy(&chunk, p, 8), AreEightDigits(chunk))) {
             mantissa = mantissa * 100000000 + EightDigitsValue(chunk);
             p += 8;
         }
+        std::uint32_t half;
+        if (end - p >= 4 && (std::memcpy(&half, p, 4), AreFourDigits(half))) {
+            mantissa = mantissa * 10000 + FourDigitsValue(half);
+            p += 4;
+        }
     }
+    return p;
+}
+
+// Appends the run of digits from p to mantissa (a mantissa past 64 bits
+// wraps; its digits are counted by the caller) and returns the end of the
+// run. Short runs, the common ones, go digit by digit.
+inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& mantissa) {
+    if (end - p >= 8)
+        p = ReadDigitChunks(p, end, mantissa);
     for (; p != end && IsDigit(*p); ++p) {
         mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
     }
     return p;
 }
 
-// The end of the exponent digits from p on, with their value; null when there
-// are too many for the short road.
-const char* ReadShortExponent(const char* p, const char* end, int& exponent) {
-    exponent = 0;
-    const char* first = p;
-    for (; p != end && IsDigit(*p); ++p) {
-        if (p - first == kMaxShortExponentDigits) {
+// An exponent from p on (at the "e"), when it has digits of its own: adds it
+// to power, notes its mark and returns its end; p itself when there is none;
+// null when it is too long for the short road.
+const char* ReadShortExponent(const char* p, const char* end, int& power, char& mark) {
+    if (p == end || (*p != 'e' && *p != 'E'))
+        return p;
+    const char* q = p + 1;
+    const bool negative = q != end && *q == '-';
+    if (q != end && (*q == '-' || *q == '+'))
+        ++q;
+    const char* const first = q;
+    int exponent = 0;
+    for (; q != end && IsDigit(*q); ++q) {
+        if (q - first == kMaxShortExponentDigits)
             return nullptr;
-        }
-        exponent = exponent * 10 + (*p - '0');
+        exponent = exponent * 10 + (*q - '0');
     }
-    return p;
+    if (q == first)
+        return p;  // no digits: no exponent
+    mark = *p;
+    power += negative ? -exponent : exponent;
+    return q;
 }
 
 // What the short road found at the start of a text.
 struct ShortDecimal {
     double value = 0;
-    std::size_t length = 0;  // of the number read; 0 when it needs the full reading
+    const char* end = nullptr;  // of the number read; null when it needs the full reading
     bool point = false;
     char exponentMark = 0;  // the "e" or "E" of an exponent that was read
 };
-
-// An exponent after the digits, when it has digits of its own: adds it to
-// power and moves p past it. False when it is too long for the short road.
-bool ReadShortExponentPart(const char*& p, const char* end, int& power, char& mark) {
-    if (p == end || (*p != 'e' && *p != 'E'))
-        return true;
-    const char* q = p + 1;
-    const bool negative = q != end && *q == '-';
-    if (q != end && (*q == '-' || *q == '+'))
-        ++q;
-    int exponent = 0;
-    const char* digitsEnd = ReadShortExponent(q, end, exponent);
-    if (digitsEnd == nullptr)
-        return false;
-    if (digitsEnd > q) {  // no digits: no exponent
-        mark = *p;
-        power += negative ? -exponent : exponent;
-        p = digitsEnd;
-    }
-    return true;
-}
 
 // The common number text, read in one pass: an optional sign, up to 19
 // digits with at most one point, and an optional short exponent. When its
 // value is m x 10^p with m and 10^p both exact doubles, one correctly rounded
 // multiplication or division gives the very double of the full conversion.
-ShortDecimal ReadShortDecimal(std::string_view text) {
+inline ShortDecimal ReadShortDecimal(const char* p, const char* end) {
     ShortDecimal read;
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char* p = begin;
     const bool negative = p != end && *p == '-';
     if (p != end && (*p == '-' || *p == '+'))
         ++p;
     std::uint64_t mantissa = 0;
-    const char* const integerStart = p;
+    const char* const digitsStart = p;
     p = ReadDigits(p, end, mantissa);
-    std::ptrdiff_t digits = p - integerStart;
     int power = 0;
-    if (p != end && *p == '.') {
-        read.point = true;
+    read.point = p != end && *p == '.';
+    if (read.point) {
         const char* const fractionStart = ++p;
         p = ReadDigits(p, end, mantissa);
-        digits += p - fractionStart;
         power = -static_cast<int>(p - fractionStart);
     }
-    if (digits == 0 || digits > kMaxMantissaDigits ||
-        !ReadShortExponentPart(p, end, power, read.exponentMark))
+    const std::ptrdiff_t digits = p - digitsStart - (read.point ? 1 : 0);
+    if (digits == 0 || digits > kMaxMantissaDigits)
         return ShortDecimal{};
-    if (mantissa > kMaxExactMantissa || power < -kMaxExactPower || power > kMaxExactPower)
+    p = ReadShortExponent(p, end, power, read.exponentMark);
+    if (p == nullptr || mantissa > kMaxExactMantissa || power < -kMaxExactPower ||
+        power > kMaxExactPower)
         return ShortDecimal{};
     const auto m = static_cast<double>(mantissa);
     read.value = power < 0 ? m / kExactPowers[-power] : m * kExactPowers[power];
     read.value = negative ? -read.value : read.value;
-    read.length = static_cast<std::size_t>(p - begin);
+    read.end = p;
     return read;
+}
+
+// Whole texts of the two commonest forms, digits with or without a
+// fraction, read in a few instructions a digit. Up to 15 digits the mantissa
+// is an exact double, and the value the one quotient that ReadShortDecimal
+// computes. False for anything else, which takes the general road.
+bool ReadSimpleDecimal(const char* p, const char* end, PlainNumber& number) {
+    constexpr std::ptrdiff_t kExactDigits = 15;
+    const bool negative = *p == '-';
+    p += negative ? 1 : 0;
+    std::uint64_t mantissa = 0;
+    const char* const first = p;
+    for (; p != end && IsDigit(*p); ++p)
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    std::ptrdiff_t digits = p - first;
+    const bool point = p != end && *p == '.';
+    std::ptrdiff_t fraction = 0;
+    if (point) {
+        const char* const fractionStart = ++p;
+        for (; p != end && IsDigit(*p); ++p)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        fraction = p - fractionStart;
+        digits += fraction;
+    }
+    if (p != end || digits == 0 || digits > kExactDigits)
+        return false;
+    const auto m = static_cast<double>(mantissa);
+    const double value = fraction > 0 ? m / kExactPowers[fraction] : m;
+    number.value = negative ? -value : value;
+    number.integer = !point;
+    return true;
 }
 
 }  // namespace
 
 double TextToNumber(std::string_view text) {
-    const ShortDecimal shortRead = ReadShortDecimal(text);
-    if (shortRead.length > 0) {
+    const ShortDecimal shortRead = ReadShortDecimal(text.data(), text.data() + text.size());
+    if (shortRead.end != nullptr) {
         return shortRead.value;
     }
     double value = 0;
@@ -239,8 +279,11 @@ double TextToNumber(std::string_view text) {
 bool ReadPlainNumber(std::string_view text, PlainNumber& number) {
     if (text.empty() || !(IsDigit(text[0]) || text[0] == '-'))
         return false;
-    const ShortDecimal read = ReadShortDecimal(text);
-    if (read.length != text.size() || read.exponentMark == 'E')
+    const char* const end = text.data() + text.size();
+    if (ReadSimpleDecimal(text.data(), end, number))
+        return true;
+    const ShortDecimal read = ReadShortDecimal(text.data(), end);
+    if (read.end != end || read.exponentMark == 'E')
         return false;  // more than a number, or a capital that the rewrite would fold
     number.value = read.value;
     number.integer = !read.point && read.exponentMark == 0;

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "value/value.h"
 
@@ -51,12 +53,52 @@ void StripWhiteSpace(std::string& text) {
     text.resize(kept);
 }
 
+// Eight bytes at once: true when one of them may be one that the rewrite
+// removes or changes, or a quote, which changes what it does. It tests for
+// bytes below 0x21 (the white space among them), 0x22 (the quote) and 0x41
+// to 0x5A (the capitals): the standard tests for a byte below, equal to and
+// between given values, each exact in telling whether any byte qualifies.
+bool MayNeedRewrite(std::uint64_t chunk) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHigh = 0x8080808080808080;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+    const std::uint64_t belowBang = (chunk - kOnes * 0x21) & ~chunk & kHigh;
+    const std::uint64_t quotes = chunk ^ (kOnes * static_cast<unsigned char>(kQuote));
+    const std::uint64_t isQuote = (quotes - kOnes) & ~quotes & kHigh;
+    const std::uint64_t low7 = chunk & kLow7;
+    const std::uint64_t isCapital =
+        (kOnes * (127 + 'Z' + 1) - low7) & ~chunk & (low7 + kOnes * (127 - ('A' - 1))) & kHigh;
+    return (belowBang | isQuote | isCapital) != 0;
+}
+
+// The first position from which the rewrite may change anything, or the size
+// when it leaves the text as it is.
+std::size_t FirstRewritten(std::string_view text) {
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::uint64_t chunk; i + 8 <= text.size(); i += 8) {
+            std::memcpy(&chunk, text.data() + i, 8);
+            if (MayNeedRewrite(chunk))
+                break;
+        }
+    }
+    while (i < text.size() && !IsWhiteSpace(text[i]) && text[i] != kQuote &&
+           !(text[i] >= 'A' && text[i] <= 'Z')) {
+        ++i;
+    }
+    return i;
+}
+
 // Works through plain pointers: stores through a char may alias the string
 // object itself, which would make the compiler reload its data each time.
+// Most lines hold no white space, capital or quote: those stay untouched.
 void StripWhiteSpaceAndFoldCase(std::string& text) {
+    const std::size_t first = FirstRewritten(text);
+    if (first == text.size())
+        return;
     bool inQuotes = false;
-    char* kept = text.data();
-    for (const char *from = text.data(), *end = from + text.size(); from != end; ++from) {
+    char* kept = text.data() + first;
+    for (const char *from = kept, *end = text.data() + text.size(); from != end; ++from) {
         const char ch = *from;
         if (ch == kQuote)
             inQuotes = !inQuotes;
