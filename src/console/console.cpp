@@ -31,11 +31,15 @@ void Write(std::ostream& out, std::string_view text) {
 
 }  // namespace
 
+// The answer line is put together in a buffer kept from line to line, which
+// soon needs no more allocating, and written at once.
 void AnswerLine(const std::string& line, std::ostream& out) {
-    std::string answer = EvaluateLine(line, out);
-    answer.insert(0, "The result is ");
-    answer.push_back('\n');
-    Write(out, answer);
+    const std::string answer = EvaluateLine(line, out);
+    thread_local std::string reply;
+    reply.assign("The result is ");
+    reply += answer;
+    reply.push_back('\n');
+    Write(out, reply);
 }
 
 namespace {

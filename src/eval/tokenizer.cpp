@@ -45,11 +45,23 @@ class Scanner {
         return true;
     }
 
+    // Moves pos_ to the last of the characters from pos_ on that keep the
+    // token going and need no other step, so that the loop's next step reads
+    // the first one that may end or change it: long strings and lists cost
+    // a few instructions a character.
+    template <typename Continues>
+    void SkipWhile(Continues continues) {
+        while (pos_ + 1 < text_.size() && continues(text_[pos_ + 1]))
+            ++pos_;
+    }
+
     bool StringStep(char ch) {
         if (ch == '\\') {
             ++pos_;  // the escaped character cannot close the string
         } else if (ch == kQuote) {
             EndOperand(pos_ + 1);
+        } else {
+            SkipWhile([](char next) { return next != '\\' && next != kQuote; });
         }
         return true;
     }
@@ -57,6 +69,8 @@ class Scanner {
     bool ListStep(char ch) {
         if (ch == '}')
             EndOperand(pos_ + 1);
+        else
+            SkipWhile([](char next) { return next != '}'; });
         return true;
     }
 

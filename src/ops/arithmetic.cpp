@@ -1,5 +1,6 @@
 #include <cmath>
 #include <limits>
+#include <string_view>
 #include <utility>
 
 #include "eval/evaluate.h"
@@ -10,12 +11,21 @@ namespace expreval {
 
 namespace {
 
+// Exponent forms and non-finite texts hold an "e" or a "#".
+bool IsFixedForm(std::string_view text) {
+    for (const char ch : text) {
+        if (ch == 'e' || ch == '#')
+            return false;
+    }
+    return true;
+}
+
 // Integer operands give an integer result text: the fraction of a fixed-form
 // result is cut. Exponent forms and non-finite texts are left whole, since
 // cutting them would change their value.
 std::string NumberResult(bool integers, double value) {
     std::string text = NumberToText(value);
-    if (integers && text.find_first_of("e#") == std::string::npos) {
+    if (integers && IsFixedForm(text)) {
         DropFraction(text);
     }
     return text;

@@ -119,6 +119,18 @@ std::uint32_t FourDigitsValue(std::uint32_t chunk) {
     return (chunk & 0xFF) * 100 + ((chunk >> 16) & 0xFF);
 }
 
+// Appends digits to mantissa while they last, one at a time; the unsigned
+// arithmetic keeps the loop short.
+inline const char* AppendDigits(const char* p, const char* end, std::uint64_t& mantissa) {
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9)
+            break;
+        mantissa = mantissa * 10 + digit;
+    }
+    return p;
+}
+
 // Appends runs of eight and then four digits from p to mantissa and returns
 // the end of what it took: the long runs of digits, a few bytes at a time.
 const char* ReadDigitChunks(const char* p, const char* end, std::uint64_t& mantissa) {
@@ -143,10 +155,7 @@ const char* ReadDigitChunks(const char* p, const char* end, std::uint64_t& manti
 inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& mantissa) {
     if (end - p >= 8)
         p = ReadDigitChunks(p, end, mantissa);
-    for (; p != end && IsDigit(*p); ++p) {
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-    }
-    return p;
+    return AppendDigits(p, end, mantissa);
 }
 
 // An exponent from p on (at the "e"), when it has digits of its own: adds it
@@ -224,15 +233,13 @@ bool ReadSimpleDecimal(const char* p, const char* end, PlainNumber& number) {
     p += negative ? 1 : 0;
     std::uint64_t mantissa = 0;
     const char* const first = p;
-    for (; p != end && IsDigit(*p); ++p)
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    p = AppendDigits(p, end, mantissa);
     std::ptrdiff_t digits = p - first;
     const bool point = p != end && *p == '.';
     std::ptrdiff_t fraction = 0;
     if (point) {
         const char* const fractionStart = ++p;
-        for (; p != end && IsDigit(*p); ++p)
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        p = AppendDigits(p, end, mantissa);
         fraction = p - fractionStart;
         digits += fraction;
     }
@@ -242,6 +249,18 @@ bool ReadSimpleDecimal(const char* p, const char* end, PlainNumber& number) {
     const double value = fraction > 0 ? m / kExactPowers[fraction] : m;
     number.value = negative ? -value : value;
     number.integer = !point;
+    return true;
+}
+
+// The other plain numbers: exponents and long mantissas. Kept out of line so
+// that the common road stays short.
+[[gnu::noinline]] bool ReadOtherPlainNumber(std::string_view text, PlainNumber& number) {
+    const char* const end = text.data() + text.size();
+    const ShortDecimal read = ReadShortDecimal(text.data(), end);
+    if (read.end != end || read.exponentMark == 'E')
+        return false;  // more than a number, or a capital that the rewrite would fold
+    number.value = read.value;
+    number.integer = !read.point && read.exponentMark == 0;
     return true;
 }
 
@@ -279,15 +298,8 @@ double TextToNumber(std::string_view text) {
 bool ReadPlainNumber(std::string_view text, PlainNumber& number) {
     if (text.empty() || !(IsDigit(text[0]) || text[0] == '-'))
         return false;
-    const char* const end = text.data() + text.size();
-    if (ReadSimpleDecimal(text.data(), end, number))
-        return true;
-    const ShortDecimal read = ReadShortDecimal(text.data(), end);
-    if (read.end != end || read.exponentMark == 'E')
-        return false;  // more than a number, or a capital that the rewrite would fold
-    number.value = read.value;
-    number.integer = !read.point && read.exponentMark == 0;
-    return true;
+    return ReadSimpleDecimal(text.data(), text.data() + text.size(), number) ||
+           ReadOtherPlainNumber(text, number);
 }
 
 }  // namespace expreval

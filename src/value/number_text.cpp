@@ -90,8 +90,8 @@ constexpr auto kDigitPairs = [] {
 }();
 
 // The `count` low decimal digits of value, leading zeros included, written
-// so that they end just before end.
-void WriteDigitsBackward(char* end, std::uint64_t value, int count) {
+// so that they end just before end; up to seven digits, in 32-bit steps.
+void WriteSmallDigitsBackward(char* end, std::uint32_t value, int count) {
     for (; count >= 2; count -= 2) {
         end -= 2;
         std::memcpy(end, &kDigitPairs[2 * (value % 100)], 2);
@@ -100,6 +100,19 @@ void WriteDigitsBackward(char* end, std::uint64_t value, int count) {
     if (count == 1) {
         end[-1] = static_cast<char>('0' + value);
     }
+}
+
+// The same for up to 14 digits: the low seven, then the rest.
+void WriteDigitsBackward(char* end, std::uint64_t value, int count) {
+    constexpr int kHalf = 7;
+    constexpr std::uint64_t kHalfPower = 10000000;
+    if (count <= kHalf) {
+        WriteSmallDigitsBackward(end, static_cast<std::uint32_t>(value), count);
+        return;
+    }
+    WriteSmallDigitsBackward(end, static_cast<std::uint32_t>(value % kHalfPower), kHalf);
+    WriteSmallDigitsBackward(end - kHalf, static_cast<std::uint32_t>(value / kHalfPower),
+                             count - kHalf);
 }
 
 // Slow but exact: the full decimal expansion decides the 15th digit.
@@ -152,9 +165,9 @@ Decimal Decompose(double magnitude) {
 }
 
 // How far from one half the scaled fraction must lie for its rounding to be
-// sure: the scaled value stays below 1e14, where a double's rounding error
-// is at most 1/128.
-constexpr double kRoundingMargin = 1.0 / 32;
+// sure: the scaled value stays below 1e14, under 2^47, where a double's
+// rounding error is at most 1/128; twice that leaves room to spare.
+constexpr double kRoundingMargin = 1.0 / 64;
 
 // The fixed form without a digit conversion: V x 10^(14-E), with E the count
 // of V's integer digits, rounds half up to V's 14 digits. The product is off
