@@ -29,20 +29,42 @@ void Write(std::ostream& out, std::string_view text) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-}  // namespace
-
-// The answer line is put together in a buffer kept from line to line, which
-// soon needs no more allocating, and written at once.
-void AnswerLine(const std::string& line, std::ostream& out) {
+// Puts the answer line into reply; a failure's message line is written
+// straight away, ahead of it.
+void ComposeAnswer(const std::string& line, std::ostream& out, std::string& reply) {
     const std::string answer = EvaluateLine(line, out);
-    thread_local std::string reply;
     reply.assign("The result is ");
     reply += answer;
     reply.push_back('\n');
+}
+
+}  // namespace
+
+void AnswerLine(const std::string& line, std::ostream& out) {
+    std::string reply;
+    ComposeAnswer(line, out, reply);
     Write(out, reply);
 }
 
 namespace {
+
+// The answer and, when more lines may follow, the next prompt, in one write
+// unless a person must see the answer first. reply is a buffer kept from line
+// to line, which soon needs no more allocating.
+void WriteAnswer(const std::string& line, std::ostream& out, bool prompt, bool flushEveryLine,
+                 std::string& reply) {
+    ComposeAnswer(line, out, reply);
+    if (flushEveryLine) {
+        Write(out, reply);
+        out.flush();
+        reply.clear();
+    }
+    if (prompt)
+        reply += kPrompt;
+    Write(out, reply);
+    if (flushEveryLine)
+        out.flush();
+}
 
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
@@ -52,6 +74,7 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
     if (flushEveryLine)
         out.flush();
     std::string line;
+    std::string reply;
     bool skipEmptyLine = false;
     for (LineRead read = in.ReadLine(line); read != LineRead::kEnd; read = in.ReadLine(line)) {
         if (skipEmptyLine && line.empty()) {
@@ -60,15 +83,11 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
         }
         if (IsQuitLine(line))
             return;
-        AnswerLine(line, out);
-        if (flushEveryLine)
-            out.flush();
-        if (read == LineRead::kLastLine)
+        const bool last = read == LineRead::kLastLine;
+        WriteAnswer(line, out, !last, flushEveryLine, reply);
+        if (last)
             return;
         skipEmptyLine = true;
-        Write(out, kPrompt);
-        if (flushEveryLine)
-            out.flush();
     }
 }
 
