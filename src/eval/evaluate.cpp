@@ -143,14 +143,15 @@ bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
         return false;
     if (ReadPlainNumber(text, number))
         return true;
-    if (text.empty() || !IsLetter(text[0]) || ClassifySingleToken(text) != SingleToken::kName)
+    if (!IsWholeName(text))
         return false;
     const Variable* variable = FindVariable(text);
     return variable != nullptr && ReadPlainNumber(variable->value, number);
 }
 
 // Handlers evaluate their operands, which are mostly single tokens (literals,
-// names, results of earlier operations); those skip the rewrite and the stacks.
+// names, results of earlier operations, calls); those skip the rewrite and the
+// stacks.
 std::string Evaluate(std::string expression) {
     const NestingGuard guard;
     switch (ClassifySingleToken(expression)) {
@@ -158,6 +159,8 @@ std::string Evaluate(std::string expression) {
             return expression;
         case SingleToken::kName:
             return VariableValue(expression);
+        case SingleToken::kCall:
+            return Resolve(std::move(expression));
         case SingleToken::kNone:
             break;
     }

@@ -1,5 +1,6 @@
 #include "eval/single_token.h"
 
+#include "symbols/tables.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -58,13 +59,29 @@ bool IsWholeString(std::string_view text) {
     return i == text.size() - 1 && KeptByRewrite(text);
 }
 
-// Lower case only: capitals would be folded.
-bool IsWholeName(std::string_view text) {
-    for (const char ch : text) {
-        if (!(ch >= 'a' && ch <= 'z') && !IsDigit(ch))
-            return false;
-    }
-    return true;
+// The length of the name at the start of text: lower case only, since
+// capitals would be folded.
+size_t NameLength(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && ((text[i] >= 'a' && text[i] <= 'z') || IsDigit(text[i])))
+        ++i;
+    return i;
+}
+
+// A name that is a function, its parenthesis and everything up to the one
+// that closes it: the scanner's call token, here ending the text.
+bool IsWholeCall(std::string_view text, size_t open) {
+    return text[open] == '(' && FindFunction(text.substr(0, open)) != nullptr &&
+           FindClosing(text, '(', ')', static_cast<int>(open), -1) ==
+               static_cast<int>(text.size()) - 1 &&
+           KeptByRewrite(text);
+}
+
+SingleToken ClassifyName(std::string_view text) {
+    const size_t length = NameLength(text);
+    if (length == text.size())
+        return SingleToken::kName;
+    return IsWholeCall(text, length) ? SingleToken::kCall : SingleToken::kNone;
 }
 
 bool IsWholeValue(std::string_view text) {
@@ -82,11 +99,15 @@ bool IsWholeValue(std::string_view text) {
 
 }  // namespace
 
+bool IsWholeName(std::string_view text) {
+    return !text.empty() && IsLetter(text[0]) && NameLength(text) == text.size();
+}
+
 SingleToken ClassifySingleToken(std::string_view text) {
     if (text.empty())
         return SingleToken::kNone;
     if (IsLetter(text[0]))
-        return IsWholeName(text) ? SingleToken::kName : SingleToken::kNone;
+        return ClassifyName(text);
     return IsWholeValue(text) ? SingleToken::kValue : SingleToken::kNone;
 }
 

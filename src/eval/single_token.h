@@ -10,11 +10,15 @@ enum class SingleToken {
     kNone,   // anything else: it needs the full rewrite, scan and evaluation
     kValue,  // a number, string or list token that evaluates to itself
     kName,   // a name token that evaluates to its variable's value
+    kCall,   // a call token that evaluates to its function's result
 };
 
 // Only texts that the rewriting leaves unchanged (no white space, no capital
 // letter) and that the scan reads as one operand ending at the very end of
 // the text qualify.
 SingleToken ClassifySingleToken(std::string_view text);
+
+// True when the whole text is a name token that the rewrite keeps as it is.
+bool IsWholeName(std::string_view text);
 
 }  // namespace expreval

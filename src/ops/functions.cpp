@@ -7,7 +7,12 @@
 
 namespace expreval {
 
+// An argument that evaluates to a plain number is read where it stands: the
+// same value as evaluating and reading a copy of it.
 std::string ApplyFunction(const std::string& argument, RawFunction rawFunction, Handler self) {
+    PlainNumber number;
+    if (EvaluatePlainNumber(argument, number))
+        return NumberToText(rawFunction(number.value));
     std::string value = Evaluate(argument);
     if (IsString(value))
         throw Exception("Function does not support strings.");

@@ -1,10 +1,9 @@
 #include "symbols/tables.h"
 
-#include <array>
-#include <cstdint>
 #include <utility>
 
 #include "ops/ops.h"
+#include "symbols/lookup_cache.h"
 
 namespace expreval {
 
@@ -110,51 +109,22 @@ const Operator* LookUpOperator(std::string_view symbol) {
                   [](std::string key) { return Operator(std::move(key), nullptr, 0); });
 }
 
-// Symbols of one or two bytes already looked up, found or not. g_operators
-// never changes after start-up, so a symbol keeps finding the same record; the
-// cache is tied to the list it was filled from, in case the table is built
-// again.
-class OperatorCache {
-  public:
-    const Operator* Find(std::string_view symbol) {
-        if (symbol.empty() || symbol.size() > 2)
-            return LookUpOperator(symbol);
-        if (list_ != g_operators) {
-            slots_ = {};
-            list_ = g_operators;
-        }
-        const auto first = static_cast<unsigned char>(symbol[0]);
-        const auto second = symbol.size() == 2 ? static_cast<unsigned char>(symbol[1]) : 0u;
-        const uint32_t key = static_cast<uint32_t>(symbol.size()) << 16 | second << 8 | first;
-        Slot& slot = slots_[(first + 3 * second) % kSlots];
-        if (slot.key != key)
-            slot = Slot{key, LookUpOperator(symbol)};
-        return slot.found;
-    }
-
-  private:
-    struct Slot {
-        uint32_t key = 0;  // never a symbol's key, which holds its length
-        const Operator* found = nullptr;
-    };
-    // With this many slots every built-in symbol has one of its own.
-    static constexpr size_t kSlots = 128;
-
-    const SymbolList<Operator>* list_ = nullptr;
-    std::array<Slot, kSlots> slots_{};
-};
-
-OperatorCache g_operatorCache;
-
-}  // namespace
-
-const Function* FindFunction(std::string_view name) {
+const Function* LookUpFunction(std::string_view name) {
     return Lookup(*g_functions, name,
                   [](std::string key) { return Function(std::move(key), nullptr); });
 }
 
+LookupCache<Operator> g_operatorCache;
+LookupCache<Function> g_functionCache;
+
+}  // namespace
+
+const Function* FindFunction(std::string_view name) {
+    return g_functionCache.Find(g_functions, name, LookUpFunction);
+}
+
 const Operator* FindOperator(std::string_view symbol) {
-    return g_operatorCache.Find(symbol);
+    return g_operatorCache.Find(g_operators, symbol, LookUpOperator);
 }
 
 const Variable* FindVariable(std::string_view name) {

@@ -133,12 +133,16 @@ int FindTopLevel(std::string_view text, char c, int start, int end) {
     return -1;
 }
 
+// Characters other than the two searched for, braces and quotes change
+// nothing and are passed over at once.
 int FindClosing(std::string_view text, char open, char close, int start, int end) {
     end = SearchEnd(text, start, end);
     ScanState state;
     int depth = 0;
     for (int i = std::max(start, 0); i <= end; ++i) {
         const char ch = text[static_cast<size_t>(i)];
+        if (ch != open && ch != close && ch != '{' && ch != '}' && ch != kQuote)
+            continue;
         if (ch == open && state.AtTopLevel())
             ++depth;
         if (ch == close && state.AtTopLevel() && --depth == 0)

@@ -21,12 +21,19 @@ TEST(SingleToken, TakesWholeOperandTokens) {
     for (const char* text : {"x", "zurp", "x1", "e"}) {
         EXPECT_EQ(ClassifySingleToken(text), SingleToken::kName) << text;
     }
+    UseBuiltInTables();
+    for (const char* text : {"sin(1)", "cos(x+(2))", "tan()", "log(\")\")", "sec({)})"}) {
+        EXPECT_EQ(ClassifySingleToken(text), SingleToken::kCall) << text;
+    }
 }
 
 TEST(SingleToken, LeavesEverythingElseToTheFullRun) {
-    for (const char* text : {"",   "-",    "12e",    "-e",      "1.2.3", "1 2",  " 5",
-                             "X",  "{A}",  "1+2",    "sin(1)",  "x(2)",  "\"ab", "\"a\\\"",
-                             "{1", "{1}}", "1.#INF", "-1.#IND", "(1)",   "2x",   ".5"}) {
+    UseBuiltInTables();
+    for (const char* text :
+         {"",      "-",        "12e",       "-e",      "1.2.3",  "1 2",    " 5",
+          "X",     "{A}",      "1+2",       "SIN(1)",  "x(2)",   "\"ab",   "\"a\\\"",
+          "{1",    "{1}}",     "1.#INF",    "-1.#IND", "(1)",    "2x",     ".5",
+          "sin(1", "sin(1)+1", "sin(1)(2)", "sin( 1)", "sin(A)", "sinx(1)"}) {
         EXPECT_EQ(ClassifySingleToken(text), SingleToken::kNone) << text;
     }
 }
@@ -41,20 +48,21 @@ class Recorder final : public TokenEvents {
     std::vector<std::string> events;
 };
 
-// Every short text over the characters that matter to the scan: a text
-// taken as one token must be one the rewrite keeps and the scan reads as that
-// one operand, and every such text must be taken.
+// Every short text over the pieces that matter to the scan: a text taken as
+// one token must be one the rewrite keeps and the scan reads as that one
+// operand, and every such text must be taken.
 TEST(SingleToken, AgreesWithTheRewriteAndTheScan) {
     UseBuiltInTables();
-    const std::string alphabet = "0.e-\"\\{}x(A ,";
+    const std::vector<std::string> pieces = {"0", ".", "e", "-", "\"", "\\", "{",   "}",
+                                             "x", "(", "A", " ", ",",  ")",  "sin", "cos("};
     std::uint64_t state = 1;
-    for (int n = 0; n < 100000; ++n) {
+    for (int n = 0; n < 200000; ++n) {
         std::string text;
         state = state * 6364136223846793005u + 1442695040888963407u;
         for (std::uint64_t bits = state >> 20, length = 1 + bits % 6; length > 0; --length) {
             bits /= 6;
-            text += alphabet[bits % alphabet.size()];
-            bits /= alphabet.size();
+            text += pieces[bits % pieces.size()];
+            bits /= pieces.size();
         }
         std::string rewritten = text;
         StripWhiteSpace(rewritten);
@@ -69,7 +77,10 @@ TEST(SingleToken, AgreesWithTheRewriteAndTheScan) {
         const SingleToken kind = ClassifySingleToken(text);
         EXPECT_EQ(kind != SingleToken::kNone, oneToken) << text;
         if (kind != SingleToken::kNone) {
-            EXPECT_EQ(kind == SingleToken::kName, IsLetter(text[0])) << text;
+            EXPECT_EQ(kind != SingleToken::kValue, IsLetter(text[0])) << text;
+            if (IsLetter(text[0])) {
+                EXPECT_EQ(kind == SingleToken::kCall, text.find('(') != std::string::npos) << text;
+            }
         }
     }
 }

@@ -1,0 +1,60 @@
+// Lookups in the tables that never change after start-up, remembered.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "symbols/symbol_list.h"
+
+namespace expreval {
+
+// Keys of up to eight bytes already looked up in g_functions or g_operators,
+// with what the lookup found: the record, or null. Those tables never change
+// after start-up, so a key keeps finding what it found the first time; the
+// cache is tied to the list it was filled from, in case a table is built
+// again.
+template <typename T>
+class LookupCache {
+  public:
+    template <typename LookUp>
+    const T* Find(const SymbolList<T>* list, std::string_view key, LookUp lookUp) {
+        if (key.empty() || key.size() > kMaxKey)
+            return lookUp(key);
+        if (list_ != list) {
+            slots_ = {};
+            list_ = list;
+        }
+        const std::uint64_t packed = Pack(key);
+        Slot& slot = slots_[packed % kSlots];
+        if (slot.size != key.size() || slot.packed != packed)
+            slot = Slot{packed, key.size(), lookUp(key)};
+        return slot.found;
+    }
+
+  private:
+    static constexpr std::size_t kMaxKey = 8;
+    // A prime: every built-in function name and operator symbol gets a slot
+    // of its own.
+    static constexpr std::size_t kSlots = 251;
+
+    struct Slot {
+        std::uint64_t packed = 0;
+        std::size_t size = 0;  // 0: empty, since no empty key is kept
+        const T* found = nullptr;
+    };
+
+    // The key's bytes, first byte lowest.
+    static std::uint64_t Pack(std::string_view key) {
+        std::uint64_t packed = 0;
+        for (std::size_t i = 0; i < key.size(); ++i)
+            packed |= std::uint64_t{static_cast<unsigned char>(key[i])} << (8 * i);
+        return packed;
+    }
+
+    const SymbolList<T>* list_ = nullptr;
+    std::array<Slot, kSlots> slots_{};
+};
+
+}  // namespace expreval
