@@ -26,10 +26,14 @@ constexpr size_t kTypicalDepth = 8;
 constexpr size_t kInlineStackBytes =
     kTypicalDepth * (sizeof(std::string) + sizeof(void*)) + 4 * sizeof(void*);
 
+[[noreturn]] void ThrowNoSuchOperator(std::string_view symbol) {
+    throw Exception("Operator " + std::string(symbol) + " does not exist.");
+}
+
 const Operator& LookUpOperator(std::string_view symbol) {
     const Operator* op = FindOperator(symbol);
     if (op == nullptr)
-        throw Exception("Operator " + std::string(symbol) + " does not exist.");
+        ThrowNoSuchOperator(symbol);
     return *op;
 }
 

@@ -4,13 +4,25 @@
 
 namespace expreval {
 
-// Integer operations work on the low 32 bits of the rounded value. fmod is
-// exact, so this also holds for magnitudes past the 64-bit range, where the
-// double is itself an integer.
+namespace {
+
+// 2^63: below it a whole double converts to a 64-bit integer exactly.
+constexpr double kInt64Limit = 9223372036854775808.0;
+
+}  // namespace
+
+// Integer operations work on the low 32 bits of the rounded value: the
+// 64-bit integer's low bits where it has one, else fmod, which is exact, so
+// this also holds for magnitudes past the 64-bit range, where the double is
+// itself an integer.
 int32_t RoundHalfAway(double x) {
     if (!std::isfinite(x))
         return 0;
     const double truncated = std::trunc(x >= 0 ? x + 0.5 : x - 0.5);
+    if (std::fabs(truncated) < kInt64Limit) {
+        const auto whole = static_cast<int64_t>(truncated);
+        return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));
+    }
     double low = std::fmod(truncated, 4294967296.0);
     if (low < 0)
         low += 4294967296.0;

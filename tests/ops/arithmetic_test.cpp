@@ -114,6 +114,17 @@ TEST(RoundHalfAway, RoundsAndKeepsTheLow32Bits) {
     EXPECT_EQ(RoundHalfAway(4294967303.0), 7);
     EXPECT_EQ(RoundHalfAway(2147483648.0), -2147483647 - 1);
     EXPECT_EQ(RoundHalfAway(-2147483649.0), 2147483647);
+    EXPECT_EQ(RoundHalfAway(-4294967303.0), -7);
+}
+
+// Whole values below 2^63 take their 64-bit integer's low bits, the others
+// fmod's: both roads agree on either side of the border.
+TEST(RoundHalfAway, AgreesOnBothSidesOfTheSixtyFourBitBorder) {
+    EXPECT_EQ(RoundHalfAway(9e18), -494665728);
+    EXPECT_EQ(RoundHalfAway(9223372036854774784.0), -1024);
+    EXPECT_EQ(RoundHalfAway(-9223372036854775808.0), 0);
+    EXPECT_EQ(RoundHalfAway(1e19), -1981284352);
+    EXPECT_EQ(RoundHalfAway(-1e19), 1981284352);
 }
 
 TEST(RoundHalfAway, IsDefinedBeyondTheSixtyFourBitRange) {
