@@ -1,14 +1,11 @@
 #include "eval/evaluate.h"
 
 #include <algorithm>
-#include <array>
-#include <cstddef>
-#include <memory_resource>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "eval/single_token.h"
+#include "eval/small_stack.h"
 #include "eval/tokenizer.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -19,12 +16,8 @@ namespace {
 
 thread_local int t_nesting = 0;
 
-// Stack room reserved at the first push: a typical line never grows it.
+// Stack entries kept inside the run itself: a typical line needs no more.
 constexpr size_t kTypicalDepth = 8;
-// Room for both stacks of that depth inside the run itself, so a typical run
-// allocates nothing for them; deeper stacks spill to the heap.
-constexpr size_t kInlineStackBytes =
-    kTypicalDepth * (sizeof(std::string) + sizeof(void*)) + 4 * sizeof(void*);
 
 [[noreturn]] void ThrowNoSuchOperator(std::string_view symbol) {
     throw Exception("Operator " + std::string(symbol) + " does not exist.");
@@ -41,15 +34,11 @@ const Operator& LookUpOperator(std::string_view symbol) {
 // marker of an open group.
 class Evaluation final : public TokenEvents {
   public:
-    void Operand(std::string_view text) override {
-        if (operands_.empty())
-            operands_.reserve(kTypicalDepth);
-        operands_.emplace_back(text);
-    }
+    void Operand(std::string_view text) override { operands_.Push().assign(text); }
 
     void OperatorToken(std::string_view symbol) override { PushOperator(symbol); }
 
-    void OpenGroup() override { operators_.push_back(nullptr); }
+    void OpenGroup() override { operators_.Push() = nullptr; }
 
     void CloseGroup() override {
         while (true) {
@@ -71,9 +60,7 @@ class Evaluation final : public TokenEvents {
                op.precedence >= operators_.back()->precedence) {
             Reduce();
         }
-        if (operators_.empty())
-            operators_.reserve(kTypicalDepth);
-        operators_.push_back(&op);
+        operators_.Push() = &op;
     }
 
     void Drain() {
@@ -84,7 +71,12 @@ class Evaluation final : public TokenEvents {
         }
     }
 
-    std::pmr::vector<std::string>& Operands() { return operands_; }
+    // Exactly one operand left: its text, else a failure.
+    std::string& Result() {
+        if (operands_.size() != 1)
+            throw Exception("Too many operands.");
+        return operands_.back();
+    }
 
   private:
     // The handler reads its operands where they stand: its own evaluations
@@ -100,10 +92,8 @@ class Evaluation final : public TokenEvents {
         operands_.back() = std::move(result);
     }
 
-    std::array<std::byte, kInlineStackBytes> stackRoom_;
-    std::pmr::monotonic_buffer_resource stackArena_{stackRoom_.data(), stackRoom_.size()};
-    std::pmr::vector<const Operator*> operators_{&stackArena_};
-    std::pmr::vector<std::string> operands_{&stackArena_};
+    SmallStack<const Operator*, kTypicalDepth> operators_;
+    SmallStack<std::string, kTypicalDepth> operands_;
 };
 
 std::string VariableValue(const std::string& name) {
@@ -172,10 +162,7 @@ std::string Evaluate(std::string expression) {
     Evaluation evaluation;
     Scan(expression, evaluation);
     evaluation.Drain();
-    std::pmr::vector<std::string>& operands = evaluation.Operands();
-    if (operands.size() != 1)
-        throw Exception("Too many operands.");
-    return Resolve(std::move(operands.back()));
+    return Resolve(std::move(evaluation.Result()));
 }
 
 }  // namespace expreval
