@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "value/exact_powers.h"
+#include "value/last_number.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -296,6 +297,8 @@ double TextToNumber(std::string_view text) {
 // it), which Evaluate returns unchanged; reading all of it on the short road
 // gives what TextToNumber gives.
 bool ReadPlainNumber(std::string_view text, PlainNumber& number) {
+    if (t_lastNumber.Recall(text, number))
+        return true;
     if (text.empty() || !(IsDigit(text[0]) || text[0] == '-'))
         return false;
     return ReadSimpleDecimal(text.data(), text.data() + text.size(), number) ||

@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "value/exact_powers.h"
+#include "value/last_number.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -36,7 +37,8 @@ struct Decimal {
     // length from any of them.
     char digits[2 * (kSignificant + 1)];
     bool carried;
-    int exponent;  // before rounding: it picks the form
+    int exponent;     // before rounding: it picks the form
+    double readBack;  // what the written text reads as; set by DecomposeFixed only
 };
 
 std::string NonFiniteText(double x) {
@@ -192,6 +194,9 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
     const auto rounded = static_cast<std::uint64_t>(scaled - whole < 0.5 ? whole : whole + 1);
     d = Decimal{};
     d.exponent = e;
+    // The text is rounded x 10^(E-14) with trailing zeros cut, which reading
+    // turns into the same correctly rounded quotient of exact doubles.
+    d.readBack = static_cast<double>(rounded) / kExactPowers[kSignificant - e];
     if (rounded == static_cast<std::uint64_t>(kExactPowers[kSignificant])) {
         std::memset(d.digits, '0', sizeof d.digits);  // carried out of d1
         d.digits[0] = '1';
@@ -287,12 +292,18 @@ std::string NumberToText(double x) {
     // Below the limit the integer conversion is exact for whole numbers.
     if (magnitude < kWholeLimit &&
         magnitude == static_cast<double>(static_cast<std::uint64_t>(magnitude))) {
-        return std::string(text, WriteWhole(out, static_cast<std::uint64_t>(magnitude)));
+        out = WriteWhole(out, static_cast<std::uint64_t>(magnitude));
+        t_lastNumber.Keep(text, out - text, PlainNumber{x, out[-1] != '.'});
+        return std::string(text, out);
     }
     Decimal d;
-    if (!DecomposeFixed(magnitude, d)) {
-        d = Decompose(magnitude);
+    if (DecomposeFixed(magnitude, d)) {
+        out = WriteFixedForm(out, d);
+        const double readBack = x < 0 ? -d.readBack : d.readBack;
+        t_lastNumber.Keep(text, out - text, PlainNumber{readBack, d.exponent == kSignificant});
+        return std::string(text, out);
     }
+    d = Decompose(magnitude);
     bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
     out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
     return std::string(text, out);
