@@ -29,11 +29,22 @@ void Write(std::ostream& out, std::string_view text) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
+// Room for the answers of everyday lines, kept from line to line.
+constexpr size_t kKeptReplyRoom = 4096;
+
 // Puts the answer line into reply; a failure's message line is written
-// straight away, ahead of it.
+// straight away, ahead of it. A long answer takes the lead in its own room,
+// which mostly has space to spare, instead of being copied.
 void ComposeAnswer(const std::string& line, std::ostream& out, std::string& reply) {
-    const std::string answer = EvaluateLine(line, out);
-    reply.assign("The result is ");
+    constexpr std::string_view kResultLead = "The result is ";
+    std::string answer = EvaluateLine(line, out);
+    if (answer.size() > kKeptReplyRoom) {
+        answer.insert(0, kResultLead);
+        answer.push_back('\n');
+        reply = std::move(answer);
+        return;
+    }
+    reply.assign(kResultLead);
     reply += answer;
     reply.push_back('\n');
 }
@@ -64,6 +75,8 @@ void WriteAnswer(const std::string& line, std::ostream& out, bool prompt, bool f
     Write(out, reply);
     if (flushEveryLine)
         out.flush();
+    if (reply.capacity() > kKeptReplyRoom)
+        reply = std::string();  // a huge answer's room is not held for the next
 }
 
 // An empty line right after an evaluated line is skipped without a prompt:

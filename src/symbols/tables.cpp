@@ -132,16 +132,7 @@ const Variable* FindVariable(std::string_view name) {
                   [](std::string key) { return Variable(std::move(key), std::string()); });
 }
 
-// A variable that exists takes the value in place, just as InsertOrReplace
-// would leave it, without a record built only to hand the value over.
 void SetVariable(std::string name, std::string value) {
-    if (!HasCapital(name)) {
-        Variable* stored = g_variables->FindKey(name);
-        if (stored != g_variables->Sentinel()) {
-            stored->value = std::move(value);
-            return;
-        }
-    }
     g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
 }
 
