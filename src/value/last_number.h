@@ -16,7 +16,7 @@ struct LastNumber {
     static constexpr std::size_t kMaxSize = 24;
 
     std::size_t size = 0;  // 0: nothing kept (no number text is empty)
-    char text[kMaxSize];
+    char text[kMaxSize] = {};
     PlainNumber number;
 
     // text must hold kMaxSize readable bytes, of which size are the number's.
@@ -34,6 +34,6 @@ struct LastNumber {
     }
 };
 
-inline thread_local LastNumber t_lastNumber;
+constinit inline thread_local LastNumber t_lastNumber;
 
 }  // namespace expreval
