@@ -1,6 +1,9 @@
 # Thin wrapper over the CMake presets: "make run" starts the console, "make
-# test" builds and runs every test, optimised and under the sanitizers.
-.PHONY: run test tools release sanitize format clean
+# test" builds and runs every test, optimised and under the sanitizers, and
+# "make fuzz SECONDS=N" fuzzes the console for N seconds.
+.PHONY: run test tools release sanitize fuzz format clean
+
+SECONDS ?= 60
 
 run: release
 	@./build/release/expreval
@@ -19,6 +22,12 @@ release: tools
 sanitize: tools
 	@cmake --preset sanitize >/dev/null
 	@cmake --build --preset sanitize
+
+fuzz:
+	@./scripts/ensure-tools.sh clang libclang-rt-14-dev
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@./scripts/fuzz.sh $(SECONDS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

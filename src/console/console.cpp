@@ -1,6 +1,7 @@
 #include "console/console.h"
 
 #include <istream>
+#include <limits>
 #include <new>
 #include <ostream>
 #include <string>
@@ -15,6 +16,11 @@ namespace {
 constexpr char kBanner[] = "Expression Evaluator Test Program v 1.01\nType in a . to quit.\n";
 constexpr char kPrompt[] = "Enter expression: ";
 
+std::string ReportOutOfMemory(std::ostream& out) {
+    out << "Out of memory.\n";
+    return "Error";
+}
+
 // The value of line, or "Error" after writing the failure's message.
 std::string EvaluateLine(const std::string& line, std::ostream& out) {
     try {
@@ -22,9 +28,32 @@ std::string EvaluateLine(const std::string& line, std::ostream& out) {
     } catch (const Exception& failure) {
         out << failure.message << '\n';
     } catch (const std::bad_alloc&) {
-        out << "Out of memory.\n";
+        return ReportOutOfMemory(out);
     }
     return "Error";
+}
+
+enum class LineRead { kLine, kTooLong, kEnd };
+
+// std::getline turns running out of memory into a failed stream, which would
+// end the session as quietly as the end of input. With badbit in the
+// exception mask the std::bad_alloc comes through instead; the rest of that
+// line is skipped and only its first character is kept, for the quit test.
+LineRead ReadLine(std::istream& in, std::string& line) {
+    const std::ios::iostate mask = in.exceptions();
+    in.exceptions(mask | std::ios::badbit);
+    LineRead read = LineRead::kLine;
+    try {
+        if (!std::getline(in, line))
+            read = LineRead::kEnd;
+    } catch (const std::bad_alloc&) {
+        std::string(line, 0, 1).swap(line);  // frees the long buffer
+        in.clear();
+        in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        read = LineRead::kTooLong;
+    }
+    in.exceptions(mask);
+    return read;
 }
 
 }  // namespace
@@ -36,7 +65,7 @@ int RunConsole(std::istream& in, std::ostream& out) {
     out << kBanner << kPrompt << std::flush;
     std::string line;
     bool skipEmptyLine = false;
-    while (std::getline(in, line)) {
+    for (LineRead read; (read = ReadLine(in, line)) != LineRead::kEnd;) {
         if (skipEmptyLine && line.empty()) {
             skipEmptyLine = false;
             continue;
@@ -44,7 +73,8 @@ int RunConsole(std::istream& in, std::ostream& out) {
         if (!line.empty() && line[0] == '.')
             break;
         const bool lastLine = in.eof();  // no line feed: input ends here
-        const std::string result = EvaluateLine(line, out);
+        const std::string result =
+            read == LineRead::kLine ? EvaluateLine(line, out) : ReportOutOfMemory(out);
         out << "The result is " << result << '\n' << std::flush;
         if (lastLine)
             break;

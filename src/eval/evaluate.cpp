@@ -12,8 +12,6 @@ namespace expreval {
 
 namespace {
 
-thread_local int t_nesting = 0;
-
 const Operator& LookUpOperator(const std::string& symbol) {
     const Operator* op = FindOperator(symbol);
     if (op == nullptr)
@@ -102,20 +100,11 @@ std::string Resolve(std::string text) {
 
 }  // namespace
 
-NestingGuard::NestingGuard() {
-    if (t_nesting >= kMaxNesting)
-        throw Exception("Expression nested too deeply.");
-    ++t_nesting;
-}
-
-NestingGuard::~NestingGuard() {
-    --t_nesting;
-}
-
 std::string Evaluate(std::string expression) {
     const NestingGuard guard;
     StripWhiteSpace(expression);
     FoldCase(expression);
+    RejectCallChainPastLimit(expression);
     Evaluation evaluation;
     Scan(expression, evaluation);
     evaluation.Drain();

@@ -8,7 +8,8 @@
 namespace expreval {
 
 // T provides next and previous links plus the static comparisons KeyEqual and
-// KeyLess. The lists live until the process ends, so nothing is freed.
+// KeyLess. The lists live until the process ends, so nothing is freed unless
+// a list is cleared.
 template <typename T>
 class SymbolList {
   public:
@@ -64,6 +65,20 @@ class SymbolList {
             p = p->next;
         }
         return InsertBefore(p, record);
+    }
+
+    // Destroys every record but the sentinel.
+    void Clear() {
+        T* p = sentinel_->next;
+        while (p != sentinel_) {
+            T* next = p->next;
+            delete p;
+            p = next;
+        }
+        sentinel_->next = sentinel_;
+        sentinel_->previous = sentinel_;
+        tail_ = sentinel_;
+        count_ = 0;
     }
 
   private:

@@ -23,6 +23,9 @@ constexpr OperatorRow kOperatorRows[] = {
     {"%", Remainder, 4}, {"*", Multiply, 4}, {"+", Add, 5}, {"-", Subtract, 5}, {"/", Divide, 4},
 };
 
+constexpr char kPredefinedName[] = "zurp";
+constexpr char kPredefinedValue[] = "{1,2,3,4,5}";
+
 }  // namespace
 
 void BuildFunctionTable() {
@@ -40,7 +43,12 @@ void BuildSymbolTables() {
     g_variables = new SymbolList<Variable>();
     BuildFunctionTable();
     BuildOperatorTable();
-    SetVariable("zurp", "{1,2,3,4,5}");
+    SetVariable(kPredefinedName, kPredefinedValue);
+}
+
+void ResetVariables() {
+    g_variables->Clear();
+    SetVariable(kPredefinedName, kPredefinedValue);
 }
 
 const Function* FindFunction(const std::string& name) {

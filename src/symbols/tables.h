@@ -18,6 +18,10 @@ void BuildOperatorTable();
 // predefined variable zurp.
 void BuildSymbolTables();
 
+// Drops every variable and defines zurp again, as at start-up, so that a
+// host can start over without the records of the old ones.
+void ResetVariables();
+
 // Lookups through a temporary key record; null when the name is absent.
 const Function* FindFunction(const std::string& name);
 const Operator* FindOperator(const std::string& symbol);
