@@ -22,30 +22,8 @@ std::string NumberResult(const std::string& left, const std::string& right, doub
     return text;
 }
 
-// Element-wise application when exactly one value is a list; false when
-// neither is.
-bool ApplyToList(std::string& left, std::string& right, Handler self, std::string& result) {
-    if (IsList(left)) {
-        result = ApplyToElements(self, std::move(left), right, false);
-    } else if (IsList(right)) {
-        result = ApplyToElements(self, std::move(right), left, true);
-    } else {
-        return false;
-    }
-    return true;
-}
-
 void ThrowDivisionByZero() {
     throw Exception("Division by 0 is not allowed.");
-}
-
-std::string JoinWithString(std::string left, const std::string& right) {
-    if (!IsString(left))
-        return kQuote + left + right.substr(1);
-    left.pop_back();
-    if (IsString(right))
-        return left.append(right, 1);
-    return left + right + kQuote;
 }
 
 }  // namespace
@@ -103,11 +81,8 @@ double IntegerRemainder(double a, double b) {
 std::string Add(const std::string& left, const std::string& right, int) {
     std::string leftValue = Evaluate(left);
     std::string rightValue = Evaluate(right);
-    if (IsList(leftValue) && IsList(rightValue)) {
-        leftValue.pop_back();
-        leftValue.push_back(',');
-        return leftValue.append(rightValue, 1);
-    }
+    if (IsList(leftValue) && IsList(rightValue))
+        return JoinLists(std::move(leftValue), rightValue);
     std::string result;
     if (ApplyToList(leftValue, rightValue, Add, result))
         return result;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 
 #include "eval/evaluate.h"
 #include "ops/ops.h"
@@ -35,6 +36,17 @@ std::string ApplyToElements(Handler handler, std::string list, const std::string
     if (list.size() > 1)
         result.push_back(list.back());
     return result;
+}
+
+bool ApplyToList(std::string& left, std::string& right, Handler self, std::string& result) {
+    if (IsList(left)) {
+        result = ApplyToElements(self, std::move(left), right, false);
+    } else if (IsList(right)) {
+        result = ApplyToElements(self, std::move(right), left, true);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 }  // namespace expreval

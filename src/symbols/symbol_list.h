@@ -8,14 +8,19 @@
 namespace expreval {
 
 // T provides next and previous links plus the static comparisons KeyEqual and
-// KeyLess. The lists live until the process ends, so nothing is freed unless
-// a list is cleared.
+// KeyLess.
 template <typename T>
 class SymbolList {
   public:
     SymbolList() : sentinel_(new T()), tail_(sentinel_) {
         sentinel_->next = sentinel_;
         sentinel_->previous = sentinel_;
+    }
+    // The global tables are never destroyed; a list that is (in a test, or a
+    // host program's own table) frees its records with it.
+    ~SymbolList() {
+        Clear();
+        delete sentinel_;
     }
     SymbolList(const SymbolList&) = delete;
     SymbolList& operator=(const SymbolList&) = delete;
@@ -69,8 +74,7 @@ class SymbolList {
 
     // Destroys every record but the sentinel.
     void Clear() {
-        T* p = sentinel_->next;
-        while (p != sentinel_) {
+        for (T* p = sentinel_->next; p != sentinel_;) {
             T* next = p->next;
             delete p;
             p = next;

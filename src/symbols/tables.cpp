@@ -12,6 +12,17 @@ SymbolList<Variable>* g_variables = nullptr;
 
 namespace {
 
+struct FunctionRow {
+    const char* name;
+    Handler handler;
+};
+
+// Rows in ascending byte order of their names: Find relies on it.
+constexpr FunctionRow kFunctionRows[] = {
+    {"cos", Cosine}, {"cot", Cotangent}, {"csc", Cosecant}, {"log", Logarithm},
+    {"sec", Secant}, {"sin", Sine},      {"tan", Tangent},
+};
+
 struct OperatorRow {
     const char* symbol;
     Handler handler;
@@ -20,7 +31,35 @@ struct OperatorRow {
 
 // Rows in ascending byte order of their symbols: Find relies on it.
 constexpr OperatorRow kOperatorRows[] = {
-    {"%", Remainder, 4}, {"*", Multiply, 4}, {"+", Add, 5}, {"-", Subtract, 5}, {"/", Divide, 4},
+    {"!=", NotEqual, 8},
+    {"!~", DoesNotMatch, 3},
+    {"%", Remainder, 4},
+    {"%=", RemainderAssign, 15},
+    {"&", BitwiseAnd, 9},
+    {"&&", LogicalAnd, 12},
+    {"&=", AndAssign, 15},
+    {"*", Multiply, 4},
+    {"*=", MultiplyAssign, 15},
+    {"+", Add, 5},
+    {"+=", AddAssign, 15},
+    {"-", Subtract, 5},
+    {"-=", SubtractAssign, 15},
+    {".", Concatenate, 5},
+    {".=", ConcatenateAssign, 15},
+    {"/", Divide, 4},
+    {"/=", DivideAssign, 15},
+    {"<", Less, 7},
+    {"<=", LessOrEqual, 7},
+    {"=", Assign, 15},
+    {"==", Equal, 8},
+    {"=~", Matches, 3},
+    {">", Greater, 7},
+    {">=", GreaterOrEqual, 7},
+    {"^", BitwiseXor, 10},
+    {"^=", XorAssign, 15},
+    {"|", BitwiseOr, 11},
+    {"|=", OrAssign, 15},
+    {"||", LogicalOr, 13},
 };
 
 constexpr char kPredefinedName[] = "zurp";
@@ -30,6 +69,9 @@ constexpr char kPredefinedValue[] = "{1,2,3,4,5}";
 
 void BuildFunctionTable() {
     g_functions = new SymbolList<Function>();
+    for (const FunctionRow& row : kFunctionRows) {
+        g_functions->Append(new Function(row.name, row.handler));
+    }
 }
 
 void BuildOperatorTable() {

@@ -92,11 +92,11 @@ Decimal DecomposeExactly(double magnitude) {
 // puts V's 15th-digit tail at or above one half; m < 500 puts it below one
 // half, or V sits just under R's 14-digit prefix and rounds up onto it. Only
 // m == 500 needs the exact value.
-// R = 1000...0 may also stand for V = 0.999... x 10^(k+1), one exponent
-// lower, which the 14-digit rounding carries back to the same digits. The
-// text would differ only for k = -1, 13 or 14 (other form, or the point); the
-// doubles there are over 1e-16 apart relative to 10^k, too far for the
-// neighbour below to round to 1000...0 at 17 digits.
+// R = 1000...0 x 10^k may also come from V just below 10^k, whose exponent
+// is one lower and whose 14-digit rounding carries back to 1000.... Reading
+// the exponent as one lower would change the text only at k = -1, 13 and 14
+// (form or point), and there neighbouring doubles lie over 1e-16 apart
+// relative to 10^k, too far for one below 10^k to print as 1000...0.
 Decimal Decompose(double magnitude) {
     char text[32];
     char probe[kProbeDigits];
@@ -112,41 +112,51 @@ Decimal Decompose(double magnitude) {
 }
 
 // After a point, trailing zeros go; the point itself stays.
-void TrimZeros(std::string& out) {
-    while (out.back() == '0') {
-        out.pop_back();
+char* TrimZeros(char* end) {
+    while (end[-1] == '0') {
+        --end;
     }
+    return end;
 }
 
-void AppendExponentForm(std::string& out, const Decimal& d) {
-    out += d.digits[0];
-    out += '.';
-    out.append(d.digits + 1, kSignificant - 1);
-    TrimZeros(out);
+char* WriteDigits(char* out, const char* digits, int count) {
+    std::memcpy(out, digits, static_cast<std::size_t>(count));
+    return out + count;
+}
+
+// d1, point, d2..d14, then e, the sign of the exponent and at least three
+// digits (no double needs more).
+char* WriteExponentForm(char* out, const Decimal& d) {
+    *out++ = d.digits[0];
+    *out++ = '.';
+    out = TrimZeros(WriteDigits(out, d.digits + 1, kSignificant - 1));
     int written = d.exponent - 1 + (d.carried ? 1 : 0);
-    out += 'e';
-    out += written < 0 ? '-' : '+';
+    *out++ = 'e';
+    *out++ = written < 0 ? '-' : '+';
     written = std::abs(written);
-    char text[8];
-    char* end = std::to_chars(text, text + sizeof text, written).ptr;
-    out.append(3 - std::min<int>(3, end - text), '0');
-    out.append(text, end);
+    if (written < 100) {
+        *out++ = '0';
+    }
+    if (written < 10) {
+        *out++ = '0';
+    }
+    return std::to_chars(out, out + 8, written).ptr;
 }
 
 // The fraction digit count comes from the unrounded exponent, so a carry
 // lengthens the integer part instead.
-void AppendFixedForm(std::string& out, const Decimal& d) {
+char* WriteFixedForm(char* out, const Decimal& d) {
     int total = kSignificant + (d.carried ? 1 : 0);
     int integer = d.exponent + (d.carried ? 1 : 0);
     if (integer == 0) {
-        out += '0';
+        *out++ = '0';
     }
-    out.append(d.digits, integer);
-    if (total > integer) {
-        out += '.';
-        out.append(d.digits + integer, total - integer);
-        TrimZeros(out);
+    out = WriteDigits(out, d.digits, integer);
+    if (total == integer) {
+        return out;
     }
+    *out++ = '.';
+    return TrimZeros(WriteDigits(out, d.digits + integer, total - integer));
 }
 
 bool IsSpace(char ch) {
@@ -188,34 +198,34 @@ std::size_t ScanNumber(std::string_view text, std::size_t start) {
 
 // Reads an exponent's digits, saturating far beyond any double's range.
 long long ReadExponent(std::string_view text) {
-    std::size_t i = 0;
-    bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        ++i;
+    bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        text.remove_prefix(1);
     }
     long long value = 0;
-    for (; i < text.size(); ++i) {
-        value = std::min(value * 10 + (text[i] - '0'), 1000000000LL);
+    for (char ch : text) {
+        value = std::min(value * 10 + (ch - '0'), 1000000000LL);
     }
     return negative ? -value : value;
 }
 
-// from_chars reports overflow and underflow alike as out of range; the
-// decimal position of the leading nonzero digit tells them apart.
+// from_chars reports overflow and underflow alike as out of range. Writing
+// the number as 0.d... x 10^scale with d its leading nonzero digit, overflow
+// has a positive scale and underflow a negative one.
 bool Overflows(std::string_view number) {
     std::size_t e = number.find_first_of("eE");
     std::string_view mantissa = number.substr(0, e);
     long long exponent = e == std::string_view::npos ? 0 : ReadExponent(number.substr(e + 1));
-    std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    long long point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
     std::size_t lead = mantissa.find_first_of("123456789");
     if (lead == std::string_view::npos) {
         return false;
     }
-    long long position = static_cast<long long>(point) - static_cast<long long>(lead);
-    if (lead > point) {
-        ++position;  // the point sits between, not on a digit
+    long long scale = point - static_cast<long long>(lead);
+    if (scale < 0) {
+        ++scale;  // the point itself occupied one of the places counted
     }
-    return position + exponent > 0;
+    return scale + exponent > 0;
 }
 
 }  // namespace
@@ -228,17 +238,14 @@ std::string NumberToText(double x) {
         return "0.";
     }
     Decimal d = Decompose(std::fabs(x));
-    std::string out;
-    out.reserve(24);
+    char text[40];  // the longest text, "-d.ddddddddddddde-ddd", has 21
+    char* out = text;
     if (x < 0) {
-        out += '-';
+        *out++ = '-';
     }
-    if (d.exponent < 0 || d.exponent > kSignificant) {
-        AppendExponentForm(out, d);
-    } else {
-        AppendFixedForm(out, d);
-    }
-    return out;
+    bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
+    out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
+    return std::string(text, out);
 }
 
 double TextToNumber(std::string_view text) {

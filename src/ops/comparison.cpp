@@ -1,0 +1,99 @@
+#include "eval/evaluate.h"
+#include "ops/ops.h"
+#include "value/value.h"
+
+namespace expreval {
+
+namespace {
+
+// A string is compared by its content; any other value by its text as written.
+std::string_view Content(std::string_view value) {
+    if (!IsString(value))
+        return value;
+    return value.substr(1, value.size() >= 2 ? value.size() - 2 : 0);
+}
+
+std::string Truth(bool value) {
+    return value ? "1" : "0";
+}
+
+// string_view compares bytes as unsigned values, shorter prefix first.
+bool TextLess(std::string_view l, std::string_view r) {
+    return l < r;
+}
+
+}  // namespace
+
+std::string ApplyComparison(const std::string& left, const std::string& right, int,
+                            NumberPredicate numberPredicate, TextPredicate textPredicate,
+                            Handler self) {
+    std::string leftValue = Evaluate(left);
+    std::string rightValue = Evaluate(right);
+    if (IsList(leftValue) && IsList(rightValue))
+        throw Exception("Operation does not support two lists.");
+    std::string result;
+    if (ApplyToList(leftValue, rightValue, self, result))
+        return result;
+    if (IsString(leftValue) || IsString(rightValue) || numberPredicate == nullptr) {
+        if (textPredicate == nullptr)
+            throw Exception("Operation does not support strings.");
+        return Truth(textPredicate(Content(leftValue), Content(rightValue)));
+    }
+    return Truth(numberPredicate(TextToNumber(leftValue), TextToNumber(rightValue)));
+}
+
+std::string Equal(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(
+        left, right, flag, [](double a, double b) { return a == b; },
+        [](std::string_view l, std::string_view r) { return l == r; }, Equal);
+}
+
+std::string NotEqual(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(
+        left, right, flag, [](double a, double b) { return a != b; },
+        [](std::string_view l, std::string_view r) { return l != r; }, NotEqual);
+}
+
+std::string Less(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(
+        left, right, flag, [](double a, double b) { return a < b; }, TextLess, Less);
+}
+
+std::string LessOrEqual(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(
+        left, right, flag, [](double a, double b) { return a <= b; },
+        [](std::string_view l, std::string_view r) { return !TextLess(r, l); }, LessOrEqual);
+}
+
+std::string Greater(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(
+        left, right, flag, [](double a, double b) { return a > b; },
+        [](std::string_view l, std::string_view r) { return TextLess(r, l); }, Greater);
+}
+
+std::string GreaterOrEqual(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(
+        left, right, flag, [](double a, double b) { return a >= b; },
+        [](std::string_view l, std::string_view r) { return !TextLess(l, r); }, GreaterOrEqual);
+}
+
+std::string Matches(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(left, right, flag, nullptr, ContainsText, Matches);
+}
+
+std::string DoesNotMatch(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(left, right, flag, nullptr, LacksText, DoesNotMatch);
+}
+
+std::string LogicalAnd(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(
+        left, right, flag, [](double a, double b) { return a != 0 && b != 0; }, nullptr,
+        LogicalAnd);
+}
+
+std::string LogicalOr(const std::string& left, const std::string& right, int flag) {
+    return ApplyComparison(
+        left, right, flag, [](double a, double b) { return a != 0 || b != 0; }, nullptr, LogicalOr);
+}
+
+}  // namespace expreval

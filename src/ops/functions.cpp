@@ -1,0 +1,92 @@
+#include <cmath>
+#include <utility>
+
+#include "eval/evaluate.h"
+#include "ops/ops.h"
+#include "value/value.h"
+
+namespace expreval {
+
+std::string ApplyFunction(const std::string& argument, RawFunction rawFunction, Handler self) {
+    std::string value = Evaluate(argument);
+    if (IsString(value))
+        throw Exception("Function does not support strings.");
+    if (IsList(value))
+        return ApplyFunctionToElements(self, std::move(value));
+    return NumberToText(rawFunction(TextToNumber(value)));
+}
+
+// A function handler takes its argument on the left and an empty right text,
+// which is exactly how the operator mapping calls its handler; that routine
+// also bounds the nesting of lists that contain themselves.
+std::string ApplyFunctionToElements(Handler handler, std::string list) {
+    return ApplyToElements(handler, std::move(list), std::string(), false);
+}
+
+// The domain tests compare with exact zero: a merely tiny sine or cosine
+// passes and gives a very large result.
+double GuardedLog(double x) {
+    if (!(x > 0))
+        throw Exception("Log requires arguement greater than 0.");
+    return std::log10(x);
+}
+
+double GuardedTan(double x) {
+    const double c = std::cos(x);
+    if (c == 0)
+        throw Exception("Tan requires cos(arguement) not equal 0.");
+    return std::sin(x) / c;
+}
+
+double GuardedCsc(double x) {
+    const double s = std::sin(x);
+    if (s == 0)
+        throw Exception("Csc requires sin(arguement) not equal 0.");
+    return 1 / s;
+}
+
+double GuardedSec(double x) {
+    const double c = std::cos(x);
+    if (c == 0)
+        throw Exception("Sec requires sec(arguement) not equal 0.");
+    return 1 / c;
+}
+
+double GuardedCot(double x) {
+    const double s = std::sin(x);
+    if (s == 0)
+        throw Exception("Cot requires sin(arguement) not equal 0.");
+    return std::cos(x) / s;
+}
+
+std::string Cosine(const std::string& argument, const std::string&, int) {
+    return ApplyFunction(
+        argument, [](double x) { return std::cos(x); }, Cosine);
+}
+
+std::string Cotangent(const std::string& argument, const std::string&, int) {
+    return ApplyFunction(argument, GuardedCot, Cotangent);
+}
+
+std::string Cosecant(const std::string& argument, const std::string&, int) {
+    return ApplyFunction(argument, GuardedCsc, Cosecant);
+}
+
+std::string Logarithm(const std::string& argument, const std::string&, int) {
+    return ApplyFunction(argument, GuardedLog, Logarithm);
+}
+
+std::string Secant(const std::string& argument, const std::string&, int) {
+    return ApplyFunction(argument, GuardedSec, Secant);
+}
+
+std::string Sine(const std::string& argument, const std::string&, int) {
+    return ApplyFunction(
+        argument, [](double x) { return std::sin(x); }, Sine);
+}
+
+std::string Tangent(const std::string& argument, const std::string&, int) {
+    return ApplyFunction(argument, GuardedTan, Tangent);
+}
+
+}  // namespace expreval

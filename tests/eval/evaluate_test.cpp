@@ -1,0 +1,88 @@
+#include "eval/evaluate.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/tables.h"
+#include "value/value.h"
+
+namespace expreval {
+namespace {
+
+class EvaluateTest : public ::testing::Test {
+  protected:
+    void SetUp() override { UseBuiltInTables(); }
+
+    static std::string Failure(const std::string& expression) {
+        try {
+            Evaluate(expression);
+        } catch (const Exception& failure) {
+            return failure.message;
+        }
+        return "no failure";
+    }
+};
+
+TEST_F(EvaluateTest, AppliesByPrecedenceAndGroupsFromTheLeft) {
+    EXPECT_EQ(Evaluate("1+2*3"), "7");
+    EXPECT_EQ(Evaluate("2*3+1"), "7");
+    EXPECT_EQ(Evaluate("1+2*3-4"), "3");
+    EXPECT_EQ(Evaluate("8-3-2"), "3");
+    EXPECT_EQ(Evaluate("16/4/2"), "2");
+    EXPECT_EQ(Evaluate("(1+2)*3"), "9");
+    EXPECT_EQ(Evaluate("((2))"), "2");
+    EXPECT_EQ(Evaluate("2(3+4)"), "14");
+    EXPECT_EQ(Evaluate(" 1 2 + 1 "), "13");
+}
+
+TEST_F(EvaluateTest, ReturnsALoneLiteralAsTyped) {
+    EXPECT_EQ(Evaluate("007"), "007");
+    EXPECT_EQ(Evaluate("\"Mixed Case\""), "\"Mixed Case\"");
+    EXPECT_EQ(Evaluate("{1+1, 2}"), "{1+1,2}");
+    EXPECT_EQ(Evaluate("1E5"), "1e5");
+    EXPECT_EQ(Evaluate("zurp"), "{1,2,3,4,5}");
+    EXPECT_EQ(Evaluate("ZuRp"), "{1,2,3,4,5}");
+}
+
+TEST_F(EvaluateTest, ReportsEachFailureWithItsMessage) {
+    EXPECT_EQ(Failure(""), "Too many operands.");
+    EXPECT_EQ(Failure("+1"), "Not enough operands.");
+    EXPECT_EQ(Failure("1+"), "Not enough operands.");
+    EXPECT_EQ(Failure(")"), "Missing '('.");
+    EXPECT_EQ(Failure("1+2)"), "Missing '('.");
+    EXPECT_EQ(Failure("(1+2"), "Operator ( does not exist.");
+    EXPECT_EQ(Failure("1 $ 2"), "Operator $ does not exist.");
+    EXPECT_EQ(Failure("nothing"), "Variable nothing does not exist.");
+    EXPECT_EQ(Failure("Nothing+1"), "Variable nothing does not exist.");
+    EXPECT_EQ(Failure("\"open"), "Too many operands.");
+    EXPECT_EQ(Failure("1+\"open"), "Not enough operands.");
+    EXPECT_EQ(Failure("(1+\"open"), "Not enough operands.");
+    EXPECT_EQ(Failure("-x"), "Negative sign missing number.");
+}
+
+TEST_F(EvaluateTest, ReportsTheFirstFaultTheScanReaches) {
+    // The unknown operator is met before the missing variable is evaluated.
+    EXPECT_EQ(Failure("nothing*1+1$2"), "Variable nothing does not exist.");
+    EXPECT_EQ(Failure("1$2+nothing"), "Operator $ does not exist.");
+}
+
+TEST_F(EvaluateTest, GroupsDoNotCountAsNesting) {
+    std::string deep;
+    for (int i = 0; i < kMaxNesting + 10; ++i)
+        deep = "(1+" + deep;
+    deep += "1";
+    for (int i = 0; i < kMaxNesting + 10; ++i)
+        deep += ")";
+    EXPECT_EQ(Evaluate(deep), std::to_string(kMaxNesting + 11));
+}
+
+TEST_F(EvaluateTest, ASelfContainingListStopsAtTheNestingLimit) {
+    SetVariable("selfref", "{selfref}");
+    EXPECT_EQ(Failure("selfref*2"), "Expression nested too deeply.");
+    EXPECT_EQ(Failure("2-selfref"), "Expression nested too deeply.");
+    EXPECT_EQ(Evaluate("1+1"), "2");  // the count is back to zero
+}
+
+}  // namespace
+}  // namespace expreval

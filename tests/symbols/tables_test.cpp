@@ -1,0 +1,71 @@
+#include "symbols/tables.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/evaluation.h"
+
+namespace expreval {
+namespace {
+
+using testing::WithBuiltInTables;
+
+// Find stops at the first key that is not less, so the lists must be in
+// ascending byte order; the stored order is checked record by record.
+template <typename Record, typename Key>
+std::vector<std::string> StoredKeys(const SymbolList<Record>& list, Key key) {
+    std::vector<std::string> keys;
+    for (const Record* p = list.Sentinel()->next; p != list.Sentinel(); p = p->next)
+        keys.push_back(p->*key);
+    return keys;
+}
+
+using BuiltInTables = WithBuiltInTables;
+
+TEST_F(BuiltInTables, HoldTheSevenFunctionsInOrder) {
+    const std::vector<std::string> expected = {"cos", "cot", "csc", "log", "sec", "sin", "tan"};
+    EXPECT_EQ(StoredKeys(*g_functions, &Function::name), expected);
+    for (const std::string& name : expected) {
+        const Function* function = FindFunction(name);
+        ASSERT_NE(function, nullptr) << name;
+        EXPECT_NE(function->handler, nullptr) << name;
+    }
+}
+
+TEST_F(BuiltInTables, HoldTheTwentyNineOperatorsInByteOrderWithTheirPrecedences) {
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"!=", 8},  {"!~", 3},  {"%", 4},   {"%=", 15}, {"&", 9},   {"&&", 12},
+        {"&=", 15}, {"*", 4},   {"*=", 15}, {"+", 5},   {"+=", 15}, {"-", 5},
+        {"-=", 15}, {".", 5},   {".=", 15}, {"/", 4},   {"/=", 15}, {"<", 7},
+        {"<=", 7},  {"=", 15},  {"==", 8},  {"=~", 3},  {">", 7},   {">=", 7},
+        {"^", 10},  {"^=", 15}, {"|", 11},  {"|=", 15}, {"||", 13},
+    };
+    std::vector<std::string> symbols;
+    std::vector<Handler> handlers;
+    for (const auto& [symbol, precedence] : expected) {
+        symbols.push_back(symbol);
+        const Operator* op = FindOperator(symbol);
+        ASSERT_NE(op, nullptr) << symbol;
+        EXPECT_EQ(op->precedence, precedence) << symbol;
+        ASSERT_NE(op->handler, nullptr) << symbol;
+        for (Handler other : handlers)
+            EXPECT_NE(op->handler, other) << symbol << " shares a handler";
+        handlers.push_back(op->handler);
+    }
+    EXPECT_EQ(StoredKeys(*g_operators, &Operator::symbol), symbols);
+}
+
+TEST_F(BuiltInTables, FindNothingElse) {
+    for (const char* symbol : {",", "(", "**", "=<", "!", "~", "==="})
+        EXPECT_EQ(FindOperator(symbol), nullptr) << symbol;
+    EXPECT_EQ(FindFunction("sqrt"), nullptr);
+    EXPECT_EQ(FindFunction("si"), nullptr);
+    // Keys are lower-cased like the stored names.
+    EXPECT_NE(FindFunction("SIN"), nullptr);
+}
+
+}  // namespace
+}  // namespace expreval
