@@ -8,6 +8,7 @@ need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 command -v g++ >/dev/null || need+=(g++)
+command -v prlimit >/dev/null || need+=(util-linux)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 for package in "$@"; do
     dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
