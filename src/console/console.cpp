@@ -35,10 +35,11 @@ std::string EvaluateLine(const std::string& line, std::ostream& out) {
 
 enum class LineRead { kLine, kTooLong, kEnd };
 
-// std::getline turns running out of memory into a failed stream, which would
-// end the session as quietly as the end of input. With badbit in the
-// exception mask the std::bad_alloc comes through instead; the rest of that
-// line is skipped and only its first character is kept, for the quit test.
+// std::getline turns any failure into a failed stream, which would end the
+// session as quietly as the end of input. With badbit in the exception mask
+// a std::bad_alloc comes through instead: the rest of that line is skipped
+// and only its first character is kept, for the quit test. Input that cannot
+// be read still ends the session.
 LineRead ReadLine(std::istream& in, std::string& line) {
     const std::ios::iostate mask = in.exceptions();
     in.exceptions(mask | std::ios::badbit);
@@ -51,6 +52,8 @@ LineRead ReadLine(std::istream& in, std::string& line) {
         in.clear();
         in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
         read = LineRead::kTooLong;
+    } catch (const std::ios_base::failure&) {
+        read = LineRead::kEnd;
     }
     in.exceptions(mask);
     return read;
@@ -66,7 +69,7 @@ int RunConsole(std::istream& in, std::ostream& out) {
     std::string line;
     bool skipEmptyLine = false;
     for (LineRead read; (read = ReadLine(in, line)) != LineRead::kEnd;) {
-        if (skipEmptyLine && line.empty()) {
+        if (read == LineRead::kLine && skipEmptyLine && line.empty()) {
             skipEmptyLine = false;
             continue;
         }
