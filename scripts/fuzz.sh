@@ -21,5 +21,5 @@ for input in tests/transcripts/*.in; do
 done
 
 "$fuzzer" -fork=1 -ignore_ooms=1 -ignore_timeouts=0 -ignore_crashes=0 \
-    -timeout=30 -rss_limit_mb=2048 -print_funcs=0 -max_len=4096 -max_total_time="$seconds" \
+    -timeout=30 -rss_limit_mb=2048 -max_len=4096 -max_total_time="$seconds" \
     -dict=fuzz/expreval.dict -artifact_prefix="$findings/" "$corpus"
