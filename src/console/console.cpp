@@ -13,9 +13,6 @@ namespace expreval {
 
 namespace {
 
-constexpr char kBanner[] = "Expression Evaluator Test Program v 1.01\nType in a . to quit.\n";
-constexpr char kPrompt[] = "Enter expression: ";
-
 std::string ReportOutOfMemory(std::ostream& out) {
     out << "Out of memory.\n";
     return "Error";
@@ -31,6 +28,10 @@ std::string EvaluateLine(const std::string& line, std::ostream& out) {
         return ReportOutOfMemory(out);
     }
     return "Error";
+}
+
+void WriteResult(const std::string& result, std::ostream& out) {
+    out << "The result is " << result << '\n';
 }
 
 enum class LineRead { kLine, kTooLong, kEnd };
@@ -61,6 +62,10 @@ LineRead ReadLine(std::istream& in, std::string& line) {
 
 }  // namespace
 
+void AnswerLine(const std::string& line, std::ostream& out) {
+    WriteResult(EvaluateLine(line, out), out);
+}
+
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
 // while a person at a terminal sees each result as soon as Enter is pressed.
@@ -73,12 +78,14 @@ int RunConsole(std::istream& in, std::ostream& out) {
             skipEmptyLine = false;
             continue;
         }
-        if (!line.empty() && line[0] == '.')
+        if (IsQuitLine(line))
             break;
         const bool lastLine = in.eof();  // no line feed: input ends here
-        const std::string result =
-            read == LineRead::kLine ? EvaluateLine(line, out) : ReportOutOfMemory(out);
-        out << "The result is " << result << '\n' << std::flush;
+        if (read == LineRead::kLine)
+            AnswerLine(line, out);
+        else
+            WriteResult(ReportOutOfMemory(out), out);
+        out << std::flush;
         if (lastLine)
             break;
         skipEmptyLine = true;

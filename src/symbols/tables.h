@@ -18,8 +18,9 @@ void BuildOperatorTable();
 // predefined variable zurp.
 void BuildSymbolTables();
 
-// Drops every variable and defines zurp again, as at start-up, so that a
-// host can start over without the records of the old ones.
+// Drops every variable and defines zurp again, as at start-up: a run that
+// must not see the variables of the one before (a fuzzer's) starts over
+// without keeping their records.
 void ResetVariables();
 
 // Lookups through a temporary key record; null when the name is absent.

@@ -6,15 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace expreval {
+#include "expreval/exception.h"
 
-// Every failure of an evaluation is thrown as an Exception by value; message
-// is exactly the text the user sees.
-class Exception {
-  public:
-    explicit Exception(std::string text) : message(std::move(text)) {}
-    std::string message;
-};
+namespace expreval {
 
 inline constexpr char kQuote = '"';
 

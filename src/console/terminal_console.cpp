@@ -1,0 +1,34 @@
+#include "console/terminal_console.h"
+
+#include <unistd.h>
+
+#include <ostream>
+
+#include "console/console.h"
+#include "console/line_editor.h"
+
+namespace expreval {
+
+bool StandardStreamsAreTerminals() {
+    return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
+}
+
+int RunTerminalConsole(std::istream& in, std::ostream& out) {
+    const std::unique_ptr<LineEditor> editor = LineEditor::Open();
+    if (editor == nullptr)
+        return RunConsole(in, out);
+    out << kBanner << std::flush;
+    while (const std::optional<std::string> line = editor->ReadLine()) {
+        if (line->empty())
+            continue;
+        if (IsQuitLine(*line))
+            return 0;
+        editor->Remember(*line);
+        AnswerLine(*line, out);
+        out << std::flush;  // before libedit writes the next prompt
+    }
+    out << '\n' << std::flush;  // Ctrl-D: the shell's prompt starts on a new line
+    return 0;
+}
+
+}  // namespace expreval

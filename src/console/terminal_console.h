@@ -1,0 +1,18 @@
+// The console for a person at a terminal: the same dialogue as RunConsole,
+// read through the line editor.
+#pragma once
+
+#include <iosfwd>
+
+namespace expreval {
+
+// True when standard input and standard output are both terminals.
+bool StandardStreamsAreTerminals();
+
+// Writes the banner and answers edited lines until a line starting with "."
+// or Ctrl-D on an empty line. An empty line is not evaluated: it just prompts
+// again. Falls back to RunConsole(in, out) when the terminal cannot be set
+// up for editing. Returns the exit code.
+int RunTerminalConsole(std::istream& in, std::ostream& out);
+
+}  // namespace expreval

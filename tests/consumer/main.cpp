@@ -1,0 +1,44 @@
+// Uses the library the way a host program does: build the tables, define a
+// variable, evaluate texts and catch the failures.
+#include <expreval/expreval.h>
+
+#include <iostream>
+#include <string>
+
+namespace {
+
+int failures = 0;
+
+void Expect(const std::string& expression, const std::string& expected) {
+    std::string actual;
+    try {
+        actual = expreval::Evaluate(expression);
+    } catch (const expreval::Exception& failure) {
+        actual = "failure: " + failure.message;
+    }
+    if (actual != expected) {
+        std::cout << expression << " gave " << actual << ", expected " << expected << '\n';
+        ++failures;
+    }
+}
+
+}  // namespace
+
+int main() {
+    expreval::BuildSymbolTables();
+    expreval::SetVariable("Rate", "0.25");
+    expreval::SetVariable("names", "{\"ab\",\"cd\"}");
+
+    Expect("RATE*4", "1.");
+    Expect("7/2", "3");
+    Expect("zurp*2", "{2,4,6,8,10}");
+    Expect("names", "{\"ab\",\"cd\"}");
+    Expect("y", "failure: Variable y does not exist.");
+    Expect("total=rate*8", "2.");  // an assignment defines a variable for later texts
+    Expect("total", "2.");
+    expreval::SetVariable("rate", "2");
+    Expect("rate+1", "3");
+
+    std::cout << (failures == 0 ? "consumer: all evaluations as expected\n" : "consumer: FAILED\n");
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,157 @@
+#!/usr/bin/env python3
+"""Drives the console in a pseudo-terminal as a person at the keyboard would:
+history recall, Tab completion, editing inside a line, an empty line, Ctrl-D
+and the full-stop line.
+
+Usage: drive_terminal.py CONSOLE with-libedit|without-libedit
+Exits 77 (skipped) for a console built without line editing.
+"""
+import fcntl
+import os
+import pty
+import select
+import struct
+import sys
+import tempfile
+import termios
+import time
+
+SKIPPED = 77
+UP, DOWN, LEFT = "\x1b[A", "\x1b[B", "\x1b[D"
+TAB, BACKSPACE, CTRL_D, CTRL_T, ENTER = "\t", "\x7f", "\x04", "\x14", "\r"
+BANNER = b"Expression Evaluator Test Program v 1.01\r\nType in a . to quit.\r\n"
+PROMPT = b"Enter expression: "
+# A start-up file that would turn Ctrl-T into typing EDITRC: the console
+# must not read it.
+EDITRC = "bind -s ^T EDITRC\n"
+
+
+class Failure(Exception):
+    pass
+
+
+class Session:
+    """One run of the console on its own pseudo-terminal."""
+
+    def __init__(self, console, home):
+        pid, master = pty.fork()
+        if pid == 0:
+            fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 80, 0, 0))
+            env = dict(os.environ, TERM="xterm", HOME=home, EDITRC=os.path.join(home, ".editrc"))
+            os.execve(console, [console], env)
+        self.pid, self.master = pid, master
+        self.output, self.position = b"", 0
+
+    def _read(self, deadline):
+        ready, _, _ = select.select([self.master], [], [], max(0.0, deadline - time.monotonic()))
+        if not ready:
+            return False
+        try:
+            chunk = os.read(self.master, 4096)
+        except OSError:  # the console has ended and closed the terminal
+            return False
+        self.output += chunk
+        return bool(chunk)
+
+    def expect(self, text, timeout=20.0):
+        """Waits for text after what earlier expectations consumed."""
+        needle = text.encode() if isinstance(text, str) else text
+        deadline = time.monotonic() + timeout
+        while True:
+            found = self.output.find(needle, self.position)
+            if found >= 0:
+                seen = self.output[self.position:found]
+                self.position = found + len(needle)
+                return seen
+            if not self._read(deadline):
+                raise Failure(f"expected {needle!r}; the terminal shows:\n{self.output!r}")
+
+    def type(self, keys, timeout=20.0):
+        """Types keys once the line editor reads key by key: keys that arrived
+        earlier would be echoed, or taken as end of file, by the terminal."""
+        deadline = time.monotonic() + timeout
+        while termios.tcgetattr(self.master)[3] & termios.ICANON:
+            if time.monotonic() > deadline:
+                raise Failure(f"the terminal never left line mode; it shows:\n{self.output!r}")
+            time.sleep(0.01)
+        os.write(self.master, keys.encode())
+
+    def answer(self, keys, result):
+        """Types keys and waits for the result line and the next prompt."""
+        self.type(keys)
+        self.expect(f"The result is {result}\r\n")
+        self.expect(PROMPT)
+
+    def finish(self, timeout=20.0):
+        """Waits for the console to end; returns its exit code and what it wrote last."""
+        deadline = time.monotonic() + timeout
+        while self._read(deadline):
+            pass
+        os.close(self.master)
+        _, status = os.waitpid(self.pid, 0)
+        return os.waitstatus_to_exitcode(status), self.output[self.position:]
+
+
+def check(condition, message, session):
+    if not condition:
+        raise Failure(f"{message}; the terminal shows:\n{session.output!r}")
+
+
+def history_and_editing(console, home):
+    session = Session(console, home)
+    session.expect(PROMPT)
+    check(session.output.startswith(BANNER), "the banner comes first", session)
+    session.answer("6*7" + ENTER, "42")
+    session.answer("1+2" + ENTER, "3")
+    session.answer(UP + UP + ENTER, "42")  # two lines back
+    session.answer(UP + UP + UP + DOWN + ENTER, "3")  # back three, forward one
+    session.answer("2*4" + LEFT + LEFT + "0" + ENTER, "80")  # typed into the middle
+    session.answer("9+1" + BACKSPACE + "5" + ENTER, "14")
+    session.answer("12+34" + LEFT + LEFT + LEFT + CTRL_D + ENTER, "1234")  # deletes the "+"
+    session.answer("21" + CTRL_T + ENTER, "12")  # transposed, not a macro from ~/.editrc
+    session.answer("ZU" + TAB + "-1" + ENTER, "{0,1,2,3,4}")  # completed to ZUrp
+    session.answer("si" + TAB + "0)" + ENTER, "0.")  # a function comes with its "("
+    session.answer("rate=3" + ENTER, "3")
+    session.answer("2*RA" + TAB + ENTER, "6")  # a variable of this run
+    session.type("co" + TAB)
+    session.expect("\r\ncos(  cot(\r\n")  # the choices, then the line again
+    session.expect(PROMPT)
+    session.answer("s(0)" + ENTER, "1.")
+    session.type(ENTER)
+    session.expect(PROMPT)  # an empty line only prompts again
+    session.type(CTRL_D)
+    code, tail = session.finish()
+    check(code == 0, f"Ctrl-D ends the console with exit code 0, not {code}", session)
+    check(tail.endswith(b"\r\n"), "Ctrl-D leaves the cursor on a new line", session)
+    check(b"Too many operands." not in session.output, "no empty line is evaluated", session)
+
+
+def full_stop_line(console, home):
+    session = Session(console, home)
+    session.expect(PROMPT)
+    session.type("." + ENTER)
+    code, tail = session.finish()
+    check(code == 0, f"the full-stop line ends the console with exit code 0, not {code}", session)
+    check(b"The result is" not in tail, "nothing is evaluated after the full-stop line", session)
+
+
+def main():
+    console, build = sys.argv[1], sys.argv[2]
+    if build != "with-libedit":
+        print("SKIPPED: the console was built without libedit (install libedit-dev and reconfigure)")
+        return SKIPPED
+    with tempfile.TemporaryDirectory() as home:
+        with open(os.path.join(home, ".editrc"), "w") as editrc:
+            editrc.write(EDITRC)
+        try:
+            history_and_editing(console, home)
+            full_stop_line(console, home)
+        except Failure as failure:
+            print(f"FAILED: {failure}")
+            return 1
+    print("line editing works in a terminal")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
