@@ -1,9 +1,11 @@
 # Thin wrapper over the CMake presets: "make run" starts the console, "make
-# test" builds and runs every test, optimised and under the sanitizers, and
-# "make fuzz SECONDS=N" fuzzes the console for N seconds.
-.PHONY: run test tools release sanitize fuzz format clean
+# test" builds and runs every test, optimised and under the sanitizers, "make
+# fuzz SECONDS=N" fuzzes the console for N seconds, and "make bench" times the
+# console against bc and python3 (a few minutes).
+.PHONY: run test bench tools release sanitize fuzz format clean
 
 SECONDS ?= 60
+BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
 
 run: release
 	@./build/release/expreval
@@ -11,6 +13,13 @@ run: release
 test: release sanitize
 	ctest --preset release
 	ctest --preset sanitize
+
+bench:
+	@./scripts/ensure-tools.sh $(BENCH_PACKAGES)
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench
+	python3 bench/run_bench.py --build build/bench --plot bench/results/w3-list-size.png \
+		--report build/bench/report.md
 
 tools:
 	@./scripts/ensure-tools.sh

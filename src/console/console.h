@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "console/line_source.h"
+
 namespace expreval {
 
 inline constexpr char kBanner[] =
@@ -20,9 +22,18 @@ inline bool IsQuitLine(std::string_view line) {
 // then "The result is " and the value or "Error". Does not flush.
 void AnswerLine(const std::string& line, std::ostream& out);
 
+enum class Flushing {
+    kEveryLine,   // after each prompt and each result, for a person at a terminal
+    kBeforeWait,  // only when the source is about to wait for input, and at the end
+};
+
 // Writes the banner, then prompts for, evaluates and answers one line at a
 // time until a line starting with "." or the end of input. The symbol tables
-// must have been built. Returns the exit code.
+// must have been built. Returns the exit code. With kBeforeWait the source
+// must flush out before it waits.
+int RunConsole(LineSource& in, std::ostream& out, Flushing flushing);
+
+// The same loop over a stream, flushing every line.
 int RunConsole(std::istream& in, std::ostream& out);
 
 }  // namespace expreval

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "eval/single_token.h"
 #include "eval/tokenizer.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -11,6 +12,9 @@
 namespace expreval {
 
 namespace {
+
+// Stack room reserved at the first push: a typical line never grows it.
+constexpr size_t kTypicalDepth = 8;
 
 const Operator& LookUpOperator(const std::string& symbol) {
     const Operator* op = FindOperator(symbol);
@@ -23,7 +27,11 @@ const Operator& LookUpOperator(const std::string& symbol) {
 // marker of an open group.
 class Evaluation final : public TokenEvents {
   public:
-    void Operand(std::string_view text) override { operands_.emplace_back(text); }
+    void Operand(std::string_view text) override {
+        if (operands_.empty())
+            operands_.reserve(kTypicalDepth);
+        operands_.emplace_back(text);
+    }
 
     void OperatorToken(std::string_view symbol) override { PushOperator(std::string(symbol)); }
 
@@ -49,6 +57,8 @@ class Evaluation final : public TokenEvents {
                op.precedence >= operators_.back()->precedence) {
             Reduce();
         }
+        if (operators_.empty())
+            operators_.reserve(kTypicalDepth);
         operators_.push_back(&op);
     }
 
@@ -79,17 +89,20 @@ class Evaluation final : public TokenEvents {
     std::vector<std::string> operands_;
 };
 
+std::string VariableValue(const std::string& name) {
+    const Variable* variable = FindVariable(name);
+    if (variable == nullptr)
+        throw Exception("Variable " + name + " does not exist.");
+    return variable->value;
+}
+
 // A lone name becomes its variable's value, a lone call its function's result.
 std::string Resolve(std::string text) {
     if (text.empty() || !IsLetter(text[0]))
         return text;
     const size_t open = text.find('(');
-    if (open == std::string::npos) {
-        const Variable* variable = FindVariable(text);
-        if (variable == nullptr)
-            throw Exception("Variable " + text + " does not exist.");
-        return variable->value;
-    }
+    if (open == std::string::npos)
+        return VariableValue(text);
     const std::string name = text.substr(0, open);
     const Function* function = FindFunction(name);
     if (function == nullptr)
@@ -100,10 +113,19 @@ std::string Resolve(std::string text) {
 
 }  // namespace
 
+// Handlers evaluate their operands, which are mostly single tokens (literals,
+// names, results of earlier operations); those skip the rewrite and the stacks.
 std::string Evaluate(std::string expression) {
     const NestingGuard guard;
-    StripWhiteSpace(expression);
-    FoldCase(expression);
+    switch (ClassifySingleToken(expression)) {
+        case SingleToken::kValue:
+            return expression;
+        case SingleToken::kName:
+            return VariableValue(expression);
+        case SingleToken::kNone:
+            break;
+    }
+    StripWhiteSpaceAndFoldCase(expression);
     RejectCallChainPastLimit(expression);
     Evaluation evaluation;
     Scan(expression, evaluation);

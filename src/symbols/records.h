@@ -11,12 +11,22 @@ namespace expreval {
 // unevaluated. Fails by throwing Exception.
 using Handler = std::string (*)(const std::string& left, const std::string& right, int flag);
 
+// Key texts in byte order (unsigned bytes, a prefix first). Most keys differ
+// in their first byte, which is compared without a library call.
+inline bool KeyTextLess(const std::string& a, const std::string& b) {
+    if (!a.empty() && !b.empty() && a[0] != b[0])
+        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
+    return a < b;
+}
+
 struct Function {
     Function() = default;
     Function(std::string functionName, Handler functionHandler);
 
     static bool KeyEqual(const Function& a, const Function& b) { return a.name == b.name; }
-    static bool KeyLess(const Function& a, const Function& b) { return a.name < b.name; }
+    static bool KeyLess(const Function& a, const Function& b) {
+        return KeyTextLess(a.name, b.name);
+    }
 
     std::string name;
     std::string secondText;
@@ -31,7 +41,9 @@ struct Operator {
     Operator(std::string operatorSymbol, Handler operatorHandler, int operatorPrecedence);
 
     static bool KeyEqual(const Operator& a, const Operator& b) { return a.symbol == b.symbol; }
-    static bool KeyLess(const Operator& a, const Operator& b) { return a.symbol < b.symbol; }
+    static bool KeyLess(const Operator& a, const Operator& b) {
+        return KeyTextLess(a.symbol, b.symbol);
+    }
 
     Handler handler = nullptr;
     std::string symbol;
@@ -53,7 +65,9 @@ struct Variable {
     }
 
     static bool KeyEqual(const Variable& a, const Variable& b) { return a.name == b.name; }
-    static bool KeyLess(const Variable& a, const Variable& b) { return a.name < b.name; }
+    static bool KeyLess(const Variable& a, const Variable& b) {
+        return KeyTextLess(a.name, b.name);
+    }
 
     std::string name;
     std::string value;

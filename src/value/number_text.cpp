@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -19,8 +20,7 @@ namespace expreval {
 namespace {
 
 constexpr int kSignificant = 14;
-// Digits taken from the fast conversion: three beyond the 14 kept, enough to
-// decide the rounding except when they read exactly 500.
+// The most significant digits a double's shortest text can have.
 constexpr int kProbeDigits = 17;
 // Every finite double has at most 767 significant decimal digits, so this
 // many fraction digits in scientific form print its exact value.
@@ -87,28 +87,84 @@ Decimal DecomposeExactly(double magnitude) {
     return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
-// A correctly rounded 17-digit conversion R lies within half a unit of its
-// 17th digit from the exact value V. With m the digits 15..17 of R: m > 500
-// puts V's 15th-digit tail at or above one half; m < 500 puts it below one
-// half, or V sits just under R's 14-digit prefix and rounds up onto it. Only
-// m == 500 needs the exact value.
-// R = 1000...0 x 10^k may also come from V just below 10^k, whose exponent
-// is one lower and whose 14-digit rounding carries back to 1000.... Reading
-// the exponent as one lower would change the text only at k = -1, 13 and 14
-// (form or point), and there neighbouring doubles lie over 1e-16 apart
-// relative to 10^k, too far for one below 10^k to print as 1000...0.
+// S, the shortest text that reads back as V (to_chars' default), decides the
+// rounding of V to 14 digits except when S is exactly a 14-digit value
+// followed by a 5 (then V may lie on either side of that tie):
+// - S of 14 digits or fewer: the nearest 15-digit halfway point lies 5e-15
+//   relative away, far outside the interval of texts that read back as V, so
+//   V rounds to S.
+// - S of 15 or more digits: a halfway point between V and S would read back as
+//   V and be at least as short and closer to V, so to_chars would have
+//   written it; V and S lie on the same side of every halfway point.
+// S's exponent is V's too, except when S is a power of ten just above V
+// (1e23): rounding V then carries to the same digits and exponent.
+// Subnormal doubles hold fewer bits, so their interval is too wide for the
+// first rule; they take the exact road.
 Decimal Decompose(double magnitude) {
-    char text[32];
-    char probe[kProbeDigits];
-    char* end = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
-                              kProbeDigits - 1)
-                    .ptr;
-    int k = ReadScientific(text, end, kProbeDigits - 1, probe);
-    int tail = (probe[14] - '0') * 100 + (probe[15] - '0') * 10 + (probe[16] - '0');
-    if (tail == 500) {
+    if (magnitude < std::numeric_limits<double>::min()) {
         return DecomposeExactly(magnitude);
     }
-    return Round(probe, k + 1, tail > 500);
+    char text[32];
+    const char* end =
+        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific).ptr;
+    char probe[kProbeDigits];
+    std::memset(probe, '0', sizeof probe);
+    probe[0] = text[0];
+    const char* p = text + 1;
+    int count = 1;
+    if (*p == '.') {
+        for (++p; *p != 'e'; ++p) {
+            probe[count++] = *p;
+        }
+    }
+    int k = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, k);
+    if (count == kSignificant + 1 && probe[kSignificant] == '5') {
+        return DecomposeExactly(magnitude);
+    }
+    return Round(probe, k + 1, probe[kSignificant] >= '5');
+}
+
+// Every power of ten up to 1e22 is exactly a double.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// How far from one half the scaled fraction must lie for its rounding to be
+// sure: the scaled value stays below 1e14, where a double's rounding error
+// is at most 1/128.
+constexpr double kRoundingMargin = 1.0 / 32;
+
+// The fixed form without a digit conversion: V x 10^(14-E), with E the count
+// of V's integer digits, rounds half up to V's 14 digits. The product is off
+// by at most half its last unit, which cannot move it across the rounding
+// point unless it lies within kRoundingMargin of that point; then, and outside
+// the fixed-form range, this gives up. The double 0.1 is the first one at or
+// above the real 0.1.
+bool DecomposeFixed(double magnitude, Decimal& d) {
+    if (magnitude < 0.1 || magnitude >= kExactPowers[kSignificant]) {
+        return false;
+    }
+    int e = 0;
+    while (e < kSignificant && magnitude >= kExactPowers[e]) {
+        ++e;
+    }
+    const double scaled = magnitude * kExactPowers[kSignificant - e];
+    const double whole = std::floor(scaled);
+    if (std::fabs(scaled - whole - 0.5) < kRoundingMargin) {
+        return false;
+    }
+    const auto rounded = static_cast<std::uint64_t>(scaled - whole < 0.5 ? whole : whole + 1);
+    d = Decimal{};
+    d.exponent = e;
+    if (rounded == static_cast<std::uint64_t>(kExactPowers[kSignificant])) {
+        std::memset(d.digits, '0', sizeof d.digits);  // carried out of d1
+        d.digits[0] = '1';
+        d.carried = true;
+        return true;
+    }
+    std::to_chars(d.digits, d.digits + kSignificant, rounded);
+    return true;
 }
 
 // After a point, trailing zeros go; the point itself stays.
@@ -157,6 +213,18 @@ char* WriteFixedForm(char* out, const Decimal& d) {
     }
     *out++ = '.';
     return TrimZeros(WriteDigits(out, d.digits + integer, total - integer));
+}
+
+// Whole numbers below 10^14 are written exactly, without rounding: all
+// their digits, then the point unless the digits fill all 14 places.
+constexpr double kWholeLimit = 1e14;
+
+char* WriteWhole(char* out, std::uint64_t whole) {
+    char* end = std::to_chars(out, out + kSignificant, whole).ptr;
+    if (end - out < kSignificant) {
+        *end++ = '.';
+    }
+    return end;
 }
 
 bool IsSpace(char ch) {
@@ -228,6 +296,70 @@ bool Overflows(std::string_view number) {
     return scale + exponent > 0;
 }
 
+constexpr int kMaxExactPower = 22;
+constexpr int kMaxMantissaDigits = 19;  // always fits 64 bits
+constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
+
+// The exponent digits of a plain number: at most this many are read on the
+// short road.
+constexpr int kMaxShortExponentDigits = 2;
+
+// The common number text, read in one pass: an optional sign, up to 19
+// digits with at most one point, and an optional short exponent. When its
+// value is m x 10^p with m and 10^p both exact doubles, one correctly rounded
+// multiplication or division gives the very double of the full conversion.
+// False when the text needs the full reading.
+bool ReadShortDecimal(std::string_view text, double& value) {
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        ++i;
+    }
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int power = 0;
+    bool fraction = false;
+    for (; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (IsDigit(ch)) {
+            if (++digits > kMaxMantissaDigits) {
+                return false;
+            }
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(ch - '0');
+            power -= fraction ? 1 : 0;
+        } else if (ch == '.' && !fraction) {
+            fraction = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) {
+        return false;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        const bool negativeExponent = j < text.size() && text[j] == '-';
+        if (j < text.size() && (text[j] == '-' || text[j] == '+')) {
+            ++j;
+        }
+        int exponent = 0;
+        for (int count = 0; j < text.size() && IsDigit(text[j]); ++j) {
+            if (++count > kMaxShortExponentDigits) {
+                return false;
+            }
+            exponent = exponent * 10 + (text[j] - '0');
+        }
+        power += negativeExponent ? -exponent : exponent;  // no digits: no exponent
+    }
+    if (mantissa > kMaxExactMantissa || power < -kMaxExactPower || power > kMaxExactPower) {
+        return false;
+    }
+    const auto m = static_cast<double>(mantissa);
+    value = power < 0 ? m / kExactPowers[-power] : m * kExactPowers[power];
+    value = negative ? -value : value;
+    return true;
+}
+
 }  // namespace
 
 std::string NumberToText(double x) {
@@ -237,11 +369,18 @@ std::string NumberToText(double x) {
     if (x == 0) {
         return "0.";
     }
-    Decimal d = Decompose(std::fabs(x));
+    const double magnitude = std::fabs(x);
     char text[40];  // the longest text, "-d.ddddddddddddde-ddd", has 21
     char* out = text;
     if (x < 0) {
         *out++ = '-';
+    }
+    if (magnitude < kWholeLimit && magnitude == std::trunc(magnitude)) {
+        return std::string(text, WriteWhole(out, static_cast<std::uint64_t>(magnitude)));
+    }
+    Decimal d;
+    if (!DecomposeFixed(magnitude, d)) {
+        d = Decompose(magnitude);
     }
     bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
     out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
@@ -249,6 +388,10 @@ std::string NumberToText(double x) {
 }
 
 double TextToNumber(std::string_view text) {
+    double value = 0;
+    if (ReadShortDecimal(text, value)) {
+        return value;
+    }
     std::size_t i = 0;
     while (i < text.size() && IsSpace(text[i])) {
         ++i;
@@ -261,7 +404,6 @@ double TextToNumber(std::string_view text) {
     if (number.empty()) {
         return 0;
     }
-    double value = 0;
     auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         value = Overflows(number) ? HUGE_VAL : 0.0;

@@ -51,6 +51,24 @@ void StripWhiteSpace(std::string& text) {
     text.resize(kept);
 }
 
+// Works through plain pointers: stores through a char may alias the string
+// object itself, which would make the compiler reload its data each time.
+void StripWhiteSpaceAndFoldCase(std::string& text) {
+    bool inQuotes = false;
+    char* kept = text.data();
+    for (const char *from = text.data(), *end = from + text.size(); from != end; ++from) {
+        const char ch = *from;
+        if (ch == kQuote)
+            inQuotes = !inQuotes;
+        if (inQuotes) {
+            *kept++ = ch;
+        } else if (!IsWhiteSpace(ch)) {
+            *kept++ = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
+        }
+    }
+    text.resize(static_cast<size_t>(kept - text.data()));
+}
+
 void FoldCase(std::string& text) {
     bool inQuotes = false;
     for (char& ch : text) {
@@ -88,8 +106,13 @@ int FindClosing(std::string_view text, char open, char close, int start, int end
     return -1;
 }
 
+// A plain loop: find_first_of would search the two-letter set once per byte.
 bool IsIntegerText(std::string_view text) {
-    return text.find_first_of(".e") == std::string_view::npos;
+    for (const char ch : text) {
+        if (ch == '.' || ch == 'e')
+            return false;
+    }
+    return true;
 }
 
 void DropFraction(std::string& text) {

@@ -23,6 +23,9 @@ inline bool IsString(std::string_view value) {
 void StripWhiteSpace(std::string& text);
 // Lower-cases "A" to "Z" outside double quotes.
 void FoldCase(std::string& text);
+// StripWhiteSpace and then FoldCase, in one pass: neither moves a quote, so
+// both see the same quote state at every character.
+void StripWhiteSpaceAndFoldCase(std::string& text);
 
 // Position of c at top level (outside quotes, brace flag clear) between start
 // and end inclusive, or -1. An end below start means "to the end of the text".

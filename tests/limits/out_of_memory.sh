@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs the console in an address space of 64 MB on a line too long for it,
-# then on a list doubled until memory runs out. Each such line must be
+# then on a list doubled until memory runs out, then on strings that fill
+# memory while they are read, evaluated or answered. Each such line must be
 # answered "Out of memory." with the result Error, and the session must go on
 # with every variable as it was.
 set -euo pipefail
 console=$1
 
+limit=$((64 << 20))
 doublings=40
 output=$(
     {
@@ -16,7 +18,7 @@ output=$(
         for ((i = 0; i < doublings; ++i)); do echo '(zurp.=zurp)-{1}'; done
         echo 'x'
         echo 'zurp-{1}'
-    } | prlimit --as=$((64 << 20)) "$console"
+    } | prlimit --as=$limit "$console"
 )
 
 prompt='Enter expression: '
@@ -48,3 +50,24 @@ failed=$(grep -c -x -F "$out_of_memory" <<<"$output")
 # ran out, and every doubling from then on must have failed.
 ((grown > 10 + 1 && failed > 1)) || fail "zurp grew $grown times, $failed lines ran out of memory"
 ((grown - 1 + failed - 1 == doublings)) || fail "some doublings gave neither answer"
+
+banner='Expression Evaluator Test Program v 1.01
+Type in a . to quit.
+'
+for megabytes in 12 16 20 24 28 32; do
+    output=$(
+        {
+            printf '"'
+            head -c $((megabytes << 20)) /dev/zero | tr '\0' a
+            printf '"\n1+1\n'
+        } | prlimit --as=$limit "$console" | tr -s a
+    )
+    answered="${banner}${prompt}The result is \"a\""
+    failed="${banner}${out_of_memory}
+The result is Error"
+    next="
+${prompt}The result is 2
+${prompt}"
+    [[ "$output" == "$answered$next" || "$output" == "$failed$next" ]] ||
+        fail "a string of $megabytes MB was not answered"
+done

@@ -1,0 +1,243 @@
+#!/usr/bin/env python3
+"""Runs the benchmark suite and prints a table of times and ratios.
+
+The workloads are generated afresh (workloads.py, deterministic). Each one is
+first run once by every program with its output checked, which also warms the
+file cache; then all programs of a workload run once per round, in turns, for
+several rounds, timed by hyperfine, and the medians are reported.
+"""
+
+import argparse
+import json
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+import workloads
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+class Runner:
+    def __init__(self, args):
+        self.console = os.path.abspath(os.path.join(args.build, "expreval"))
+        self.floor = os.path.abspath(os.path.join(args.build, "bench", "bench_floor"))
+        self.micro = os.path.abspath(os.path.join(args.build, "bench", "micro_bench"))
+        self.work = os.path.abspath(os.path.join(args.build, "workloads"))
+        # The Debian interpreter when there is one: the same everywhere.
+        self.python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+        self.rounds = args.rounds
+        self.clock = args.clock
+        self.lines = []  # the report, in Markdown
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    def console_command(self, name):
+        return f"{self.console} < {self.path(name)} > /dev/null"
+
+    def peer_commands(self, name):
+        return {
+            "expreval": self.console_command(f"{name}.expr"),
+            "bc -l": f"BC_LINE_LENGTH=0 bc -l < {self.path(name + '.bc')} > /dev/null",
+            "python3": f"{self.python} {HERE}/peer_python.py < {self.path(name + '.py')} > /dev/null",
+            "I/O floor": f"{self.floor} < {self.path(name + '.expr')} > /dev/null",
+        }
+
+    def say(self, text=""):
+        print(text, flush=True)
+        self.lines.append(text)
+
+    # Each round runs every command once; the order turns by one place per
+    # round so that no command always follows the same neighbour.
+    def measure(self, commands, rounds=None):
+        labels = list(commands)
+        times = {label: [] for label in labels}
+        for round_index in range(rounds or self.rounds):
+            shift = round_index % len(labels)
+            order = labels[shift:] + labels[:shift]
+            with tempfile.TemporaryDirectory() as scratch:
+                export = os.path.join(scratch, "times.json")
+                subprocess.run(
+                    ["hyperfine", "--runs", "1", "--style", "none", "--export-json", export]
+                    + [commands[label] for label in order],
+                    check=True, stdout=subprocess.DEVNULL)
+                with open(export, encoding="utf-8") as source:
+                    results = json.load(source)["results"]
+            for label, result in zip(order, results):
+                if self.clock == "cpu":
+                    times[label].append(result["user"] + result["system"])
+                else:
+                    times[label].append(result["times"][0])
+        return {label: statistics.median(values) for label, values in times.items()}
+
+    # Runs a command once and returns its output; None when it failed. The
+    # console must give no "Error" result and the expected number of answers.
+    def check(self, label, command, answers):
+        done = subprocess.run(["sh", "-c", command.replace("> /dev/null", "")],
+                              capture_output=True, text=True, errors="replace")
+        output = done.stdout
+        if done.returncode != 0 or done.stderr.strip():
+            return f"{label} failed: {(done.stderr or output).strip()[:200]}"
+        if label == "expreval":
+            results = output.count("The result is ")
+            if "The result is Error" in output:
+                lines = output.split("\n")
+                first = next(i for i, line in enumerate(lines) if line.endswith("Error"))
+                return f"expreval: {lines[first - 1].split(': ')[-1]}"
+        else:
+            results = output.count("\n")
+            if label == "I/O floor":
+                results -= 2  # the banner
+        if results != answers:
+            return f"{label} gave {results} answers, not {answers}"
+        return None
+
+    def peers(self, title, name, answers, rounds=None):
+        commands = self.peer_commands(name)
+        problems = [p for p in (self.check(l, c, answers) for l, c in commands.items()) if p]
+        if problems:
+            self.say(f"| {title} | not run: {'; '.join(problems)} |||||||")
+            return
+        t = self.measure(commands, rounds)
+        console = t["expreval"]
+        self.say(f"| {title} | {console:.3f} | {t['bc -l']:.3f} | {t['python3']:.3f} "
+                 f"| {t['I/O floor']:.3f} | {t['bc -l'] / console:.1f} "
+                 f"| {t['python3'] / console:.1f} | {console / t['I/O floor']:.1f} |")
+
+    def w1_w2(self):
+        self.say("| Workload | expreval s | bc -l s | python3 s | I/O floor s "
+                 "| bc -l / expreval | python3 / expreval | expreval / floor |")
+        self.say("|---|---:|---:|---:|---:|---:|---:|---:|")
+        self.peers(f"W1 arithmetic, {workloads.W1_LINES:,} lines", "w1", workloads.W1_LINES)
+        # bc's series take most of the time here: fewer rounds.
+        self.peers(f"W2 sin cos tan log, {workloads.W2_LINES:,} lines", "w2",
+                   workloads.W2_LINES, rounds=min(self.rounds, 3))
+
+    def w3(self, plot):
+        sizes = workloads.W3_SIZES
+        self.say("| W3 operation on list x | " + " | ".join(f"{s:,} elements" for s in sizes)
+                 + " | ns per element (largest) | growth per doubling |")
+        self.say("|---|" + "---:|" * (len(sizes) + 2))
+        rows = {}
+        for index, (name, line) in enumerate(workloads.W3_OPERATIONS.items()):
+            commands = {s: self.console_command(f"w3-{index}-{s}.expr") for s in sizes}
+            problem = self.check("expreval", commands[sizes[0]], 2)
+            if problem:
+                self.say(f"| `{line}` | not run: {problem} |" + "|" * (len(sizes) + 1))
+                continue
+            t = self.measure(commands)
+            rows[name] = t
+            growth = ", ".join(f"{t[b] / t[a]:.2f}" for a, b in zip(sizes, sizes[1:]))
+            self.say(f"| `{line}` | " + " | ".join(f"{t[s]:.3f} s" for s in sizes)
+                     + f" | {t[sizes[-1]] / sizes[-1] * 1e9:.0f} | {growth} |")
+        if rows and plot:
+            self.plot(rows, plot)
+
+    def plot(self, rows, png):
+        data = os.path.join(self.work, "w3.dat")
+        names = list(rows)
+        with open(data, "w", encoding="ascii") as out:
+            for size in workloads.W3_SIZES:
+                out.write(f"{size} " + " ".join(f"{rows[n][size]:.4f}" for n in names) + "\n")
+        curves = ", ".join(
+            f"'{data}' using ($1/1000):{i + 2} with linespoints title '{workloads.W3_OPERATIONS[n]}'"
+            for i, n in enumerate(names))
+        script = (
+            "set terminal pngcairo size 800,500 font 'sans,10'\n"
+            f"set output '{os.path.abspath(png)}'\n"
+            "set title 'W3: one element-wise operation on a list (whole run)'\n"
+            "set xlabel 'list size (thousands of elements)'\n"
+            "set ylabel 'time (s)'\n"
+            "set key top left\nset grid\nset xrange [0:*]\nset yrange [0:*]\n"
+            f"plot {curves}\n")
+        subprocess.run(["gnuplot"], input=script, text=True, check=True)
+        self.say(f"\nPlot written to {os.path.relpath(png)}.")
+
+    def growth(self, title, files, answers):
+        commands = {f: self.console_command(f) for f in files}
+        problem = self.check("expreval", commands[files[0]], answers)
+        if problem:
+            self.say(f"| {title} | not run: {problem} |||")
+            return
+        t = self.measure(commands)
+        half, full = (t[f] for f in files)
+        self.say(f"| {title} | {half:.3f} | {full:.3f} | {full / half:.2f} |")
+
+    def w4_w5(self):
+        self.say("| Workload | half size s | full size s | growth |")
+        self.say("|---|---:|---:|---:|")
+        terms = workloads.W4_TERMS
+        self.growth(f"W4 one line 1+1+...: {terms // 2:,} / {terms:,} terms",
+                    [f"w4-terms-{terms // 2}.expr", f"w4-terms-{terms}.expr"], 1)
+        blanks = workloads.W4_BLANKS
+        self.growth(f"W4 one line padded with {blanks // 2:,} / {blanks:,} blanks",
+                    [f"w4-blanks-{blanks // 2}.expr", f"w4-blanks-{blanks}.expr"], 1)
+        count = workloads.W5_VARIABLES
+        self.growth(f"W5 {count // 2:,} / {count:,} new variables, then as many reads",
+                    [f"w5-{count // 2}.expr", f"w5-{count}.expr"], count)  # half: 2 x count/2
+
+    def microbenchmarks(self):
+        done = subprocess.run([self.micro, "--benchmark_format=json",
+                               "--benchmark_min_time=0.2"],
+                              capture_output=True, text=True, check=True)
+        self.say("| Microbenchmark | ns per call | ns per element |")
+        self.say("|---|---:|---:|")
+        for result in json.loads(done.stdout)["benchmarks"]:
+            per_element = result.get("items_per_second")
+            element = f"{1e9 / per_element:.0f}" if per_element else ""
+            self.say(f"| {result['name']} | {result['real_time']:.0f} | {element} |")
+
+
+def machine():
+    cores = os.cpu_count()
+    model = platform.processor() or "unknown processor"
+    try:
+        with open("/proc/cpuinfo", encoding="ascii", errors="replace") as info:
+            for line in info:
+                if line.startswith("model name"):
+                    model = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    versions = []
+    for command in (["bc", "--version"], ["/usr/bin/python3", "--version"]):
+        if shutil.which(command[0]):
+            versions.append(subprocess.run(command, capture_output=True, text=True)
+                            .stdout.split("\n")[0])
+    return f"{cores} cores, {model}; {', '.join(versions)}"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--build", required=True, help="build folder of the bench preset")
+    parser.add_argument("--plot", help="where to write the W3 plot (PNG)")
+    parser.add_argument("--rounds", type=int, default=5, help="timed runs of each program")
+    parser.add_argument("--report", help="also write the report (Markdown) to this file")
+    parser.add_argument("--clock", choices=("cpu", "wall"), default="cpu",
+                        help="time reported: CPU time (user + system, steadier on a shared "
+                        "machine) or wall-clock time")
+    args = parser.parse_args()
+    runner = Runner(args)
+    print(f"Generating workloads in {runner.work} ...", flush=True)
+    workloads.generate(runner.work)
+    clock = "CPU seconds (user + system)" if args.clock == "cpu" else "wall-clock seconds"
+    runner.say(f"Machine: {machine()}.\nTimes: {clock}, median of {args.rounds} runs.\n")
+    runner.w1_w2()
+    runner.say()
+    runner.w3(args.plot)
+    runner.say()
+    runner.w4_w5()
+    runner.say()
+    runner.microbenchmarks()
+    if args.report:
+        with open(args.report, "w", encoding="utf-8") as out:
+            out.write("\n".join(runner.lines) + "\n")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,117 @@
+#include "console/line_source.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <istream>
+#include <limits>
+#include <memory>
+#include <new>
+#include <utility>
+
+namespace expreval {
+
+namespace {
+
+// Large enough that reading costs little next to evaluating, small enough to
+// stay in cache.
+constexpr size_t kReadBlock = 64 * 1024;
+
+// True when a read of fd would wait for input. A descriptor that cannot be
+// polled counts as ready: the read itself then reports what is wrong.
+bool WouldBlock(int fd) {
+    pollfd request{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&request, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    return ready == 0;
+}
+
+}  // namespace
+
+// std::getline turns any failure into a failed stream, which would end the
+// dialogue as quietly as the end of input. With badbit in the exception mask
+// a std::bad_alloc comes through instead. Input that cannot be read still
+// ends the dialogue.
+LineRead StreamLineSource::ReadLine(std::string& line) {
+    const std::ios::iostate mask = in_.exceptions();
+    in_.exceptions(mask | std::ios::badbit);
+    LineRead read = LineRead::kEnd;
+    try {
+        if (std::getline(in_, line))
+            read = in_.eof() ? LineRead::kLastLine : LineRead::kLine;
+    } catch (const std::bad_alloc&) {
+        std::string(line, 0, 1).swap(line);  // frees the long buffer
+        in_.clear();
+        in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        read = LineRead::kTooLong;
+    } catch (const std::ios_base::failure&) {
+    }
+    in_.exceptions(mask);
+    return read;
+}
+
+DescriptorLineSource::DescriptorLineSource(int fd, std::function<void()> beforeWait)
+    : fd_(fd),
+      beforeWait_(std::move(beforeWait)),
+      buffer_(std::make_unique_for_overwrite<char[]>(kReadBlock)) {}
+
+// Only the newly read block is searched for the line feed, so a line of any
+// length is read in time proportional to its length.
+LineRead DescriptorLineSource::ReadLine(std::string& line) {
+    line.clear();
+    try {
+        if (PassLine(&line))
+            return LineRead::kLine;
+        return line.empty() ? LineRead::kEnd : LineRead::kLastLine;
+    } catch (const std::bad_alloc&) {
+        // The append that failed would have started at begin_.
+        std::string(1, line.empty() ? buffer_[begin_] : line[0]).swap(line);
+        PassLine(nullptr);
+        return LineRead::kTooLong;
+    }
+}
+
+// Moves past the rest of the current line and its line feed, appending what
+// it passes to kept unless that is null. False when the input ends first.
+bool DescriptorLineSource::PassLine(std::string* kept) {
+    while (true) {
+        const char* data = buffer_.get() + begin_;
+        const size_t available = end_ - begin_;
+        const void* feed = std::memchr(data, '\n', available);
+        const size_t length = feed == nullptr
+                                  ? available
+                                  : static_cast<size_t>(static_cast<const char*>(feed) - data);
+        if (kept != nullptr)
+            kept->append(data, length);
+        begin_ += length;
+        if (feed != nullptr) {
+            ++begin_;
+            return true;
+        }
+        if (!Fill())
+            return false;
+    }
+}
+
+// Replaces the consumed buffer with the next block; false at the end of input
+// or on a read error, which ends the input the same way.
+bool DescriptorLineSource::Fill() {
+    if (ended_)
+        return false;
+    if (beforeWait_ && WouldBlock(fd_))
+        beforeWait_();
+    ssize_t count;
+    do {
+        count = read(fd_, buffer_.get(), kReadBlock);
+    } while (count < 0 && errno == EINTR);
+    begin_ = 0;
+    end_ = count > 0 ? static_cast<size_t>(count) : 0;
+    ended_ = count <= 0;
+    return !ended_;
+}
+
+}  // namespace expreval

@@ -1,0 +1,57 @@
+// Where the console's input lines come from. The loop asks for one line at a
+// time; each source decides how it reads and how it waits for input.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace expreval {
+
+enum class LineRead {
+    kLine,      // a line ended by a line feed
+    kLastLine,  // characters that the end of input cut off before a line feed
+    kTooLong,   // a line too long to hold in memory, passed over through its line
+                // feed or to the end of input; only its first character is kept
+    kEnd,       // nothing left
+};
+
+class LineSource {
+  public:
+    virtual ~LineSource() = default;
+    // Replaces line with the next line, without its line feed.
+    virtual LineRead ReadLine(std::string& line) = 0;
+};
+
+// Lines of a std::istream.
+class StreamLineSource final : public LineSource {
+  public:
+    explicit StreamLineSource(std::istream& in) : in_(in) {}
+    LineRead ReadLine(std::string& line) override;
+
+  private:
+    std::istream& in_;
+};
+
+// Lines of a file descriptor, read with read(2) in large blocks. beforeWait
+// runs whenever the next read would block, so a program that drives the
+// console through pipes sees all pending output before it has to answer.
+class DescriptorLineSource final : public LineSource {
+  public:
+    DescriptorLineSource(int fd, std::function<void()> beforeWait);
+    LineRead ReadLine(std::string& line) override;
+
+  private:
+    bool PassLine(std::string* kept);
+    bool Fill();
+
+    int fd_;
+    std::function<void()> beforeWait_;
+    std::unique_ptr<char[]> buffer_;
+    size_t begin_ = 0;  // first unread byte
+    size_t end_ = 0;    // one past the last byte read
+    bool ended_ = false;
+};
+
+}  // namespace expreval

@@ -1,0 +1,110 @@
+#include "console/line_source.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace expreval {
+namespace {
+
+using Lines = std::vector<std::pair<LineRead, std::string>>;
+
+Lines ReadAll(LineSource& source) {
+    Lines lines;
+    std::string line = "stale";
+    for (LineRead read = source.ReadLine(line); read != LineRead::kEnd;
+         read = source.ReadLine(line)) {
+        lines.emplace_back(read, line);
+    }
+    return lines;
+}
+
+// A pipe whose ends close with the test.
+class Pipe {
+  public:
+    Pipe() { EXPECT_EQ(pipe(ends_), 0); }
+    ~Pipe() {
+        close(ends_[0]);
+        CloseWriteEnd();
+    }
+    int ReadEnd() const { return ends_[0]; }
+    void Write(const std::string& text) {
+        EXPECT_EQ(write(ends_[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    void CloseWriteEnd() {
+        if (ends_[1] >= 0)
+            close(ends_[1]);
+        ends_[1] = -1;
+    }
+
+  private:
+    int ends_[2] = {-1, -1};
+};
+
+TEST(LineSourceTest, StreamAndDescriptorSplitAlike) {
+    const std::string input = "1+1\n\n\n.x\r\nlast";
+    const Lines expected = {{LineRead::kLine, "1+1"},
+                            {LineRead::kLine, ""},
+                            {LineRead::kLine, ""},
+                            {LineRead::kLine, ".x\r"},
+                            {LineRead::kLastLine, "last"}};
+    std::istringstream stream(input);
+    StreamLineSource streamSource(stream);
+    EXPECT_EQ(ReadAll(streamSource), expected);
+
+    Pipe pipe;
+    pipe.Write(input);
+    pipe.CloseWriteEnd();
+    DescriptorLineSource descriptorSource(pipe.ReadEnd(), nullptr);
+    EXPECT_EQ(ReadAll(descriptorSource), expected);
+}
+
+TEST(LineSourceTest, FinalLineFeedLeavesNoLastLine) {
+    Pipe pipe;
+    pipe.Write("a\n");
+    pipe.CloseWriteEnd();
+    DescriptorLineSource source(pipe.ReadEnd(), nullptr);
+    EXPECT_EQ(ReadAll(source), (Lines{{LineRead::kLine, "a"}}));
+}
+
+TEST(LineSourceTest, LinesLongerThanOneReadStayWhole) {
+    const std::string longLine(300000, '7');
+    const std::string input = longLine + "\n" + longLine;
+    Pipe pipe;
+    DescriptorLineSource source(pipe.ReadEnd(), nullptr);
+    // The pipe holds less than the input, so another thread writes it.
+    std::thread writer([&] {
+        pipe.Write(input);
+        pipe.CloseWriteEnd();
+    });
+    const Lines lines = ReadAll(source);
+    writer.join();
+    EXPECT_EQ(lines, (Lines{{LineRead::kLine, longLine}, {LineRead::kLastLine, longLine}}));
+}
+
+// The hook must run before a read that would block, and only then: here it
+// supplies the input itself, so the read after it finds data.
+TEST(LineSourceTest, HookRunsOnlyBeforeWaiting) {
+    Pipe pipe;
+    int waits = 0;
+    DescriptorLineSource source(pipe.ReadEnd(), [&] {
+        ++waits;
+        pipe.Write("second\n");
+    });
+    pipe.Write("first\nfir");
+    std::string line;
+    EXPECT_EQ(source.ReadLine(line), LineRead::kLine);
+    EXPECT_EQ(line, "first");
+    EXPECT_EQ(waits, 0);
+    EXPECT_EQ(source.ReadLine(line), LineRead::kLine);
+    EXPECT_EQ(line, "firsecond");
+    EXPECT_EQ(waits, 1);
+}
+
+}  // namespace
+}  // namespace expreval

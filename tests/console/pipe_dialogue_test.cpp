@@ -1,0 +1,126 @@
+// Drives the console program through pipes one line at a time, the way
+// another program would: each answer must arrive before the next line is
+// written, or the test fails after a timeout instead of hanging.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+constexpr char kBanner[] = "Expression Evaluator Test Program v 1.01\nType in a . to quit.\n";
+constexpr char kPrompt[] = "Enter expression: ";
+constexpr auto kPatience = std::chrono::seconds(20);  // generous for sanitizer builds
+
+class ConsoleProcess {
+  public:
+    ConsoleProcess() {
+        signal(SIGPIPE, SIG_IGN);  // a console that died must fail the test, not kill it
+        int input[2];
+        int output[2];
+        if (pipe(input) != 0 || pipe(output) != 0)
+            ADD_FAILURE() << "pipe failed";
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(input[0], STDIN_FILENO);
+            dup2(output[1], STDOUT_FILENO);
+            close(input[0]);
+            close(input[1]);
+            close(output[0]);
+            close(output[1]);
+            execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(input[0]);
+        close(output[1]);
+        toConsole_ = input[1];
+        fromConsole_ = output[0];
+    }
+
+    ~ConsoleProcess() {
+        CloseInput();
+        close(fromConsole_);
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    void Send(const std::string& text) {
+        ASSERT_EQ(write(toConsole_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+
+    void CloseInput() {
+        if (toConsole_ >= 0)
+            close(toConsole_);
+        toConsole_ = -1;
+    }
+
+    // Everything the console writes until its output ends with ending, or
+    // until the end of its output or the timeout, whichever comes first.
+    std::string ReadUntil(const std::string& ending) {
+        std::string text;
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (!text.ends_with(ending) || ending.empty()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd request{fromConsole_, POLLIN, 0};
+            if (left.count() <= 0 || poll(&request, 1, static_cast<int>(left.count())) <= 0) {
+                ADD_FAILURE() << "no answer in time; got so far: " << text;
+                break;
+            }
+            char block[4096];
+            const ssize_t count = read(fromConsole_, block, sizeof block);
+            if (count <= 0)
+                break;
+            text.append(block, static_cast<size_t>(count));
+        }
+        return text;
+    }
+
+    // The exit code once the console has ended by itself.
+    int ExitCode() {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int toConsole_ = -1;
+    int fromConsole_ = -1;
+};
+
+TEST(PipeDialogueTest, EachAnswerArrivesBeforeTheNextLine) {
+    ConsoleProcess console;
+    EXPECT_EQ(console.ReadUntil(kPrompt), std::string(kBanner) + kPrompt);
+    console.Send("1+2*3\n");
+    EXPECT_EQ(console.ReadUntil(kPrompt), std::string("The result is 7\n") + kPrompt);
+    console.Send("\n");  // swallowed: no answer, so none is awaited
+    console.Send("7/0\n");
+    EXPECT_EQ(console.ReadUntil(kPrompt),
+              std::string("Division by 0 is not allowed.\nThe result is Error\n") + kPrompt);
+    console.Send("zurp*2\n");
+    EXPECT_EQ(console.ReadUntil(kPrompt), std::string("The result is {2,4,6,8,10}\n") + kPrompt);
+    console.Send(".\n");
+    EXPECT_EQ(console.ReadUntil(""), "");
+    EXPECT_EQ(console.ExitCode(), 0);
+}
+
+TEST(PipeDialogueTest, LineCutOffByTheEndOfInputIsAnswered) {
+    ConsoleProcess console;
+    EXPECT_EQ(console.ReadUntil(kPrompt), std::string(kBanner) + kPrompt);
+    console.Send("2*");
+    console.Send("3");
+    console.CloseInput();
+    EXPECT_EQ(console.ReadUntil(""), "The result is 6\n");
+    EXPECT_EQ(console.ExitCode(), 0);
+}
+
+}  // namespace
