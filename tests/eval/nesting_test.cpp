@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "eval/evaluate.h"
@@ -105,6 +106,40 @@ std::string Probe(const std::string&, const std::string&, int) {
     return "1";
 }
 
+constexpr int kLongestListChain = kMaxNesting;
+
+// While it lives, g_functions holds the built-in functions and probe(...),
+// and g_variables holds zurp and a chain of list variables, chain0 holding
+// {chain1} and so on, the last one {probe(0)}. The shared tables stay as
+// they are for the other tests.
+struct ProbeTables {
+    SymbolList<Function> functions;
+    SymbolList<Variable> variables;
+    SymbolList<Function>* sharedFunctions = std::exchange(g_functions, &functions);
+    SymbolList<Variable>* sharedVariables = std::exchange(g_variables, &variables);
+
+    ProbeTables() {
+        const Function* end = sharedFunctions->Sentinel();
+        for (const Function* p = end->next; p != end; p = p->next)
+            functions.Append(new Function(p->name, p->handler));
+        functions.InsertOrReplace(new Function("probe", Probe));
+        ResetVariables();
+        const std::string last = std::to_string(kLongestListChain);
+        SetVariable("chain" + last, "{probe(0)}");
+        for (int i = 0; i < kLongestListChain; ++i)
+            SetVariable("chain" + std::to_string(i), "{chain" + std::to_string(i + 1) + "}");
+    }
+    ~ProbeTables() {
+        g_functions = sharedFunctions;
+        g_variables = sharedVariables;
+    }
+};
+
+// The name of the list variable that starts a chain of the given length.
+std::string ListChain(int length) {
+    return "chain" + std::to_string(kLongestListChain - length);
+}
+
 struct Depth {
     size_t stackBytes;
     int levels;
@@ -113,30 +148,11 @@ struct Depth {
 // Stack used and levels of nesting reached by evaluating line, whose
 // innermost run calls probe(0).
 Depth Measure(const std::string& line) {
-    static const bool registered = [] {
-        g_functions->InsertOrReplace(new Function("probe", Probe));
-        return true;
-    }();
-    (void)registered;
     g_deepestFrame = 0;
     const auto top = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     Evaluate(line);
     EXPECT_NE(g_deepestFrame, 0u) << line.substr(0, 40);
     return {top - g_deepestFrame, g_deepestLevel};
-}
-
-// A chain of list variables, each holding the next, the last one {probe(0)};
-// returns the name of the one that starts a chain of the given length.
-std::string ListChain(int length) {
-    static const int kLongest = kMaxNesting;
-    static const bool defined = [] {
-        SetVariable("chain" + std::to_string(kLongest), "{probe(0)}");
-        for (int i = 0; i < kLongest; ++i)
-            SetVariable("chain" + std::to_string(i), "{chain" + std::to_string(i + 1) + "}");
-        return true;
-    }();
-    (void)defined;
-    return "chain" + std::to_string(kLongest - length);
 }
 
 // Stack per level from two depths of the same line shape, so that what the
@@ -156,6 +172,7 @@ size_t StackPerLevel(std::string (*line)(int levels)) {
 // deepest nesting must leave a quarter of the default 8 MB stack to the
 // program around it, in every build.
 TEST_F(NestingTest, TheDeepestNestingOfEveryPathLeavesAQuarterOfTheStack) {
+    const ProbeTables tables;
     const std::vector<std::string (*)(int)> paths = {
         [](int n) { return Chain("cos", n, "probe(0)"); },
         [](int n) { return Chain("cos", n, "(((probe(0))))"); },
