@@ -1,8 +1,10 @@
 # Thin wrapper over the CMake presets: "make run" starts the console, "make
-# test" builds and runs every test, optimised and under the sanitizers, and
-# "make bench" times the console against bc and python3 (a few minutes).
-.PHONY: run test bench tools release sanitize format clean
+# test" builds and runs every test, optimised and under the sanitizers, "make
+# fuzz SECONDS=N" fuzzes the console for N seconds, and "make bench" times the
+# console against bc and python3 (a few minutes).
+.PHONY: run test bench tools release sanitize fuzz format clean
 
+SECONDS ?= 60
 BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
 
 run: release
@@ -29,6 +31,12 @@ release: tools
 sanitize: tools
 	@cmake --preset sanitize >/dev/null
 	@cmake --build --preset sanitize
+
+fuzz:
+	@./scripts/ensure-tools.sh clang libclang-rt-14-dev
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@./scripts/fuzz.sh $(SECONDS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

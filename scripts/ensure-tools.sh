@@ -9,6 +9,7 @@ need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 command -v g++ >/dev/null || need+=(g++)
+command -v prlimit >/dev/null || need+=(util-linux)
 command -v python3 >/dev/null || need+=(python3)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 for package in "$@"; do

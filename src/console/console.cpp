@@ -4,6 +4,7 @@
 #include <new>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "eval/evaluate.h"
 #include "value/value.h"
@@ -12,6 +13,16 @@ namespace expreval {
 
 namespace {
 
+// Whole pieces by write(): cheaper than formatted insertion, same bytes.
+void Write(std::ostream& out, std::string_view text) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::string ReportOutOfMemory(std::ostream& out) {
+    Write(out, "Out of memory.\n");
+    return "Error";
+}
+
 // The value of line, or "Error" after writing the failure's message.
 std::string EvaluateLine(const std::string& line, std::ostream& out) {
     try {
@@ -19,65 +30,53 @@ std::string EvaluateLine(const std::string& line, std::ostream& out) {
     } catch (const Exception& failure) {
         out << failure.message << '\n';
     } catch (const std::bad_alloc&) {
-        out << "Out of memory.\n";
+        return ReportOutOfMemory(out);
     }
     return "Error";
 }
 
-// Whole pieces by write(): cheaper than formatted insertion, same bytes.
-void Write(std::ostream& out, std::string_view text) {
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+// In pieces: joined, they would need a copy of the result, for which a
+// result that fills the memory leaves no room.
+void WriteAnswer(std::ostream& out, const std::string& result) {
+    Write(out, "The result is ");
+    Write(out, result);
+    Write(out, "\n");
 }
 
-// Room for the answers of everyday lines, kept from line to line.
-constexpr size_t kKeptReplyRoom = 4096;
+// Answers up to this long go out joined with the next prompt.
+constexpr size_t kJoinedAnswerLimit = 4096;
 
-// Puts the answer line into reply; a failure's message line is written
-// straight away, ahead of it. A long answer takes the lead in its own room,
-// which mostly has space to spare, instead of being copied.
-void ComposeAnswer(const std::string& line, std::ostream& out, std::string& reply) {
-    constexpr std::string_view kResultLead = "The result is ";
-    std::string answer = EvaluateLine(line, out);
-    if (answer.size() > kKeptReplyRoom) {
-        answer.insert(0, kResultLead);
-        answer.push_back('\n');
-        reply = std::move(answer);
+// The answer and, when more lines may follow, the next prompt. Unless a
+// person must see the answer first, or it is long, both go out in one write,
+// put together in reply, a buffer kept from line to line that soon needs no
+// more allocating.
+void WriteAnswerAndPrompt(std::ostream& out, const std::string& result, bool prompt,
+                          bool flushEveryLine, std::string& reply) {
+    if (flushEveryLine || result.size() > kJoinedAnswerLimit) {
+        WriteAnswer(out, result);
+        if (flushEveryLine)
+            out.flush();
+        if (prompt)
+            Write(out, kPrompt);
+        if (prompt && flushEveryLine)
+            out.flush();
         return;
     }
-    reply.assign(kResultLead);
-    reply += answer;
+    reply.assign("The result is ");
+    reply += result;
     reply.push_back('\n');
+    if (prompt)
+        reply += kPrompt;
+    Write(out, reply);
 }
 
 }  // namespace
 
 void AnswerLine(const std::string& line, std::ostream& out) {
-    std::string reply;
-    ComposeAnswer(line, out, reply);
-    Write(out, reply);
+    WriteAnswer(out, EvaluateLine(line, out));
 }
 
 namespace {
-
-// The answer and, when more lines may follow, the next prompt, in one write
-// unless a person must see the answer first. reply is a buffer kept from line
-// to line, which soon needs no more allocating.
-void WriteAnswer(const std::string& line, std::ostream& out, bool prompt, bool flushEveryLine,
-                 std::string& reply) {
-    ComposeAnswer(line, out, reply);
-    if (flushEveryLine) {
-        Write(out, reply);
-        out.flush();
-        reply.clear();
-    }
-    if (prompt)
-        reply += kPrompt;
-    Write(out, reply);
-    if (flushEveryLine)
-        out.flush();
-    if (reply.capacity() > kKeptReplyRoom)
-        reply = std::string();  // a huge answer's room is not held for the next
-}
 
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
@@ -90,14 +89,16 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
     std::string reply;
     bool skipEmptyLine = false;
     for (LineRead read = in.ReadLine(line); read != LineRead::kEnd; read = in.ReadLine(line)) {
-        if (skipEmptyLine && line.empty()) {
+        if (read != LineRead::kTooLong && skipEmptyLine && line.empty()) {
             skipEmptyLine = false;
             continue;
         }
         if (IsQuitLine(line))
             return;
         const bool last = read == LineRead::kLastLine;
-        WriteAnswer(line, out, !last, flushEveryLine, reply);
+        const std::string result =
+            read == LineRead::kTooLong ? ReportOutOfMemory(out) : EvaluateLine(line, out);
+        WriteAnswerAndPrompt(out, result, !last, flushEveryLine, reply);
         if (last)
             return;
         skipEmptyLine = true;

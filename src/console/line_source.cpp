@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <istream>
+#include <limits>
 #include <memory>
+#include <new>
 #include <utility>
 
 namespace expreval {
@@ -30,10 +32,26 @@ bool WouldBlock(int fd) {
 
 }  // namespace
 
+// std::getline turns any failure into a failed stream, which would end the
+// dialogue as quietly as the end of input. With badbit in the exception mask
+// a std::bad_alloc comes through instead. Input that cannot be read still
+// ends the dialogue.
 LineRead StreamLineSource::ReadLine(std::string& line) {
-    if (!std::getline(in_, line))
-        return LineRead::kEnd;
-    return in_.eof() ? LineRead::kLastLine : LineRead::kLine;
+    const std::ios::iostate mask = in_.exceptions();
+    in_.exceptions(mask | std::ios::badbit);
+    LineRead read = LineRead::kEnd;
+    try {
+        if (std::getline(in_, line))
+            read = in_.eof() ? LineRead::kLastLine : LineRead::kLine;
+    } catch (const std::bad_alloc&) {
+        std::string(line, 0, 1).swap(line);  // frees the long buffer
+        in_.clear();
+        in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        read = LineRead::kTooLong;
+    } catch (const std::ios_base::failure&) {
+    }
+    in_.exceptions(mask);
+    return read;
 }
 
 DescriptorLineSource::DescriptorLineSource(int fd, std::function<void()> beforeWait)
@@ -45,20 +63,37 @@ DescriptorLineSource::DescriptorLineSource(int fd, std::function<void()> beforeW
 // length is read in time proportional to its length.
 LineRead DescriptorLineSource::ReadLine(std::string& line) {
     line.clear();
+    try {
+        if (PassLine(&line))
+            return LineRead::kLine;
+        return line.empty() ? LineRead::kEnd : LineRead::kLastLine;
+    } catch (const std::bad_alloc&) {
+        // The append that failed would have started at begin_.
+        std::string(1, line.empty() ? buffer_[begin_] : line[0]).swap(line);
+        PassLine(nullptr);
+        return LineRead::kTooLong;
+    }
+}
+
+// Moves past the rest of the current line and its line feed, appending what
+// it passes to kept unless that is null. False when the input ends first.
+bool DescriptorLineSource::PassLine(std::string* kept) {
     while (true) {
         const char* data = buffer_.get() + begin_;
         const size_t available = end_ - begin_;
         const void* feed = std::memchr(data, '\n', available);
+        const size_t length = feed == nullptr
+                                  ? available
+                                  : static_cast<size_t>(static_cast<const char*>(feed) - data);
+        if (kept != nullptr)
+            kept->append(data, length);
+        begin_ += length;
         if (feed != nullptr) {
-            const size_t length = static_cast<size_t>(static_cast<const char*>(feed) - data);
-            line.append(data, length);
-            begin_ += length + 1;
-            return LineRead::kLine;
+            ++begin_;
+            return true;
         }
-        line.append(data, available);
-        begin_ = end_;
         if (!Fill())
-            return line.empty() ? LineRead::kEnd : LineRead::kLastLine;
+            return false;
     }
 }
 

@@ -12,6 +12,8 @@ namespace expreval {
 enum class LineRead {
     kLine,      // a line ended by a line feed
     kLastLine,  // characters that the end of input cut off before a line feed
+    kTooLong,   // a line too long to hold in memory, passed over through its line
+                // feed or to the end of input; only its first character is kept
     kEnd,       // nothing left
 };
 
@@ -41,6 +43,7 @@ class DescriptorLineSource final : public LineSource {
     LineRead ReadLine(std::string& line) override;
 
   private:
+    bool PassLine(std::string* kept);
     bool Fill();
 
     int fd_;

@@ -14,8 +14,6 @@ namespace expreval {
 
 namespace {
 
-thread_local int t_nesting = 0;
-
 // Stack entries kept inside the run itself: a typical line needs no more.
 constexpr size_t kTypicalDepth = 8;
 
@@ -120,20 +118,10 @@ std::string Resolve(std::string text) {
 
 }  // namespace
 
-NestingGuard::NestingGuard() {
-    if (t_nesting >= kMaxNesting)
-        throw Exception("Expression nested too deeply.");
-    ++t_nesting;
-}
-
-NestingGuard::~NestingGuard() {
-    --t_nesting;
-}
-
 // Where Evaluate would refuse to nest deeper, this refuses too, so that the
 // caller's own Evaluate reports it.
 bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
-    if (t_nesting >= kMaxNesting)
+    if (!CanNestDeeper())
         return false;
     if (ReadPlainNumber(text, number))
         return true;
@@ -154,11 +142,13 @@ std::string Evaluate(std::string expression) {
         case SingleToken::kName:
             return VariableValue(expression);
         case SingleToken::kCall:
+            RejectCallChainPastLimit(expression);
             return Resolve(std::move(expression));
         case SingleToken::kNone:
             break;
     }
     StripWhiteSpaceAndFoldCase(expression);
+    RejectCallChainPastLimit(expression);
     Evaluation evaluation;
     Scan(expression, evaluation);
     evaluation.Drain();

@@ -13,8 +13,8 @@ namespace expreval {
 // Keys of up to eight bytes already looked up in g_functions or g_operators,
 // with what the lookup found: the record, or null. Those tables never change
 // after start-up, so a key keeps finding what it found the first time; the
-// cache is tied to the list it was filled from, in case a table is built
-// again.
+// cache is tied to the list it was filled from and to that list's stamp, in
+// case a table is built again, changed or swapped for another (tests do).
 template <typename T>
 class LookupCache {
   public:
@@ -22,9 +22,10 @@ class LookupCache {
     const T* Find(const SymbolList<T>* list, std::string_view key, LookUp lookUp) {
         if (key.empty() || key.size() > kMaxKey)
             return lookUp(key);
-        if (list_ != list) {
+        if (list_ != list || stamp_ != list->Stamp()) {
             slots_ = {};
             list_ = list;
+            stamp_ = list->Stamp();
         }
         const std::uint64_t packed = Pack(key);
         Slot& slot = slots_[packed % kSlots];
@@ -54,6 +55,7 @@ class LookupCache {
     }
 
     const SymbolList<T>* list_ = nullptr;
+    std::uint64_t stamp_ = 0;
     std::array<Slot, kSlots> slots_{};
 };
 

@@ -3,6 +3,7 @@
 // both ends; the list owns every record linked into it.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -18,21 +19,23 @@ class SymbolList {
     SymbolList() : sentinel_(new T()), tail_(sentinel_) {
         sentinel_->next = sentinel_;
         sentinel_->previous = sentinel_;
+        Changed();
     }
     // The global tables are never destroyed; a list that is (in a test, or a
     // host program's own table) frees its records with it.
     ~SymbolList() {
-        for (T* p = sentinel_->next; p != sentinel_;) {
-            T* next = p->next;
-            delete p;
-            p = next;
-        }
+        Clear();
         delete sentinel_;
     }
     SymbolList(const SymbolList&) = delete;
     SymbolList& operator=(const SymbolList&) = delete;
 
     T* Sentinel() const { return sentinel_; }
+
+    // A stamp that changes whenever records join or leave the list, and that
+    // no other list of this kind has had: what was found in the list stays
+    // valid for as long as the stamp is the same.
+    std::uint64_t Stamp() const { return stamp_; }
 
     // Takes ownership of record; the caller keeps the key order.
     T* InsertBefore(T* position, T* record) {
@@ -51,6 +54,7 @@ class SymbolList {
             record->previous->next = record;
         }
         ++count_;
+        Changed();
         return record;
     }
 
@@ -89,10 +93,28 @@ class SymbolList {
         return InsertBefore(p, record);
     }
 
+    // Destroys every record but the sentinel.
+    void Clear() {
+        for (T* p = sentinel_->next; p != sentinel_;) {
+            T* next = p->next;
+            delete p;
+            p = next;
+        }
+        sentinel_->next = sentinel_;
+        sentinel_->previous = sentinel_;
+        tail_ = sentinel_;
+        count_ = 0;
+        Changed();
+    }
+
   private:
+    void Changed() { stamp_ = ++lastStamp_; }
+
     T* sentinel_;
     T* tail_;
     int count_ = 0;
+    std::uint64_t stamp_ = 0;
+    static inline std::uint64_t lastStamp_ = 0;
 };
 
 }  // namespace expreval

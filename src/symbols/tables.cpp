@@ -63,6 +63,9 @@ constexpr OperatorRow kOperatorRows[] = {
     {"||", LogicalOr, 13},
 };
 
+constexpr char kPredefinedName[] = "zurp";
+constexpr char kPredefinedValue[] = "{1,2,3,4,5}";
+
 }  // namespace
 
 void BuildFunctionTable() {
@@ -83,7 +86,12 @@ void BuildSymbolTables() {
     g_variables = new SymbolList<Variable>();
     BuildFunctionTable();
     BuildOperatorTable();
-    SetVariable("zurp", "{1,2,3,4,5}");
+    SetVariable(kPredefinedName, kPredefinedValue);
+}
+
+void ResetVariables() {
+    g_variables->Clear();
+    SetVariable(kPredefinedName, kPredefinedValue);
 }
 
 namespace {

@@ -21,6 +21,11 @@ void BuildOperatorTable();
 // predefined variable zurp.
 void BuildSymbolTables();
 
+// Drops every variable and defines zurp again, as at start-up: a run that
+// must not see the variables of the one before (a fuzzer's) starts over
+// without keeping their records.
+void ResetVariables();
+
 // Lookups by name, case-insensitive like the key records; null when the
 // name is absent.
 const Function* FindFunction(std::string_view name);

@@ -77,5 +77,17 @@ TEST(SymbolList, AppendAndInsertBeforeIgnoreNull) {
     EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "c", "d"}));
 }
 
+TEST(SymbolList, ClearLeavesAnEmptyListThatStillWorks) {
+    SymbolList<Variable> list;
+    list.Append(new Variable("a", ""));
+    list.Append(new Variable("b", ""));
+    list.Clear();
+    EXPECT_EQ(Names(list), std::vector<std::string>{});
+    EXPECT_EQ(Lookup(list, "a"), list.Sentinel());
+    list.InsertOrReplace(new Variable("c", ""));
+    list.Append(new Variable("d", ""));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"c", "d"}));
+}
+
 }  // namespace
 }  // namespace expreval

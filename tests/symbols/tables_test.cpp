@@ -67,5 +67,22 @@ TEST_F(BuiltInTables, FindNothingElse) {
     EXPECT_NE(FindFunction("SIN"), nullptr);
 }
 
+// Lends g_variables a list of the test's own while it lives, so that the
+// shared variables of the other tests stay as they are.
+struct OwnVariables {
+    SymbolList<Variable> list;
+    SymbolList<Variable>* shared = std::exchange(g_variables, &list);
+    ~OwnVariables() { g_variables = shared; }
+};
+
+TEST_F(BuiltInTables, ResetVariablesLeavesOnlyZurpAsAtStartUp) {
+    const OwnVariables own;
+    SetVariable("a", "1");
+    SetVariable("zurp", "{}");
+    ResetVariables();
+    EXPECT_EQ(StoredKeys(own.list, &Variable::name), std::vector<std::string>{"zurp"});
+    EXPECT_EQ(FindVariable("zurp")->value, "{1,2,3,4,5}");
+}
+
 }  // namespace
 }  // namespace expreval

@@ -1,0 +1,69 @@
+#include "eval/nesting.h"
+
+#include <climits>
+#include <string>
+
+#include "symbols/tables.h"
+#include "value/value.h"
+
+namespace expreval {
+
+namespace {
+
+thread_local int t_nesting = 0;
+
+// Where the argument of the call that text starts with begins, just past its
+// "("; 0 when text does not start with a function name and "(".
+size_t ArgumentStart(std::string_view text) {
+    if (text.empty() || !IsLetter(text[0]))
+        return 0;
+    size_t open = 1;
+    while (open < text.size() && (IsLetter(text[open]) || IsDigit(text[open])))
+        ++open;
+    if (open == text.size() || text[open] != '(')
+        return 0;
+    if (FindFunction(text.substr(0, open)) == nullptr)
+        return 0;
+    return open + 1;
+}
+
+}  // namespace
+
+NestingGuard::NestingGuard() {
+    if (t_nesting >= kMaxNesting)
+        throw Exception("Expression nested too deeply.");
+    ++t_nesting;
+}
+
+NestingGuard::~NestingGuard() {
+    --t_nesting;
+}
+
+bool CanNestDeeper() {
+    return t_nesting < kMaxNesting;
+}
+
+// The run at this depth evaluates the first call, whose argument run is one
+// level deeper, and so on: the argument of call number levelsLeft + 1 is the
+// run that fails. The calls are whole when the innermost one's closing
+// parenthesis is followed only by those of the calls around it.
+void RejectCallChainPastLimit(std::string_view text) {
+    const size_t calls = static_cast<size_t>(kMaxNesting - t_nesting) + 1;
+    if (text.size() < 3 * calls || text.size() > INT_MAX)
+        return;  // too short to hold that many calls
+    size_t open = 0;
+    for (size_t found = 0; found < calls; ++found) {
+        const size_t start = ArgumentStart(text.substr(open));
+        if (start == 0)
+            return;
+        open += start;
+    }
+    const size_t close = text.size() - calls;
+    if (FindClosing(text, '(', ')', static_cast<int>(open - 1), -1) != static_cast<int>(close))
+        return;
+    if (text.find_first_not_of(')', close) != std::string_view::npos)
+        return;
+    throw Exception("Expression nested too deeply.");
+}
+
+}  // namespace expreval
