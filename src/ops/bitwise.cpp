@@ -4,8 +4,24 @@
 
 namespace expreval {
 
+namespace {
+
+std::string IntegerResult(int32_t value) {
+    std::string text = NumberToText(value);
+    DropFraction(text);
+    return text;
+}
+
+}  // namespace
+
+// Operands that evaluate to plain numbers are read where they stand: the same
+// values as reading evaluated copies of them.
 std::string ApplyBitwise(const std::string& left, const std::string& right,
                          IntegerOperation integerOperation, Handler self) {
+    PlainNumber a;
+    PlainNumber b;
+    if (EvaluatePlainNumber(left, a) && EvaluatePlainNumber(right, b))
+        return IntegerResult(integerOperation(RoundHalfAway(a.value), RoundHalfAway(b.value)));
     std::string leftValue = Evaluate(left);
     std::string rightValue = Evaluate(right);
     if (IsList(leftValue) && IsList(rightValue))
@@ -15,11 +31,8 @@ std::string ApplyBitwise(const std::string& left, const std::string& right,
         return result;
     if (IsString(leftValue) || IsString(rightValue))
         throw Exception("Operation does not support strings.");
-    const int32_t value = integerOperation(RoundHalfAway(TextToNumber(leftValue)),
-                                           RoundHalfAway(TextToNumber(rightValue)));
-    result = NumberToText(value);
-    DropFraction(result);
-    return result;
+    return IntegerResult(integerOperation(RoundHalfAway(TextToNumber(leftValue)),
+                                          RoundHalfAway(TextToNumber(rightValue))));
 }
 
 std::string BitwiseAnd(const std::string& left, const std::string& right, int) {

@@ -27,6 +27,10 @@ bool TextLess(std::string_view l, std::string_view r) {
 std::string ApplyComparison(const std::string& left, const std::string& right, int,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self) {
+    PlainNumber a;
+    PlainNumber b;
+    if (numberPredicate != nullptr && EvaluatePlainNumber(left, a) && EvaluatePlainNumber(right, b))
+        return Truth(numberPredicate(a.value, b.value));  // what reading evaluated copies gives
     std::string leftValue = Evaluate(left);
     std::string rightValue = Evaluate(right);
     if (IsList(leftValue) && IsList(rightValue))
