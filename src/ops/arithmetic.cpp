@@ -20,15 +20,23 @@ bool IsFixedForm(std::string_view text) {
     return true;
 }
 
-// Integer operands give an integer result text: the fraction of a fixed-form
-// result is cut. Exponent forms and non-finite texts are left whole, since
-// cutting them would change their value.
-std::string NumberResult(bool integers, double value) {
-    std::string text = NumberToText(value);
-    if (integers && IsFixedForm(text)) {
+// The fraction of a fixed-form result is cut (a whole number's text is
+// written without it at once). Exponent forms and non-finite texts are left
+// whole, since cutting them would change their value.
+std::string CutResult(double value) {
+    std::string text;
+    if (WholeNumberText(value, text))
+        return text;
+    text = NumberToText(value);
+    if (IsFixedForm(text)) {
         DropFraction(text);
     }
     return text;
+}
+
+// Integer operands give an integer result text.
+std::string NumberResult(bool integers, double value) {
+    return integers ? CutResult(value) : NumberToText(value);
 }
 
 std::string NumberResult(const std::string& left, const std::string& right, double value) {

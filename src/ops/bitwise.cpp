@@ -6,9 +6,10 @@ namespace expreval {
 
 namespace {
 
+// Every 32-bit integer is whole and short: its text is the cut one.
 std::string IntegerResult(int32_t value) {
-    std::string text = NumberToText(value);
-    DropFraction(text);
+    std::string text;
+    WholeNumberText(value, text);
     return text;
 }
 

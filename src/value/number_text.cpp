@@ -261,17 +261,27 @@ char* WriteFixedForm(char* out, const Decimal& d) {
 // their digits, then the point unless the digits fill all 14 places.
 constexpr double kWholeLimit = 1e14;
 
-char* WriteWhole(char* out, std::uint64_t whole) {
+char* WriteWholeDigits(char* out, std::uint64_t whole) {
     int count = 1;
     while (count < kSignificant && whole >= static_cast<std::uint64_t>(kExactPowers[count])) {
         ++count;
     }
-    char* end = out + count;
-    WriteDigitsBackward(end, whole, count);
-    if (count < kSignificant) {
+    WriteDigitsBackward(out + count, whole, count);
+    return out + count;
+}
+
+char* WriteWhole(char* out, std::uint64_t whole) {
+    char* end = WriteWholeDigits(out, whole);
+    if (end - out < kSignificant) {
         *end++ = '.';
     }
     return end;
+}
+
+// Below the limit the integer conversion is exact for whole numbers.
+bool IsShortWhole(double magnitude) {
+    return magnitude < kWholeLimit &&
+           magnitude == static_cast<double>(static_cast<std::uint64_t>(magnitude));
 }
 
 }  // namespace
@@ -289,9 +299,7 @@ std::string NumberToText(double x) {
     if (x < 0) {
         *out++ = '-';
     }
-    // Below the limit the integer conversion is exact for whole numbers.
-    if (magnitude < kWholeLimit &&
-        magnitude == static_cast<double>(static_cast<std::uint64_t>(magnitude))) {
+    if (IsShortWhole(magnitude)) {
         out = WriteWhole(out, static_cast<std::uint64_t>(magnitude));
         t_lastNumber.Keep(text, out - text, PlainNumber{x, out[-1] != '.'});
         return std::string(text, out);
@@ -307,6 +315,31 @@ std::string NumberToText(double x) {
     bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
     out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
     return std::string(text, out);
+}
+
+}  // namespace expreval
+
+namespace expreval {
+
+// NumberToText writes such a number as its digits and, unless they fill all
+// 14 places, a point; zero as "0.". Cutting the point leaves the digits.
+bool WholeNumberText(double x, std::string& text) {
+    if (x == 0) {
+        text.assign(1, '0');
+        return true;
+    }
+    const double magnitude = std::fabs(x);
+    if (!IsShortWhole(magnitude))
+        return false;
+    char digits[40];
+    char* out = digits;
+    if (x < 0) {
+        *out++ = '-';
+    }
+    out = WriteWholeDigits(out, static_cast<std::uint64_t>(magnitude));
+    t_lastNumber.Keep(digits, out - digits, PlainNumber{x, true});
+    text.assign(digits, out);
+    return true;
 }
 
 }  // namespace expreval

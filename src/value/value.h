@@ -50,6 +50,10 @@ bool LacksText(std::string_view left, std::string_view right);
 // 14 significant digits; fixed form from 0.1 up to 1e14, exponent form with a
 // three-digit exponent otherwise; the point always stays ("5.").
 std::string NumberToText(double x);
+// For a whole number below 10^14 in magnitude: what DropFraction leaves of
+// NumberToText's text, its digits without the point, written directly into
+// text. False, with text untouched, for any other number.
+bool WholeNumberText(double x, std::string& text);
 // The longest decimal prefix (sign, digits, one point, exponent), else 0.
 double TextToNumber(std::string_view text);
 

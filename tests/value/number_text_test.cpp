@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "value/value.h"
 
@@ -348,6 +349,31 @@ TEST(TextToNumberTest, AgreesWithAtofOnRandomDecimalTexts) {
         ASSERT_EQ(std::bit_cast<std::uint64_t>(TextToNumber(text)),
                   std::bit_cast<std::uint64_t>(expected))
             << '"' << text << '"';
+    }
+}
+
+// Whole numbers of integer results are written without the point at once:
+// exactly what cutting NumberToText's text leaves.
+TEST(WholeNumberTextTest, EqualsTheCutTextOfWholeNumbers) {
+    std::mt19937_64 gen(9);
+    std::vector<double> wholes = {
+        0.0,        -0.0,         1, -1, 7, 100, 12345678901234, -12345678901234, 99999999999999,
+        2147483647, -2147483648.0};
+    for (int i = 0; i < 20000; ++i) {
+        const auto magnitude = static_cast<double>(gen() % 100000000000000);
+        wholes.push_back(gen() % 2 == 0 ? magnitude : -magnitude);
+    }
+    for (const double x : wholes) {
+        std::string expected = NumberToText(x);
+        DropFraction(expected);
+        std::string text;
+        ASSERT_TRUE(WholeNumberText(x, text)) << x;
+        ASSERT_EQ(text, expected) << x;
+    }
+    for (const double x : {0.5, -2.25, 1e14, -1e14, 1e20, 1e-9}) {
+        std::string text = "kept";
+        EXPECT_FALSE(WholeNumberText(x, text)) << x;
+        EXPECT_EQ(text, "kept");
     }
 }
 
