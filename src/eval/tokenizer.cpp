@@ -126,9 +126,13 @@ class Scanner {
         return false;
     }
 
+    // The tests exclude one another, so their order is free: the commonest
+    // first.
     bool NoneStep(char ch, bool atEnd) {
         if (atEnd)
             return true;  // an operator begun at the end is always empty
+        if (IsDigit(ch))
+            return StartOperand(Mode::kNumber);
         if (ch == ')') {
             events_.CloseGroup();
             expectOperand_ = false;
@@ -140,8 +144,6 @@ class Scanner {
             return StartOperand(Mode::kList);
         if (ch == '-' && expectOperand_)
             return Start(Mode::kNumber);
-        if (IsDigit(ch))
-            return StartOperand(Mode::kNumber);
         if (IsLetter(ch))
             return StartOperand(Mode::kName);
         if (ch == '(') {

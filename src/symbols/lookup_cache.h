@@ -28,7 +28,7 @@ class LookupCache {
             stamp_ = list->Stamp();
         }
         const std::uint64_t packed = Pack(key);
-        Slot& slot = slots_[packed % kSlots];
+        Slot& slot = slots_[(packed * kSpread) >> kIndexShift];
         if (slot.size != key.size() || slot.packed != packed)
             slot = Slot{packed, key.size(), lookUp(key)};
         return slot.found;
@@ -36,9 +36,12 @@ class LookupCache {
 
   private:
     static constexpr std::size_t kMaxKey = 8;
-    // A prime: every built-in function name and operator symbol gets a slot
-    // of its own.
-    static constexpr std::size_t kSlots = 251;
+    static constexpr std::size_t kSlots = 256;
+    // The slot is the top byte of the key times an odd constant, chosen so
+    // that every built-in function name and operator symbol gets a slot of
+    // its own.
+    static constexpr std::uint64_t kSpread = 0x91B7584A2265B1F5;
+    static constexpr int kIndexShift = 56;
 
     struct Slot {
         std::uint64_t packed = 0;
