@@ -10,8 +10,6 @@ namespace expreval {
 
 namespace {
 
-thread_local int t_nesting = 0;
-
 // Where the argument of the call that text starts with begins, just past its
 // "("; 0 when text does not start with a function name and "(".
 size_t ArgumentStart(std::string_view text) {
@@ -30,17 +28,13 @@ size_t ArgumentStart(std::string_view text) {
 }  // namespace
 
 NestingGuard::NestingGuard() {
-    if (t_nesting >= kMaxNesting)
+    if (t_nestingLevel >= kMaxNesting)
         throw Exception("Expression nested too deeply.");
-    ++t_nesting;
+    ++t_nestingLevel;
 }
 
 NestingGuard::~NestingGuard() {
-    --t_nesting;
-}
-
-bool CanNestDeeper() {
-    return t_nesting < kMaxNesting;
+    --t_nestingLevel;
 }
 
 // The run at this depth evaluates the first call, whose argument run is one
@@ -48,7 +42,7 @@ bool CanNestDeeper() {
 // run that fails. The calls are whole when the innermost one's closing
 // parenthesis is followed only by those of the calls around it.
 void RejectCallChainPastLimit(std::string_view text) {
-    const size_t calls = static_cast<size_t>(kMaxNesting - t_nesting) + 1;
+    const size_t calls = static_cast<size_t>(kMaxNesting - t_nestingLevel) + 1;
     if (text.size() < 3 * calls || text.size() > INT_MAX)
         return;  // too short to hold that many calls
     size_t open = 0;

@@ -26,8 +26,14 @@ class NestingGuard {
     NestingGuard& operator=(const NestingGuard&) = delete;
 };
 
-// False when one more level would be refused.
-bool CanNestDeeper();
+// The levels reached by the runs under way; only NestingGuard changes it.
+constinit inline thread_local int t_nestingLevel = 0;
+
+// False when one more level would be refused. Inline: the handlers ask it
+// for every operand they read in place.
+inline bool CanNestDeeper() {
+    return t_nestingLevel < kMaxNesting;
+}
 
 // For a text that Evaluate, inside its guard, is about to scan: throws the
 // failure the evaluation would reach when the text is a chain of whole calls,

@@ -36,7 +36,7 @@ class SmallStack {
     }
 
   private:
-    std::array<T, N> inline_{};
+    std::array<T, N> inline_;  // entries are given values before they are read
     std::vector<T> spill_;
     std::size_t size_ = 0;
 };

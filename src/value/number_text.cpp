@@ -192,7 +192,7 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
         return false;
     }
     const auto rounded = static_cast<std::uint64_t>(scaled - whole < 0.5 ? whole : whole + 1);
-    d = Decimal{};
+    d.carried = false;
     d.exponent = e;
     // The text is rounded x 10^(E-14) with trailing zeros cut, which reading
     // turns into the same correctly rounded quotient of exact doubles.
