@@ -68,13 +68,19 @@ class SymbolList {
         return T::KeyEqual(*p, key) ? p : sentinel_;
     }
 
-    // Find for a key text that is already normalised as the record constructor
-    // would make it: the same walk and comparisons, without building a key
-    // record.
-    T* FindKey(std::string_view key) const {
+    // The first record whose key is not less than key, a text already
+    // normalised as the record constructor would make it, or the sentinel:
+    // where Find stops, and where InsertOrReplace stores a new key.
+    T* LowerBound(std::string_view key) const {
         T* p = sentinel_->next;
         while (p != sentinel_ && KeyTextLess(T::Key(*p), key))
             p = p->next;
+        return p;
+    }
+
+    // Find for a normalised key text, without building a key record.
+    T* FindKey(std::string_view key) const {
+        T* p = LowerBound(key);
         return T::Key(*p) == key ? p : sentinel_;
     }
 

@@ -140,8 +140,20 @@ const Variable* FindVariable(std::string_view name) {
                   [](std::string key) { return Variable(std::move(key), std::string()); });
 }
 
+// One walk, as InsertOrReplace makes, to the first variable whose name is not
+// less: it takes the value when the name is its own, and the new record goes
+// before it otherwise. Only a name with capitals needs the record built first,
+// for its folded name.
 void SetVariable(std::string name, std::string value) {
-    g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
+    if (HasCapital(name)) {
+        g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
+        return;
+    }
+    Variable* place = g_variables->LowerBound(name);
+    if (place != g_variables->Sentinel() && place->name == name)
+        place->value = std::move(value);
+    else
+        g_variables->InsertBefore(place, new Variable(std::move(name), std::move(value)));
 }
 
 }  // namespace expreval

@@ -84,5 +84,25 @@ TEST_F(BuiltInTables, ResetVariablesLeavesOnlyZurpAsAtStartUp) {
     EXPECT_EQ(FindVariable("zurp")->value, "{1,2,3,4,5}");
 }
 
+// Names without capitals are stored with one walk of their own, the others
+// through a record; both keep the order and replace values in place.
+TEST_F(BuiltInTables, SetVariableStoresInOrderAndReplacesInPlace) {
+    const OwnVariables own;
+    SetVariable("zurp", "{1,2,3,4,5}");
+    SetVariable("x", "1");
+    SetVariable("B", "2");
+    const Variable* x = FindVariable("x");
+    SetVariable("X", "3");
+    SetVariable("a", "4");
+    SetVariable("zz", "5");
+    EXPECT_EQ(StoredKeys(own.list, &Variable::name),
+              (std::vector<std::string>{"a", "b", "x", "zurp", "zz"}));
+    EXPECT_EQ(FindVariable("x"), x);
+    EXPECT_EQ(x->value, "3");
+    SetVariable("b", "6");
+    EXPECT_EQ(FindVariable("B")->value, "6");
+    EXPECT_EQ(own.list.Sentinel()->previous->name, "zz");
+}
+
 }  // namespace
 }  // namespace expreval
