@@ -26,7 +26,7 @@ std::string ReportOutOfMemory(std::ostream& out) {
 // The value of line, or "Error" after writing the failure's message.
 std::string EvaluateLine(const std::string& line, std::ostream& out) {
     try {
-        return Evaluate(line);
+        return EvaluateText(line);
     } catch (const Exception& failure) {
         out << failure.message << '\n';
     } catch (const std::bad_alloc&) {

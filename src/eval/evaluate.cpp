@@ -131,28 +131,58 @@ bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
     return variable != nullptr && ReadPlainNumber(variable->value, number);
 }
 
+namespace {
+
+// The value of a text that is one operand token.
+std::string TokenValue(SingleToken kind, std::string text) {
+    switch (kind) {
+        case SingleToken::kName:
+            return VariableValue(text);
+        case SingleToken::kCall:
+            RejectCallChainPastLimit(text);
+            return Resolve(std::move(text));
+        case SingleToken::kValue:
+        case SingleToken::kNone:
+            break;
+    }
+    return text;
+}
+
+// The full run over a text already rewritten.
+std::string EvaluateRewritten(std::string_view text) {
+    RejectCallChainPastLimit(text);
+    Evaluation evaluation;
+    Scan(text, evaluation);
+    evaluation.Drain();
+    return Resolve(std::move(evaluation.Result()));
+}
+
+}  // namespace
+
 // Handlers evaluate their operands, which are mostly single tokens (literals,
 // names, results of earlier operations, calls); those skip the rewrite and the
 // stacks.
 std::string Evaluate(std::string expression) {
     const NestingGuard guard;
-    switch (ClassifySingleToken(expression)) {
-        case SingleToken::kValue:
-            return expression;
-        case SingleToken::kName:
-            return VariableValue(expression);
-        case SingleToken::kCall:
-            RejectCallChainPastLimit(expression);
-            return Resolve(std::move(expression));
-        case SingleToken::kNone:
-            break;
-    }
+    const SingleToken kind = ClassifySingleToken(expression);
+    if (kind != SingleToken::kNone)
+        return TokenValue(kind, std::move(expression));
     StripWhiteSpaceAndFoldCase(expression);
-    RejectCallChainPastLimit(expression);
-    Evaluation evaluation;
-    Scan(expression, evaluation);
-    evaluation.Drain();
-    return Resolve(std::move(evaluation.Result()));
+    return EvaluateRewritten(expression);
+}
+
+// Evaluate's steps, copying only a text that the rewrite changes or that is
+// itself the value.
+std::string EvaluateText(std::string_view text) {
+    const NestingGuard guard;
+    const SingleToken kind = ClassifySingleToken(text);
+    if (kind != SingleToken::kNone)
+        return TokenValue(kind, std::string(text));
+    if (RewriteKeeps(text))
+        return EvaluateRewritten(text);
+    std::string rewritten(text);
+    StripWhiteSpaceAndFoldCase(rewritten);
+    return EvaluateRewritten(rewritten);
 }
 
 }  // namespace expreval

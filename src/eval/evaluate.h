@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "eval/nesting.h"
 #include "value/value.h"
@@ -10,6 +11,10 @@ namespace expreval {
 
 // Evaluates a copy of expression; throws Exception on any failure.
 std::string Evaluate(std::string expression);
+
+// Evaluate for a text that the caller keeps, such as the console's line: the
+// same value and failures, without a copy of a text that needs none.
+std::string EvaluateText(std::string_view text);
 
 // Reads what Evaluate(text) would give as a number, without running it, when
 // that is a plain number text (ReadPlainNumber): text is one itself, or the

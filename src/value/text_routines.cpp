@@ -89,6 +89,10 @@ std::size_t FirstRewritten(std::string_view text) {
     return i;
 }
 
+bool RewriteKeeps(std::string_view text) {
+    return FirstRewritten(text) == text.size();
+}
+
 // Works through plain pointers: stores through a char may alias the string
 // object itself, which would make the compiler reload its data each time.
 // Most lines hold no white space, capital or quote: those stay untouched.

@@ -26,6 +26,9 @@ void FoldCase(std::string& text);
 // StripWhiteSpace and then FoldCase, in one pass: neither moves a quote, so
 // both see the same quote state at every character.
 void StripWhiteSpaceAndFoldCase(std::string& text);
+// True only when that rewrite leaves text as it is: no white space, capital
+// or quote in it.
+bool RewriteKeeps(std::string_view text);
 
 // Position of c at top level (outside quotes, brace flag clear) between start
 // and end inclusive, or -1. An end below start means "to the end of the text".

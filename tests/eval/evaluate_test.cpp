@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "support/tables.h"
@@ -82,6 +84,37 @@ TEST_F(EvaluateTest, ASelfContainingListStopsAtTheNestingLimit) {
     EXPECT_EQ(Failure("selfref*2"), "Expression nested too deeply.");
     EXPECT_EQ(Failure("2-selfref"), "Expression nested too deeply.");
     EXPECT_EQ(Evaluate("1+1"), "2");  // the count is back to zero
+}
+
+// The console's entry evaluates the line it keeps without copying it where it
+// can; value and failure must be those of Evaluate. No "=" in the texts: the
+// two runs must see the same variables.
+TEST_F(EvaluateTest, EvaluateTextAgreesWithEvaluate) {
+    const std::string pieces[] = {"1",  "2.5", "-", "+", "*",   "(",   ")", " ", "X",    "x",
+                                  "\"", "{",   "}", ",", "sin", "Cos", "e", ".", "zurp", "\t"};
+    std::uint64_t state = 5;
+    for (int n = 0; n < 50000; ++n) {
+        std::string text;
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        for (std::uint64_t bits = state >> 20, length = 1 + bits % 7; length > 0; --length) {
+            bits /= 7;
+            text += pieces[bits % std::size(pieces)];
+            bits /= std::size(pieces);
+        }
+        std::string viaText;
+        try {
+            viaText = "value " + EvaluateText(text);
+        } catch (const Exception& failure) {
+            viaText = failure.message;
+        }
+        std::string viaCopy;
+        try {
+            viaCopy = "value " + Evaluate(text);
+        } catch (const Exception& failure) {
+            viaCopy = failure.message;
+        }
+        ASSERT_EQ(viaText, viaCopy) << text;
+    }
 }
 
 }  // namespace
