@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "eval/arithmetic_line.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
@@ -161,12 +162,15 @@ std::string EvaluateRewritten(std::string_view text) {
 
 // Handlers evaluate their operands, which are mostly single tokens (literals,
 // names, results of earlier operations, calls); those skip the rewrite and the
-// stacks.
+// stacks, as do lines of plain arithmetic on numbers.
 std::string Evaluate(std::string expression) {
     const NestingGuard guard;
     const SingleToken kind = ClassifySingleToken(expression);
     if (kind != SingleToken::kNone)
         return TokenValue(kind, std::move(expression));
+    std::string result;
+    if (EvaluateArithmeticLine(expression, result))
+        return result;
     StripWhiteSpaceAndFoldCase(expression);
     return EvaluateRewritten(expression);
 }
@@ -178,6 +182,9 @@ std::string EvaluateText(std::string_view text) {
     const SingleToken kind = ClassifySingleToken(text);
     if (kind != SingleToken::kNone)
         return TokenValue(kind, std::string(text));
+    std::string result;
+    if (EvaluateArithmeticLine(text, result))
+        return result;
     if (RewriteKeeps(text))
         return EvaluateRewritten(text);
     std::string rewritten(text);

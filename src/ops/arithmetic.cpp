@@ -34,13 +34,8 @@ std::string CutResult(double value) {
     return text;
 }
 
-// Integer operands give an integer result text.
-std::string NumberResult(bool integers, double value) {
-    return integers ? CutResult(value) : NumberToText(value);
-}
-
 std::string NumberResult(const std::string& left, const std::string& right, double value) {
-    return NumberResult(IsIntegerText(left) && IsIntegerText(right), value);
+    return ArithmeticResultText(IsIntegerText(left) && IsIntegerText(right), value);
 }
 
 // Operands that evaluate to plain numbers are read where they stand: the
@@ -56,12 +51,17 @@ void ThrowDivisionByZero() {
 
 }  // namespace
 
+// Integer operands give an integer result text.
+std::string ArithmeticResultText(bool integers, double value) {
+    return integers ? CutResult(value) : NumberToText(value);
+}
+
 std::string ApplyArithmetic(const std::string& left, const std::string& right,
                             RawOperation rawOperation, Handler self) {
     PlainNumber a;
     PlainNumber b;
     if (ReadPlainOperands(left, right, a, b))
-        return NumberResult(a.integer && b.integer, rawOperation(a.value, b.value));
+        return ArithmeticResultText(a.integer && b.integer, rawOperation(a.value, b.value));
     std::string leftValue = Evaluate(left);
     std::string rightValue = Evaluate(right);
     if (IsList(leftValue) && IsList(rightValue)) {
@@ -114,7 +114,7 @@ std::string Add(const std::string& left, const std::string& right, int) {
     PlainNumber a;
     PlainNumber b;
     if (ReadPlainOperands(left, right, a, b))
-        return NumberResult(a.integer && b.integer, a.value + b.value);
+        return ArithmeticResultText(a.integer && b.integer, a.value + b.value);
     std::string leftValue = Evaluate(left);
     std::string rightValue = Evaluate(right);
     if (IsList(leftValue) && IsList(rightValue))

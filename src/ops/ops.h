@@ -33,6 +33,9 @@ std::string JoinWithString(std::string left, const std::string& right);
 using RawOperation = double (*)(double a, double b);
 std::string ApplyArithmetic(const std::string& left, const std::string& right,
                             RawOperation rawOperation, Handler self);
+// The text of an arithmetic result: cut to its integer part when both
+// operands were integer texts and it is in fixed form.
+std::string ArithmeticResultText(bool integers, double value);
 double RealDivide(double a, double b);
 double RealRemainder(double a, double b);
 double IntegerDivide(double a, double b);

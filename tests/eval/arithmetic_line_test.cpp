@@ -1,0 +1,189 @@
+// Lines of plain arithmetic take a road of their own; whatever it answers
+// must be exactly what the stacks and the handlers give, variables included,
+// and a line it gives up must be left as it found it.
+
+#include "eval/arithmetic_line.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "eval/evaluate.h"
+#include "support/tables.h"
+#include "symbols/tables.h"
+#include "value/value.h"
+
+namespace expreval {
+namespace {
+
+using Variables = std::vector<std::pair<std::string, std::string>>;
+
+Variables AllVariables() {
+    Variables all;
+    const Variable* sentinel = g_variables->Sentinel();
+    for (const Variable* v = sentinel->next; v != sentinel; v = v->next)
+        all.emplace_back(v->name, v->value);
+    return all;
+}
+
+// Values of every kind the operands may meet, under names with and without
+// an "e" (which decides how / and % read them).
+void SetUpVariables() {
+    ResetVariables();
+    SetVariable("x", "7.5");
+    SetVariable("y", "-12");
+    SetVariable("n", "007");
+    SetVariable("rate", "2.50");
+    SetVariable("big", "1.2345678901235e+014");
+    SetVariable("z0", "0");
+    SetVariable("inf", "1.#INF");
+    SetVariable("s", "\"ab\"");
+    SetVariable("l", "{1,2}");
+}
+
+struct Outcome {
+    bool answered = false;
+    std::string text;  // the value, or the failure's message
+    Variables variables;
+};
+
+Outcome TheFullRoad(const std::string& line) {
+    SetUpVariables();
+    Outcome outcome;
+    try {
+        // A leading blank keeps the line off the arithmetic road; the
+        // rewrite removes it.
+        outcome.text = Evaluate(" " + line);
+        outcome.answered = true;
+    } catch (const Exception& failure) {
+        outcome.text = failure.message;
+    }
+    outcome.variables = AllVariables();
+    return outcome;
+}
+
+// Returns whether the arithmetic road answered.
+bool ExpectSameAsTheFullRoad(const std::string& line) {
+    SetUpVariables();
+    const Variables before = AllVariables();
+    std::string result;
+    const bool answered = EvaluateArithmeticLine(line, result);
+    const Variables after = AllVariables();
+    const Outcome full = TheFullRoad(line);
+    if (!answered) {
+        EXPECT_EQ(after, before) << line;
+        return false;
+    }
+    EXPECT_TRUE(full.answered) << line << " -> " << full.text;
+    EXPECT_EQ(result, full.text) << line;
+    EXPECT_EQ(after, full.variables) << line;
+    return true;
+}
+
+TEST(ArithmeticLineTest, AnswersLinesOfPlainArithmetic) {
+    UseBuiltInTables();
+    for (const char* line : {"1+2",
+                             "7/2",
+                             "-7%3",
+                             "7.0/2",
+                             "2.5*2",
+                             "(1+2)*3",
+                             "2(3+4)",
+                             "(2)(3)",
+                             "5x",
+                             "x/2",
+                             "rate/2",
+                             "n*2",
+                             "y-1",
+                             "3--2",
+                             "q=2*(3+4)",
+                             "q=x",
+                             "q=007",
+                             "((5))",
+                             "0.25*0.2",
+                             "100000000*10000000",
+                             "12345678901234+0",
+                             "-0",
+                             "1-1.5",
+                             "99999999999999.9+0",
+                             "7/0.4",
+                             "big+1",
+                             "2147483647*2/1",
+                             "x=x+1"}) {
+        EXPECT_TRUE(ExpectSameAsTheFullRoad(line)) << line;
+    }
+}
+
+TEST(ArithmeticLineTest, GivesUpEverythingElseUntouched) {
+    UseBuiltInTables();
+    for (const char* line :
+         {"1 + 2",         "X+1",      "1e5+1", "1.5.2+1",   "s+1",   "l*2",     "inf+1", "7/z0",
+          "7%0",           "x%0",      "1+",    "(1+2",      "1+2)",  "-x+1",    "q=",    "q==1",
+          "1=2+3",         "sin(1)+1", "x(2)",  "unknown+1", "1^2+3", "1+\"a\"", "{1}+1", "q=1+2=3",
+          "1e300*1e300+1", "2*)"}) {
+        EXPECT_FALSE(ExpectSameAsTheFullRoad(line)) << line;
+    }
+}
+
+// Random lines: arithmetic made by a small grammar, then now and then a
+// piece put in or taken out. Every line either is given up or agrees with
+// the full road.
+class LineMaker {
+  public:
+    std::string Line() {
+        std::string line = gen_() % 4 == 0 ? Pick(kNames) + "=" : "";
+        line += Expression(0);
+        for (int edits = static_cast<int>(gen_() % 3); edits > 0 && !line.empty(); --edits) {
+            const size_t at = gen_() % line.size();
+            if (gen_() % 2 == 0)
+                line.insert(at, Pick(kAny));
+            else
+                line.erase(at, 1);
+        }
+        return line;
+    }
+
+  private:
+    std::string Expression(int depth) {
+        std::string text = Operand(depth);
+        for (int terms = static_cast<int>(gen_() % 4); terms > 0; --terms) {
+            if (gen_() % 5 != 0)  // else implied multiplication
+                text += Pick(kOperators);
+            text += Operand(depth);
+        }
+        return text;
+    }
+
+    std::string Operand(int depth) {
+        if (depth < 3 && gen_() % 5 == 0)
+            return "(" + Expression(depth + 1) + ")";
+        return gen_() % 3 == 0 ? Pick(kNames) : Pick(kNumbers);
+    }
+
+    std::string Pick(const std::vector<std::string>& from) { return from[gen_() % from.size()]; }
+
+    const std::vector<std::string> kNumbers = {
+        "0",          "1",          "2",          "7",   "12",         "-3",
+        "007",        "3.5",        "-0.5",       "0.1", "5.",         "99999999999999",
+        "123456.789", "2147483648", "4294967303", "1e5", "0.000001234"};
+    const std::vector<std::string> kNames = {"x", "y", "n", "rate", "big", "z0", "q", "inf", "s"};
+    const std::vector<std::string> kOperators = {"+", "-", "*", "/", "%", "+", "*"};
+    const std::vector<std::string> kAny = {"(", ")", "-", ".", "=", " ", "^", "e", "x", "2", "*"};
+    std::mt19937 gen_{2026};
+};
+
+TEST(ArithmeticLineTest, AgreesWithTheFullRoadOnRandomLines) {
+    UseBuiltInTables();
+    LineMaker maker;
+    int answered = 0;
+    constexpr int kLines = 20000;
+    for (int i = 0; i < kLines && !testing::Test::HasFailure(); ++i)
+        answered += ExpectSameAsTheFullRoad(maker.Line()) ? 1 : 0;
+    EXPECT_GT(answered, kLines / 4);  // enough answered lines for the check to mean something
+}
+
+}  // namespace
+}  // namespace expreval
