@@ -72,13 +72,37 @@ struct Operand {
     size_t tokenSize;
 };
 
-bool IsLowerLetter(char ch) {
-    return ch >= 'a' && ch <= 'z';
+// What a character can be on this road; kOther gives the line up.
+enum CharClass : std::uint8_t { kOther, kDigit, kLetter, kOpen, kClose, kMinus, kOperator };
+
+constexpr auto kCharClasses = [] {
+    std::array<CharClass, 256> classes{};
+    for (int ch = '0'; ch <= '9'; ++ch)
+        classes[ch] = kDigit;
+    for (int ch = 'a'; ch <= 'z'; ++ch)
+        classes[ch] = kLetter;  // capitals would be folded first: the full road
+    classes['('] = kOpen;
+    classes[')'] = kClose;
+    classes['-'] = kMinus;
+    for (const char ch : {'+', '*', '/', '%'})
+        classes[static_cast<unsigned char>(ch)] = kOperator;
+    return classes;
+}();
+
+CharClass ClassOf(char ch) {
+    return kCharClasses[static_cast<unsigned char>(ch)];
 }
 
-// Characters that end an operator token, which must then be one character.
+bool IsLowerLetter(char ch) {
+    return ClassOf(ch) == kLetter;
+}
+
+// Whether ch ends an operator token, which must then be one character. Of
+// the characters that end one, those without a class of their own here
+// (capitals, quotes, braces) would give the line up next anyway.
 bool EndsOperator(char ch) {
-    return IsDigit(ch) || IsLetter(ch) || ch == '-' || ch == kQuote || ch == '{' || ch == '(';
+    const CharClass chClass = ClassOf(ch);
+    return chClass == kDigit || chClass == kLetter || chClass == kOpen || chClass == kMinus;
 }
 
 size_t NameEnd(std::string_view text, size_t from) {
@@ -88,12 +112,19 @@ size_t NameEnd(std::string_view text, size_t from) {
     return i;
 }
 
-int SymbolOf(char ch) {
-    for (int i = 0; i < kAssign; ++i) {
-        if (kSymbols[i] == ch)
-            return i;
+Symbol SymbolOf(char ch) {
+    switch (ch) {
+        case '+':
+            return kAdd;
+        case '-':
+            return kSubtract;
+        case '*':
+            return kMultiply;
+        case '/':
+            return kDivide;
+        default:
+            return kRemainder;
     }
-    return -1;
 }
 
 // Every step returns false to give the line up.
@@ -131,37 +162,39 @@ class ArithmeticLine {
     bool Scan() {
         bool expectOperand = true;
         while (pos_ < text_.size()) {
-            const char ch = text_[pos_];
-            if (ch == ')') {
+            const CharClass chClass = ClassOf(text_[pos_]);
+            if (chClass == kClose) {
                 if (!CloseGroup())
                     return false;
                 ++pos_;
                 expectOperand = false;
-                continue;
+            } else if (chClass == kOperator || (chClass == kMinus && !expectOperand)) {
+                if (!ScanOperator())
+                    return false;
+                expectOperand = true;
+            } else {
+                if (chClass == kOther || (!expectOperand && !PushOperator(kMultiply)))
+                    return false;  // else an implied multiplication, if any, is in place
+                if (!ScanOperand(chClass))
+                    return false;
+                expectOperand = chClass == kOpen;
             }
-            const bool operand =
-                IsDigit(ch) || IsLowerLetter(ch) || ch == '(' || (ch == '-' && expectOperand);
-            if (operand && !expectOperand && !PushOperator(kMultiply))
-                return false;  // implied multiplication
-            if (!(operand ? ScanOperand(ch) : ScanOperator(ch)))
-                return false;
-            expectOperand = !operand || ch == '(';
         }
         return true;
     }
 
-    bool ScanOperand(char ch) {
-        if (ch == '(') {
+    bool ScanOperand(CharClass chClass) {
+        if (chClass == kOpen) {
             ++pos_;
             return PushEntry(kGroup);
         }
-        return IsLowerLetter(ch) ? ScanName() : ScanNumber();
+        return chClass == kLetter ? ScanName() : ScanNumber();
     }
 
-    bool ScanOperator(char ch) {
-        const int symbol = SymbolOf(ch);
-        if (symbol < 0 || pos_ + 1 >= text_.size() || !EndsOperator(text_[pos_ + 1]))
+    bool ScanOperator() {
+        if (pos_ + 1 >= text_.size() || !EndsOperator(text_[pos_ + 1]))
             return false;
+        const Symbol symbol = SymbolOf(text_[pos_]);
         ++pos_;
         return PushOperator(symbol);
     }
