@@ -23,12 +23,10 @@ std::string ApplyBitwise(const std::string& left, const std::string& right,
     PlainNumber b;
     if (EvaluatePlainNumber(left, a) && EvaluatePlainNumber(right, b))
         return IntegerResult(integerOperation(RoundHalfAway(a.value), RoundHalfAway(b.value)));
-    std::string leftValue = Evaluate(left);
-    std::string rightValue = Evaluate(right);
-    if (IsList(leftValue) && IsList(rightValue))
-        throw Exception("Operation does not support two lists.");
+    std::string leftValue;
+    std::string rightValue;
     std::string result;
-    if (ApplyToList(leftValue, rightValue, self, result))
+    if (EvaluateOperands(left, right, self, leftValue, rightValue, result))
         return result;
     if (IsString(leftValue) || IsString(rightValue))
         throw Exception("Operation does not support strings.");

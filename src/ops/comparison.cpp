@@ -31,12 +31,10 @@ std::string ApplyComparison(const std::string& left, const std::string& right, i
     PlainNumber b;
     if (numberPredicate != nullptr && EvaluatePlainNumber(left, a) && EvaluatePlainNumber(right, b))
         return Truth(numberPredicate(a.value, b.value));  // what reading evaluated copies gives
-    std::string leftValue = Evaluate(left);
-    std::string rightValue = Evaluate(right);
-    if (IsList(leftValue) && IsList(rightValue))
-        throw Exception("Operation does not support two lists.");
+    std::string leftValue;
+    std::string rightValue;
     std::string result;
-    if (ApplyToList(leftValue, rightValue, self, result))
+    if (EvaluateOperands(left, right, self, leftValue, rightValue, result))
         return result;
     if (IsString(leftValue) || IsString(rightValue) || numberPredicate == nullptr) {
         if (textPredicate == nullptr)
