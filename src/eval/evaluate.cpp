@@ -149,13 +149,25 @@ std::string TokenValue(SingleToken kind, std::string text) {
     return text;
 }
 
-// The full run over a text already rewritten.
-std::string EvaluateRewritten(std::string_view text) {
+}  // namespace
+
+std::string EvaluateOnStacks(std::string_view text) {
     RejectCallChainPastLimit(text);
     Evaluation evaluation;
     Scan(text, evaluation);
     evaluation.Drain();
     return Resolve(std::move(evaluation.Result()));
+}
+
+namespace {
+
+// A text the rewrite changed gets its own chance on the arithmetic road.
+std::string EvaluateRewrittenCopy(std::string& text) {
+    StripWhiteSpaceAndFoldCase(text);
+    std::string result;
+    if (EvaluateArithmeticLine(text, result))
+        return result;
+    return EvaluateOnStacks(text);
 }
 
 }  // namespace
@@ -171,8 +183,9 @@ std::string Evaluate(std::string expression) {
     std::string result;
     if (EvaluateArithmeticLine(expression, result))
         return result;
-    StripWhiteSpaceAndFoldCase(expression);
-    return EvaluateRewritten(expression);
+    if (RewriteKeeps(expression))
+        return EvaluateOnStacks(expression);
+    return EvaluateRewrittenCopy(expression);
 }
 
 // Evaluate's steps, copying only a text that the rewrite changes or that is
@@ -186,10 +199,9 @@ std::string EvaluateText(std::string_view text) {
     if (EvaluateArithmeticLine(text, result))
         return result;
     if (RewriteKeeps(text))
-        return EvaluateRewritten(text);
+        return EvaluateOnStacks(text);
     std::string rewritten(text);
-    StripWhiteSpaceAndFoldCase(rewritten);
-    return EvaluateRewritten(rewritten);
+    return EvaluateRewrittenCopy(rewritten);
 }
 
 }  // namespace expreval

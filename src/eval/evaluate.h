@@ -16,6 +16,12 @@ std::string Evaluate(std::string expression);
 // same value and failures, without a copy of a text that needs none.
 std::string EvaluateText(std::string_view text);
 
+// The full road for a text already rewritten (no white space or capitals
+// outside quotes): the scan, the two stacks and the handlers, without the
+// shortcuts Evaluate takes first. Evaluate runs it inside its nesting guard;
+// tests compare the shortcuts with it.
+std::string EvaluateOnStacks(std::string_view text);
+
 // Reads what Evaluate(text) would give as a number, without running it, when
 // that is a plain number text (ReadPlainNumber): text is one itself, or the
 // name of a variable that holds one. False when Evaluate must run; reading a

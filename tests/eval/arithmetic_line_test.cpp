@@ -54,9 +54,9 @@ Outcome TheFullRoad(const std::string& line) {
     SetUpVariables();
     Outcome outcome;
     try {
-        // A leading blank keeps the line off the arithmetic road; the
-        // rewrite removes it.
-        outcome.text = Evaluate(" " + line);
+        std::string rewritten = line;
+        StripWhiteSpaceAndFoldCase(rewritten);
+        outcome.text = EvaluateOnStacks(rewritten);
         outcome.answered = true;
     } catch (const Exception& failure) {
         outcome.text = failure.message;
