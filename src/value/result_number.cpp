@@ -17,7 +17,7 @@ constexpr double kLowest = 1e13;  // the scaled value has 14 integer digits
 constexpr double kBeyond = 1e14;
 // How far from one half the scaled fraction must lie for its rounding to be
 // sure: the scaled value stays below 2^47, where one correctly rounded
-// operation errs by at most 1/64.
+// operation errs by at most 1/128; this leaves four times that.
 constexpr double kRoundingMargin = 1.0 / 32;
 // floor(n log10(2)) is (n x 78913) >> 18 for every exponent a double has.
 constexpr int kLog10Of2Scaled = 78913;
