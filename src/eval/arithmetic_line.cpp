@@ -56,9 +56,9 @@ constinit thread_local KnownOperators t_knownOperators;
 
 // An operand as a handler would meet it: the value it reads, whether the
 // operand's own text is an integer text (which / and % look at), and where
-// its value text comes from should it be the line's result.
-// A plain aggregate without initialisers, so that the stack of them costs
-// nothing to set up; every field is set when an operand is pushed.
+// its value text comes from should it be the line's result. Without
+// initialisers, so that the stack of them costs nothing to set up; every
+// field is set when an operand is pushed.
 struct Operand {
     double value;      // what the handler reads
     bool integer;      // and whether its value text is an integer text
@@ -236,8 +236,11 @@ class ArithmeticLine {
         return i;
     }
 
-    // The value ReadPlainNumber gives for the token: up to 15 digits the
-    // mantissa is an exact double, and the value the one quotient it computes.
+    // The value ReadPlainNumber gives for the token, from the digits the scan
+    // has just read: up to 15 digits the mantissa is an exact double, and the
+    // value the one quotient it computes. Handing the token to ReadPlainNumber
+    // instead reads every digit twice, which costs W1 some 6% more
+    // instructions and 15% more mispredicted branches.
     static bool ReadLiteral(std::string_view token, std::uint64_t mantissa, size_t digits,
                             size_t fraction, Operand& operand) {
         constexpr size_t kExactDigits = 15;
