@@ -1,8 +1,12 @@
 #include "eval/arithmetic_line.h"
 
 #include <array>
+#include <bit>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 #include "eval/nesting.h"
 #include "ops/ops.h"
@@ -19,20 +23,24 @@ enum Symbol : std::int8_t { kAdd, kSubtract, kMultiply, kDivide, kRemainder, kAs
 constexpr std::array<char, kCount> kSymbols = {'+', '-', '*', '/', '%', '='};
 constexpr std::array<Handler, kCount> kHandlers = {Add,    Subtract,  Multiply,
                                                    Divide, Remainder, Assign};
-constexpr std::int8_t kGroup = -1;  // an open parenthesis on the operator stack
+// An open parenthesis on the operator stack: nothing is reduced past it.
+constexpr std::int8_t kGroup = kCount;
 
-// The records of the operator table for those symbols, looked up again only
-// when the table changes. Null when one is missing or does other work than
-// the built-in handler (a table built otherwise): then every line takes the
-// full road.
+// The precedence of each symbol, and of kGroup one that no operator reaches.
+using Precedences = std::array<int, kCount + 1>;
+
+// The precedences of the operator table's records for those symbols, looked
+// up again only when the table changes. Null when a record is missing or does
+// other work than the built-in handler (a table built otherwise): then every
+// line takes the full road.
 class KnownOperators {
   public:
-    const Operator* const* Get() {
+    const Precedences* Get() {
         if (g_operators == nullptr)
             return nullptr;
         if (list_ != g_operators || stamp_ != g_operators->Stamp())
             Refresh();
-        return builtIn_ ? records_.data() : nullptr;
+        return builtIn_ ? &precedences_ : nullptr;
     }
 
   private:
@@ -41,15 +49,19 @@ class KnownOperators {
         stamp_ = g_operators->Stamp();
         builtIn_ = true;
         for (int i = 0; i < kCount; ++i) {
-            records_[i] = FindOperator(std::string_view(&kSymbols[i], 1));
-            builtIn_ = builtIn_ && records_[i] != nullptr && records_[i]->handler == kHandlers[i];
+            const Operator* record = FindOperator(std::string_view(&kSymbols[i], 1));
+            builtIn_ = builtIn_ && record != nullptr && record->handler == kHandlers[i];
+            precedences_[i] = record != nullptr ? record->precedence : 0;
         }
+        precedences_[kGroup] = INT_MAX;
+        for (int i = 0; i < kCount; ++i)
+            builtIn_ = builtIn_ && precedences_[i] < INT_MAX;
     }
 
     const SymbolList<Operator>* list_ = nullptr;
     std::uint64_t stamp_ = 0;
     bool builtIn_ = false;
-    std::array<const Operator*, kCount> records_{};
+    Precedences precedences_{};
 };
 
 constinit thread_local KnownOperators t_knownOperators;
@@ -72,7 +84,7 @@ struct Operand {
     size_t tokenSize;
 };
 
-// What a character can be on this road; kOther gives the line up.
+// What a character can be on this road; kOther ends the line or gives it up.
 enum CharClass : std::uint8_t { kOther, kDigit, kLetter, kOpen, kClose, kMinus, kOperator };
 
 constexpr auto kCharClasses = [] {
@@ -105,33 +117,80 @@ bool EndsOperator(char ch) {
     return chClass == kDigit || chClass == kLetter || chClass == kOpen || chClass == kMinus;
 }
 
-size_t NameEnd(std::string_view text, size_t from) {
+// Letters and digits from `from`; the line's copy ends in zero bytes.
+size_t NameEnd(const char* text, size_t from) {
     size_t i = from;
-    while (i < text.size() && (IsLowerLetter(text[i]) || IsDigit(text[i])))
+    while (IsLowerLetter(text[i]) || IsDigit(text[i]))
         ++i;
     return i;
 }
 
-Symbol SymbolOf(char ch) {
-    switch (ch) {
-        case '+':
-            return kAdd;
-        case '-':
-            return kSubtract;
-        case '*':
-            return kMultiply;
-        case '/':
-            return kDivide;
-        default:
-            return kRemainder;
+// The operator a character stands for; kCount for any other.
+constexpr auto kSymbolOf = [] {
+    std::array<Symbol, 256> symbols{};
+    symbols.fill(kCount);
+    for (int i = 0; i < kCount; ++i)
+        symbols[static_cast<unsigned char>(kSymbols[i])] = static_cast<Symbol>(i);
+    return symbols;
+}();
+
+// Number literals are read eight characters at a time, as the bytes of one
+// word, the first character in the lowest byte; how many digits a literal
+// has cannot be foreseen, so a loop over them would keep missing its end.
+static_assert(std::endian::native == std::endian::little ||
+              std::endian::native == std::endian::big);
+constexpr int kWordBytes = 8;
+constexpr int kByteBits = 8;
+
+std::uint64_t LoadWord(const char* at) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, sizeof word);
+        return word;
+    } else {
+        std::uint64_t word = 0;
+        for (int i = kWordBytes - 1; i >= 0; --i)
+            word = (word << kByteBits) | static_cast<unsigned char>(at[i]);
+        return word;
     }
 }
 
-// Every step returns false to give the line up.
+// How many of the word's bytes, from the first, are digits (0 to 8). A byte
+// is a digit when its high half is 3 and stays 3 with 6 added; a carry out of
+// a byte comes only from a byte that is no digit, so the first one that is
+// not is found right.
+int LeadingDigits(std::uint64_t word) {
+    constexpr std::uint64_t kHighHalves = 0xF0F0F0F0F0F0F0F0;
+    constexpr std::uint64_t kThrees = 0x3030303030303030;
+    constexpr std::uint64_t kSixes = 0x0606060606060606;
+    const std::uint64_t other =
+        ((word & kHighHalves) ^ kThrees) | (((word + kSixes) & kHighHalves) ^ kThrees);
+    return other == 0 ? kWordBytes : std::countr_zero(other) / kByteBits;
+}
+
+// The value of the word's first `count` bytes (0 to 8), all digits: moved to
+// the top, so that zeros lead, then paired, quadrupled and joined by three
+// multiplications.
+std::uint64_t DigitsValue(std::uint64_t word, int count) {
+    constexpr int kWordBits = kWordBytes * kByteBits;
+    const std::uint64_t digits = word & 0x0F0F0F0F0F0F0F0F;
+    std::uint64_t value = count == 0 ? 0 : digits << (kWordBits - kByteBits * count);
+    value = (value * 2561) >> 8;  // 10 x digit + next digit, in every other byte
+    value = ((value & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((value & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+constexpr std::array<std::uint64_t, kWordBytes> kIntegerPowers = {1,     10,     100,     1000,
+                                                                  10000, 100000, 1000000, 10000000};
+
+// Every step returns false to give the line up. The text is the line's copy,
+// followed by zero bytes (kPadding of them) that end every scan.
 class ArithmeticLine {
   public:
-    ArithmeticLine(std::string_view text, const Operator* const* records)
-        : text_(text), records_(records) {}
+    static constexpr size_t kPadding = 2 * kWordBytes;
+
+    ArithmeticLine(const char* text, size_t size, const Precedences& precedences)
+        : text_(text), size_(size), precedences_(precedences) {}
 
     bool Run(std::string& result) {
         const size_t target = AssignmentTarget();
@@ -139,7 +198,7 @@ class ArithmeticLine {
             return false;
         result = ValueText(operands_[0]);
         if (target > 0)
-            SetVariable(std::string(text_.substr(0, target)), result);
+            SetVariable(std::string(text_, target), result);
         return true;
     }
 
@@ -150,67 +209,106 @@ class ArithmeticLine {
     // with the scan set to begin after it; 0 when there is none. With the
     // lowest precedence it is applied last, to the value of the rest.
     size_t AssignmentTarget() {
-        if (text_.empty() || !IsLowerLetter(text_[0]))
+        if (!IsLowerLetter(text_[0]))
             return 0;
         const size_t end = NameEnd(text_, 0);
-        if (end + 1 >= text_.size() || text_[end] != '=' || !EndsOperator(text_[end + 1]))
+        if (text_[end] != '=' || !EndsOperator(text_[end + 1]))
             return 0;
         pos_ = end + 1;
         return end;
     }
 
+    // Operand, then what may follow one, in turn: the place in the loop says
+    // which is expected, so no flag has to be tested for it.
     bool Scan() {
-        bool expectOperand = true;
-        while (pos_ < text_.size()) {
-            const CharClass chClass = ClassOf(text_[pos_]);
-            if (chClass == kClose) {
+        while (true) {
+            CharClass chClass = ClassOf(text_[pos_]);
+            for (; chClass == kOpen; chClass = ClassOf(text_[++pos_])) {
+                if (!PushEntry(kGroup))
+                    return false;
+            }
+            if (chClass == kLetter) {
+                if (!ScanName())
+                    return false;
+            } else if (chClass == kDigit || chClass == kMinus) {
+                if (!ScanNumber())
+                    return false;
+            } else {
+                return false;  // an operator or ")" where an operand belongs
+            }
+            for (chClass = ClassOf(text_[pos_]); chClass == kClose;
+                 chClass = ClassOf(text_[++pos_])) {
                 if (!CloseGroup())
                     return false;
-                ++pos_;
-                expectOperand = false;
-            } else if (chClass == kOperator || (chClass == kMinus && !expectOperand)) {
+            }
+            if (chClass == kOperator || chClass == kMinus) {
                 if (!ScanOperator())
                     return false;
-                expectOperand = true;
-            } else {
-                if (chClass == kOther || (!expectOperand && !PushOperator(kMultiply)))
-                    return false;  // else an implied multiplication, if any, is in place
-                if (!ScanOperand(chClass))
-                    return false;
-                expectOperand = chClass == kOpen;
+            } else if (chClass == kOther) {
+                return pos_ == size_;               // the end, or a character of the full road
+            } else if (!PushOperator(kMultiply)) {  // implied, before a digit, name or "("
+                return false;
             }
         }
-        return true;
-    }
-
-    bool ScanOperand(CharClass chClass) {
-        if (chClass == kOpen) {
-            ++pos_;
-            return PushEntry(kGroup);
-        }
-        return chClass == kLetter ? ScanName() : ScanNumber();
     }
 
     bool ScanOperator() {
-        if (pos_ + 1 >= text_.size() || !EndsOperator(text_[pos_ + 1]))
+        if (!EndsOperator(text_[pos_ + 1]))
             return false;
-        const Symbol symbol = SymbolOf(text_[pos_]);
+        const Symbol symbol = kSymbolOf[static_cast<unsigned char>(text_[pos_])];
         ++pos_;
         return PushOperator(symbol);
     }
 
     // Digits with at most one point, after a "-" that must lead to a digit;
     // an exponent or a second point (which would be an operator) gives up.
+    // Runs of eight digits or more are read one digit at a time.
     bool ScanNumber() {
         const size_t start = pos_;
-        size_t i = pos_ + (text_[pos_] == '-' ? 1 : 0);
-        if (i >= text_.size() || !IsDigit(text_[i]))
+        const size_t first = pos_ + (text_[pos_] == '-' ? 1 : 0);
+        const std::uint64_t integerWord = LoadWord(text_ + first);
+        const int integerDigits = LeadingDigits(integerWord);
+        if (integerDigits == 0)
             return false;
+        const size_t point = first + static_cast<size_t>(integerDigits);
+        const bool hasPoint = text_[point] == '.';
+        // Without a point this reads no digits: the character there is none.
+        const std::uint64_t fractionWord = LoadWord(text_ + point + (hasPoint ? 1 : 0));
+        const int fractionDigits = LeadingDigits(fractionWord);
+        if (integerDigits == kWordBytes || fractionDigits == kWordBytes)
+            return ScanLongNumber(start, first);
+        const size_t end = point + (hasPoint ? 1 : 0) + static_cast<size_t>(fractionDigits);
+        if (text_[end] == '.' || text_[end] == 'e')
+            return false;
+        pos_ = end;
+        Operand* operand = NewOperand();
+        if (operand == nullptr)
+            return false;
+        const std::uint64_t mantissa =
+            DigitsValue(integerWord, integerDigits) * kIntegerPowers[fractionDigits] +
+            DigitsValue(fractionWord, fractionDigits);
+        // At most 14 digits: the mantissa is an exact double, and the value
+        // the one quotient ReadPlainNumber computes.
+        const double value = static_cast<double>(mantissa) / kExactPowers[fractionDigits];
+        *operand = Operand{text_[start] == '-' ? -value : value,
+                           !hasPoint,
+                           !hasPoint,
+                           false,
+                           false,
+                           false,
+                           0,
+                           nullptr,
+                           text_ + start,
+                           end - start};
+        return true;
+    }
+
+    // The same for literals with a run of eight digits or more.
+    bool ScanLongNumber(size_t start, size_t first) {
         std::uint64_t mantissa = 0;
-        const size_t first = i;
-        i = ReadDigits(i, mantissa);
+        size_t i = ReadDigits(first, mantissa);
         size_t digits = i - first;
-        const bool point = i < text_.size() && text_[i] == '.';
+        const bool point = text_[i] == '.';
         size_t fraction = 0;
         if (point) {
             const size_t fractionStart = i + 1;
@@ -218,29 +316,29 @@ class ArithmeticLine {
             fraction = i - fractionStart;
             digits += fraction;
         }
-        if (i < text_.size() && (text_[i] == '.' || text_[i] == 'e'))
+        if (text_[i] == '.' || text_[i] == 'e')
             return false;
         pos_ = i;
         Operand* operand = NewOperand();
         if (operand == nullptr)
             return false;
-        *operand = Operand{
-            0, !point, !point, false, false, false, 0, nullptr, text_.data() + start, i - start};
+        *operand =
+            Operand{0, !point, !point, false, false, false, 0, nullptr, text_ + start, i - start};
         return ReadLiteral(std::string_view(operand->token, operand->tokenSize), mantissa, digits,
                            fraction, *operand);
     }
 
+    // Digits from i on, into mantissa (which may wrap: then more than 15
+    // digits were read, and ReadLiteral does not use it).
     size_t ReadDigits(size_t i, std::uint64_t& mantissa) const {
-        for (; i < text_.size() && IsDigit(text_[i]); ++i)
+        for (; IsDigit(text_[i]); ++i)
             mantissa = mantissa * 10 + static_cast<unsigned>(text_[i] - '0');
         return i;
     }
 
     // The value ReadPlainNumber gives for the token, from the digits the scan
     // has just read: up to 15 digits the mantissa is an exact double, and the
-    // value the one quotient it computes. Handing the token to ReadPlainNumber
-    // instead reads every digit twice, which costs W1 some 6% more
-    // instructions and 15% more mispredicted branches.
+    // value the one quotient it computes.
     static bool ReadLiteral(std::string_view token, std::uint64_t mantissa, size_t digits,
                             size_t fraction, Operand& operand) {
         constexpr size_t kExactDigits = 15;
@@ -255,9 +353,9 @@ class ArithmeticLine {
     // A variable's name, which must not open a call or a group.
     bool ScanName() {
         const size_t end = NameEnd(text_, pos_);
-        if (end < text_.size() && (text_[end] == '(' || IsLetter(text_[end])))
+        if (text_[end] == '(' || IsLetter(text_[end]))
             return false;
-        const std::string_view name = text_.substr(pos_, end - pos_);
+        const std::string_view name(text_ + pos_, end - pos_);
         pos_ = end;
         const Variable* variable = FindVariable(name);
         Operand* operand = NewOperand();
@@ -271,9 +369,8 @@ class ArithmeticLine {
 
     // Applies the stacked operators that bind at least as tightly.
     bool PushOperator(int symbol) {
-        const int precedence = records_[symbol]->precedence;
-        while (entryCount_ > 0 && entries_[entryCount_ - 1] != kGroup &&
-               precedence >= records_[entries_[entryCount_ - 1]]->precedence) {
+        const int precedence = precedences_[symbol];
+        while (entryCount_ > 0 && precedence >= precedences_[entries_[entryCount_ - 1]]) {
             if (!Reduce())
                 return false;
         }
@@ -332,22 +429,19 @@ class ArithmeticLine {
     }
 
     // The raw operations throw on a zero divisor; the line is then given up.
+    // + - * are worked out together and one picked, which needs no jump
+    // that random operators would keep mispredicting.
     static double Compute(int symbol, const Operand& left, const Operand& right) {
         const double a = left.value;
         const double b = right.value;
-        const bool integers = left.textInteger && right.textInteger;
-        switch (symbol) {
-            case kAdd:
-                return a + b;
-            case kSubtract:
-                return a - b;
-            case kMultiply:
-                return a * b;
-            case kDivide:
-                return integers ? IntegerDivide(a, b) : RealDivide(a, b);
-            default:
-                return integers ? IntegerRemainder(a, b) : RealRemainder(a, b);
+        if (symbol <= kMultiply) {
+            const std::array<double, kMultiply + 1> results = {a + b, a - b, a * b};
+            return results[symbol];
         }
+        const bool integers = left.textInteger && right.textInteger;
+        if (symbol == kDivide)
+            return integers ? IntegerDivide(a, b) : RealDivide(a, b);
+        return integers ? IntegerRemainder(a, b) : RealRemainder(a, b);
     }
 
     static std::string ValueText(const Operand& operand) {
@@ -380,8 +474,9 @@ class ArithmeticLine {
         return true;
     }
 
-    std::string_view text_;
-    const Operator* const* records_;
+    const char* text_;
+    size_t size_;
+    const Precedences& precedences_;
     size_t pos_ = 0;
     std::array<Operand, kMaxEntries> operands_;
     std::array<std::int8_t, kMaxEntries> entries_;
@@ -392,11 +487,24 @@ class ArithmeticLine {
 }  // namespace
 
 bool EvaluateArithmeticLine(std::string_view text, std::string& result) {
-    const Operator* const* records = t_knownOperators.Get();
-    if (records == nullptr || !CanNestDeeper())
+    const Precedences* precedences = t_knownOperators.Get();
+    if (precedences == nullptr || !CanNestDeeper())
         return false;
+    // The copy the scan reads, zero bytes after it: on the stack for the
+    // usual short line.
+    constexpr size_t kShortLine = 256;
+    constexpr size_t kPadding = ArithmeticLine::kPadding;
+    std::array<char, kShortLine + kPadding> shortCopy;
+    std::string longCopy;
+    char* copy = shortCopy.data();
+    if (text.size() > kShortLine) {
+        longCopy.resize(text.size() + kPadding);
+        copy = longCopy.data();
+    }
+    std::memcpy(copy, text.data(), text.size());
+    std::memset(copy + text.size(), 0, kPadding);
     try {
-        return ArithmeticLine(text, records).Run(result);
+        return ArithmeticLine(copy, text.size(), *precedences).Run(result);
     } catch (const Exception&) {
         return false;  // a zero divisor: the full road reports it
     }

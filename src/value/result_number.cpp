@@ -59,7 +59,10 @@ bool RoundToDigits(double m, int& exponent, double& rounded) {
     const double fraction = scaled - whole;
     if (std::fabs(fraction - 0.5) < kRoundingMargin)
         return false;
-    rounded = fraction < 0.5 ? whole : whole + 1;
+    // Rounded half up as floor(scaled + 1/2): the sum can be inexact only
+    // within the margin of the half, which is given up above. No jump on
+    // which way it rounds, which nothing foresees.
+    rounded = static_cast<double>(static_cast<std::int64_t>(scaled + 0.5));
     return true;
 }
 
@@ -90,7 +93,7 @@ bool ResultNumber(double x, bool cut, PlainNumber& number) {
     if (!std::isfinite(x) || !RoundToDigits(magnitude, exponent, rounded))
         return false;
     const double readBack = TimesPowerOfTen(rounded, exponent - kSignificant);
-    const double value = x < 0 ? -readBack : readBack;
+    const double value = std::copysign(readBack, x);
     if (exponent < 0 || exponent > kSignificant)
         number = PlainNumber{value, false};
     else

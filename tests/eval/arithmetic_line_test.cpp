@@ -160,7 +160,27 @@ class LineMaker {
     std::string Operand(int depth) {
         if (depth < 3 && gen_() % 5 == 0)
             return "(" + Expression(depth + 1) + ")";
-        return gen_() % 3 == 0 ? Pick(kNames) : Pick(kNumbers);
+        const unsigned kind = gen_() % 6;
+        if (kind < 2)
+            return Pick(kNames);
+        return kind < 4 ? Pick(kNumbers) : Literal();
+    }
+
+    // Digit runs of every length from 1 to 10, before and after a point,
+    // since the scan reads them eight at a time.
+    std::string Literal() {
+        std::string text = gen_() % 4 == 0 ? "-" : "";
+        text += Digits(1 + gen_() % 10);
+        if (gen_() % 2 == 0)
+            text += "." + Digits(gen_() % 11);
+        return text;
+    }
+
+    std::string Digits(size_t count) {
+        std::string digits;
+        for (size_t i = 0; i < count; ++i)
+            digits += static_cast<char>('0' + gen_() % 10);
+        return digits;
     }
 
     std::string Pick(const std::vector<std::string>& from) { return from[gen_() % from.size()]; }
