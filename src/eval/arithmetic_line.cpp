@@ -12,6 +12,7 @@
 #include "ops/ops.h"
 #include "symbols/tables.h"
 #include "value/exact_powers.h"
+#include "value/last_number.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -65,6 +66,35 @@ class KnownOperators {
 };
 
 constinit thread_local KnownOperators t_knownOperators;
+
+// What the values of variables read as, remembered by their texts: a
+// variable is mostly read many times between two assignments. An entry is
+// taken only when its text is the value's text, so an assignment needs no
+// notice; the variable's address only spreads the entries.
+class VariableNumbers {
+  public:
+    bool Read(const Variable& variable, PlainNumber& number) {
+        const std::string& text = variable.value;
+        LastNumber& entry =
+            entries_[(reinterpret_cast<std::uintptr_t>(&variable) / sizeof variable) % kEntries];
+        if (entry.Recall(text, number))
+            return true;
+        if (!ReadPlainNumber(text, number))
+            return false;
+        if (text.size() <= LastNumber::kMaxSize) {
+            std::array<char, LastNumber::kMaxSize> copy{};
+            std::memcpy(copy.data(), text.data(), text.size());
+            entry.Keep(copy.data(), text.size(), number);
+        }
+        return true;
+    }
+
+  private:
+    static constexpr size_t kEntries = 8;
+    std::array<LastNumber, kEntries> entries_;
+};
+
+constinit thread_local VariableNumbers t_variableNumbers;
 
 // An operand as a handler would meet it: the value it reads, whether the
 // operand's own text is an integer text (which / and % look at), and where
@@ -364,7 +394,12 @@ class ArithmeticLine {
         const bool textInteger = name.find('e') == std::string_view::npos;
         *operand =
             Operand{0, false, textInteger, false, false, false, 0, &variable->value, nullptr, 0};
-        return ReadNumber(variable->value, *operand);
+        PlainNumber number;
+        if (!t_variableNumbers.Read(*variable, number))
+            return false;
+        operand->value = number.value;
+        operand->integer = number.integer;
+        return true;
     }
 
     // Applies the stacked operators that bind at least as tightly.

@@ -128,6 +128,24 @@ TEST(ArithmeticLineTest, GivesUpEverythingElseUntouched) {
     }
 }
 
+// The numbers of variables are remembered by their texts: a new value, of
+// the same length or from an assignment on the road itself, is read anew.
+TEST(ArithmeticLineTest, ReadsAVariableAnewWhenItsValueChanges) {
+    UseBuiltInTables();
+    ResetVariables();
+    const auto answer = [](const std::string& line) {
+        std::string result;
+        EXPECT_TRUE(EvaluateArithmeticLine(line, result)) << line;
+        return result;
+    };
+    SetVariable("v", "1.5");
+    EXPECT_EQ(answer("v*2"), "3.");
+    SetVariable("v", "2.5");
+    EXPECT_EQ(answer("v*2"), "5.");
+    EXPECT_EQ(answer("v=v+1"), "3.5");
+    EXPECT_EQ(answer("v*2"), "7.");
+}
+
 // Random lines: arithmetic made by a small grammar, then now and then a
 // piece put in or taken out. Every line either is given up or agrees with
 // the full road.
