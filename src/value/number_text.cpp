@@ -186,12 +186,16 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
         ++e;
     }
     const double scaled = magnitude * kExactPowers[kSignificant - e];
-    // Below 1e14 and not negative: the integer conversion is the floor.
-    const auto whole = static_cast<double>(static_cast<std::uint64_t>(scaled));
+    // Below 1e14 and not negative: the integer conversion (a signed one, which
+    // is a single instruction) is the floor.
+    const auto whole = static_cast<double>(static_cast<std::int64_t>(scaled));
     if (std::fabs(scaled - whole - 0.5) < kRoundingMargin) {
         return false;
     }
-    const auto rounded = static_cast<std::uint64_t>(scaled - whole < 0.5 ? whole : whole + 1);
+    // Rounded half up as floor(scaled + 1/2): the sum can be inexact only
+    // within the margin of the half, given up above. No jump on which way it
+    // rounds, which nothing foresees.
+    const auto rounded = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled + 0.5));
     d.carried = false;
     d.exponent = e;
     // The text is rounded x 10^(E-14) with trailing zeros cut, which reading
@@ -281,7 +285,7 @@ char* WriteWhole(char* out, std::uint64_t whole) {
 // Below the limit the integer conversion is exact for whole numbers.
 bool IsShortWhole(double magnitude) {
     return magnitude < kWholeLimit &&
-           magnitude == static_cast<double>(static_cast<std::uint64_t>(magnitude));
+           magnitude == static_cast<double>(static_cast<std::int64_t>(magnitude));
 }
 
 }  // namespace
@@ -300,7 +304,7 @@ std::string NumberToText(double x) {
         *out++ = '-';
     }
     if (IsShortWhole(magnitude)) {
-        out = WriteWhole(out, static_cast<std::uint64_t>(magnitude));
+        out = WriteWhole(out, static_cast<std::uint64_t>(static_cast<std::int64_t>(magnitude)));
         t_lastNumber.Keep(text, out - text, PlainNumber{x, out[-1] != '.'});
         return std::string(text, out);
     }
@@ -336,7 +340,7 @@ bool WholeNumberText(double x, std::string& text) {
     if (x < 0) {
         *out++ = '-';
     }
-    out = WriteWholeDigits(out, static_cast<std::uint64_t>(magnitude));
+    out = WriteWholeDigits(out, static_cast<std::uint64_t>(static_cast<std::int64_t>(magnitude)));
     t_lastNumber.Keep(digits, out - digits, PlainNumber{x, true});
     text.assign(digits, out);
     return true;
