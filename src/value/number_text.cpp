@@ -265,11 +265,31 @@ char* WriteFixedForm(char* out, const Decimal& d) {
 // their digits, then the point unless the digits fill all 14 places.
 constexpr double kWholeLimit = 1e14;
 
-char* WriteWholeDigits(char* out, std::uint64_t whole) {
-    int count = 1;
-    while (count < kSignificant && whole >= static_cast<std::uint64_t>(kExactPowers[count])) {
-        ++count;
+constexpr auto kWholePowers = [] {
+    std::array<std::uint64_t, kSignificant + 1> powers{};
+    std::uint64_t power = 1;
+    for (auto& p : powers) {
+        p = power;
+        power *= 10;
     }
+    return powers;
+}();
+
+// The count of digits of whole < 10^14, from its bit length b (for such b,
+// b x 1233/4096 rounds down as b x log10 2 does, so the estimate is the
+// count or one more) and one comparison: no loop whose end a branch would
+// have to guess.
+int DigitCount(std::uint64_t whole) {
+    constexpr int kLog10Of2Scaled = 1233;
+    constexpr int kLog10Of2Shift = 12;
+    const std::uint64_t odd = whole | 1;  // the same count, and one digit for 0
+    const int bits = std::bit_width(odd);
+    const int estimate = ((bits * kLog10Of2Scaled) >> kLog10Of2Shift) + 1;
+    return estimate - (odd < kWholePowers[estimate - 1] ? 1 : 0);
+}
+
+char* WriteWholeDigits(char* out, std::uint64_t whole) {
+    const int count = DigitCount(whole);
     WriteDigitsBackward(out + count, whole, count);
     return out + count;
 }

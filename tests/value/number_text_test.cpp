@@ -226,6 +226,11 @@ TEST(NumberToTextTest, MatchesExactReferenceAroundPowersOfTen) {
             above = std::nextafter(above, kInf);
         }
     }
+    // Whole numbers on either side of a power of ten differ in digit count.
+    for (double power = 1; power <= 1e15; power *= 10) {
+        for (const double x : {power - 1, power + 1, -(power - 1), -(power + 1)})
+            ASSERT_NO_FATAL_FAILURE(ExpectMatchesReference(x));
+    }
 }
 
 // ---------------------------------------------------------------------------
