@@ -147,14 +147,6 @@ bool EndsOperator(char ch) {
     return chClass == kDigit || chClass == kLetter || chClass == kOpen || chClass == kMinus;
 }
 
-// Letters and digits from `from`; the line's copy ends in zero bytes.
-size_t NameEnd(const char* text, size_t from) {
-    size_t i = from;
-    while (IsLowerLetter(text[i]) || IsDigit(text[i]))
-        ++i;
-    return i;
-}
-
 // The operator a character stands for; kCount for any other.
 constexpr auto kSymbolOf = [] {
     std::array<Symbol, 256> symbols{};
@@ -213,14 +205,42 @@ std::uint64_t DigitsValue(std::uint64_t word, int count) {
 constexpr std::array<std::uint64_t, kWordBytes> kIntegerPowers = {1,     10,     100,     1000,
                                                                   10000, 100000, 1000000, 10000000};
 
-// Every step returns false to give the line up. The text is the line's copy,
-// followed by zero bytes (kPadding of them) that end every scan.
-class ArithmeticLine {
-  public:
+// The line as the scan reads it. A short line is copied with zero bytes
+// after it, so that reads past its end need no check; a long one is read
+// where it stands, every read checked, since copying it would cost more than
+// a line given up at its first blank would.
+struct PaddedText {
     static constexpr size_t kPadding = 2 * kWordBytes;
 
-    ArithmeticLine(const char* text, size_t size, const Precedences& precedences)
-        : text_(text), size_(size), precedences_(precedences) {}
+    char At(size_t i) const { return data[i]; }
+    std::uint64_t Word(size_t i) const { return LoadWord(data + i); }
+
+    const char* data;  // size characters, then kPadding zero bytes
+    size_t size;
+};
+
+struct CheckedText {
+    char At(size_t i) const { return i < size ? data[i] : '\0'; }
+    std::uint64_t Word(size_t i) const {
+        if (i + kWordBytes <= size)
+            return LoadWord(data + i);
+        std::array<char, kWordBytes> bytes{};
+        if (i < size)
+            std::memcpy(bytes.data(), data + i, size - i);
+        return LoadWord(bytes.data());
+    }
+
+    const char* data;
+    size_t size;
+};
+
+// Every step returns false to give the line up. Reads past the end of the
+// text give zero bytes, which end every scan.
+template <typename Text>
+class ArithmeticLine {
+  public:
+    ArithmeticLine(Text text, const Precedences& precedences)
+        : text_(text), precedences_(precedences) {}
 
     bool Run(std::string& result) {
         const size_t target = AssignmentTarget();
@@ -228,7 +248,7 @@ class ArithmeticLine {
             return false;
         result = ValueText(operands_[0]);
         if (target > 0)
-            SetVariable(std::string(text_, target), result);
+            SetVariable(std::string(text_.data, target), result);
         return true;
     }
 
@@ -239,21 +259,29 @@ class ArithmeticLine {
     // with the scan set to begin after it; 0 when there is none. With the
     // lowest precedence it is applied last, to the value of the rest.
     size_t AssignmentTarget() {
-        if (!IsLowerLetter(text_[0]))
+        if (!IsLowerLetter(text_.At(0)))
             return 0;
-        const size_t end = NameEnd(text_, 0);
-        if (text_[end] != '=' || !EndsOperator(text_[end + 1]))
+        const size_t end = NameEnd(0);
+        if (text_.At(end) != '=' || !EndsOperator(text_.At(end + 1)))
             return 0;
         pos_ = end + 1;
         return end;
+    }
+
+    // Letters and digits from `from` on.
+    size_t NameEnd(size_t from) const {
+        size_t i = from;
+        while (IsLowerLetter(text_.At(i)) || IsDigit(text_.At(i)))
+            ++i;
+        return i;
     }
 
     // Operand, then what may follow one, in turn: the place in the loop says
     // which is expected, so no flag has to be tested for it.
     bool Scan() {
         while (true) {
-            CharClass chClass = ClassOf(text_[pos_]);
-            for (; chClass == kOpen; chClass = ClassOf(text_[++pos_])) {
+            CharClass chClass = ClassOf(text_.At(pos_));
+            for (; chClass == kOpen; chClass = ClassOf(text_.At(++pos_))) {
                 if (!PushEntry(kGroup))
                     return false;
             }
@@ -266,8 +294,8 @@ class ArithmeticLine {
             } else {
                 return false;  // an operator or ")" where an operand belongs
             }
-            for (chClass = ClassOf(text_[pos_]); chClass == kClose;
-                 chClass = ClassOf(text_[++pos_])) {
+            for (chClass = ClassOf(text_.At(pos_)); chClass == kClose;
+                 chClass = ClassOf(text_.At(++pos_))) {
                 if (!CloseGroup())
                     return false;
             }
@@ -275,7 +303,7 @@ class ArithmeticLine {
                 if (!ScanOperator())
                     return false;
             } else if (chClass == kOther) {
-                return pos_ == size_;               // the end, or a character of the full road
+                return pos_ == text_.size;          // the end, or a character of the full road
             } else if (!PushOperator(kMultiply)) {  // implied, before a digit, name or "("
                 return false;
             }
@@ -283,9 +311,9 @@ class ArithmeticLine {
     }
 
     bool ScanOperator() {
-        if (!EndsOperator(text_[pos_ + 1]))
+        if (!EndsOperator(text_.At(pos_ + 1)))
             return false;
-        const Symbol symbol = kSymbolOf[static_cast<unsigned char>(text_[pos_])];
+        const Symbol symbol = kSymbolOf[static_cast<unsigned char>(text_.At(pos_))];
         ++pos_;
         return PushOperator(symbol);
     }
@@ -295,20 +323,20 @@ class ArithmeticLine {
     // Runs of eight digits or more are read one digit at a time.
     bool ScanNumber() {
         const size_t start = pos_;
-        const size_t first = pos_ + (text_[pos_] == '-' ? 1 : 0);
-        const std::uint64_t integerWord = LoadWord(text_ + first);
+        const size_t first = pos_ + (text_.At(pos_) == '-' ? 1 : 0);
+        const std::uint64_t integerWord = text_.Word(first);
         const int integerDigits = LeadingDigits(integerWord);
         if (integerDigits == 0)
             return false;
         const size_t point = first + static_cast<size_t>(integerDigits);
-        const bool hasPoint = text_[point] == '.';
+        const bool hasPoint = text_.At(point) == '.';
         // Without a point this reads no digits: the character there is none.
-        const std::uint64_t fractionWord = LoadWord(text_ + point + (hasPoint ? 1 : 0));
+        const std::uint64_t fractionWord = text_.Word(point + (hasPoint ? 1 : 0));
         const int fractionDigits = LeadingDigits(fractionWord);
         if (integerDigits == kWordBytes || fractionDigits == kWordBytes)
             return ScanLongNumber(start, first);
         const size_t end = point + (hasPoint ? 1 : 0) + static_cast<size_t>(fractionDigits);
-        if (text_[end] == '.' || text_[end] == 'e')
+        if (text_.At(end) == '.' || text_.At(end) == 'e')
             return false;
         pos_ = end;
         Operand* operand = NewOperand();
@@ -319,8 +347,9 @@ class ArithmeticLine {
             DigitsValue(fractionWord, fractionDigits);
         // At most 14 digits: the mantissa is an exact double, and the value
         // the one quotient ReadPlainNumber computes.
-        const double value = static_cast<double>(mantissa) / kExactPowers[fractionDigits];
-        *operand = Operand{text_[start] == '-' ? -value : value,
+        const auto m = static_cast<double>(mantissa);
+        const double value = fractionDigits > 0 ? m / kExactPowers[fractionDigits] : m;
+        *operand = Operand{text_.At(start) == '-' ? -value : value,
                            !hasPoint,
                            !hasPoint,
                            false,
@@ -328,7 +357,7 @@ class ArithmeticLine {
                            false,
                            0,
                            nullptr,
-                           text_ + start,
+                           text_.data + start,
                            end - start};
         return true;
     }
@@ -338,7 +367,7 @@ class ArithmeticLine {
         std::uint64_t mantissa = 0;
         size_t i = ReadDigits(first, mantissa);
         size_t digits = i - first;
-        const bool point = text_[i] == '.';
+        const bool point = text_.At(i) == '.';
         size_t fraction = 0;
         if (point) {
             const size_t fractionStart = i + 1;
@@ -346,14 +375,14 @@ class ArithmeticLine {
             fraction = i - fractionStart;
             digits += fraction;
         }
-        if (text_[i] == '.' || text_[i] == 'e')
+        if (text_.At(i) == '.' || text_.At(i) == 'e')
             return false;
         pos_ = i;
         Operand* operand = NewOperand();
         if (operand == nullptr)
             return false;
-        *operand =
-            Operand{0, !point, !point, false, false, false, 0, nullptr, text_ + start, i - start};
+        *operand = Operand{
+            0, !point, !point, false, false, false, 0, nullptr, text_.data + start, i - start};
         return ReadLiteral(std::string_view(operand->token, operand->tokenSize), mantissa, digits,
                            fraction, *operand);
     }
@@ -361,8 +390,8 @@ class ArithmeticLine {
     // Digits from i on, into mantissa (which may wrap: then more than 15
     // digits were read, and ReadLiteral does not use it).
     size_t ReadDigits(size_t i, std::uint64_t& mantissa) const {
-        for (; IsDigit(text_[i]); ++i)
-            mantissa = mantissa * 10 + static_cast<unsigned>(text_[i] - '0');
+        for (; IsDigit(text_.At(i)); ++i)
+            mantissa = mantissa * 10 + static_cast<unsigned>(text_.At(i) - '0');
         return i;
     }
 
@@ -382,10 +411,10 @@ class ArithmeticLine {
 
     // A variable's name, which must not open a call or a group.
     bool ScanName() {
-        const size_t end = NameEnd(text_, pos_);
-        if (text_[end] == '(' || IsLetter(text_[end]))
+        const size_t end = NameEnd(pos_);
+        if (text_.At(end) == '(' || IsLetter(text_.At(end)))
             return false;
-        const std::string_view name(text_ + pos_, end - pos_);
+        const std::string_view name(text_.data + pos_, end - pos_);
         pos_ = end;
         const Variable* variable = FindVariable(name);
         Operand* operand = NewOperand();
@@ -509,8 +538,7 @@ class ArithmeticLine {
         return true;
     }
 
-    const char* text_;
-    size_t size_;
+    Text text_;
     const Precedences& precedences_;
     size_t pos_ = 0;
     std::array<Operand, kMaxEntries> operands_;
@@ -525,21 +553,14 @@ bool EvaluateArithmeticLine(std::string_view text, std::string& result) {
     const Precedences* precedences = t_knownOperators.Get();
     if (precedences == nullptr || !CanNestDeeper())
         return false;
-    // The copy the scan reads, zero bytes after it: on the stack for the
-    // usual short line.
     constexpr size_t kShortLine = 256;
-    constexpr size_t kPadding = ArithmeticLine::kPadding;
-    std::array<char, kShortLine + kPadding> shortCopy;
-    std::string longCopy;
-    char* copy = shortCopy.data();
-    if (text.size() > kShortLine) {
-        longCopy.resize(text.size() + kPadding);
-        copy = longCopy.data();
-    }
-    std::memcpy(copy, text.data(), text.size());
-    std::memset(copy + text.size(), 0, kPadding);
     try {
-        return ArithmeticLine(copy, text.size(), *precedences).Run(result);
+        if (text.size() > kShortLine)
+            return ArithmeticLine(CheckedText{text.data(), text.size()}, *precedences).Run(result);
+        std::array<char, kShortLine + PaddedText::kPadding> copy;
+        std::memcpy(copy.data(), text.data(), text.size());
+        std::memset(copy.data() + text.size(), 0, PaddedText::kPadding);
+        return ArithmeticLine(PaddedText{copy.data(), text.size()}, *precedences).Run(result);
     } catch (const Exception&) {
         return false;  // a zero divisor: the full road reports it
     }
