@@ -328,16 +328,22 @@ class ArithmeticLine {
         const int integerDigits = LeadingDigits(integerWord);
         if (integerDigits == 0)
             return false;
-        const size_t point = first + static_cast<size_t>(integerDigits);
-        const bool hasPoint = text_.At(point) == '.';
-        // Without a point this reads no digits: the character there is none.
-        const std::uint64_t fractionWord = text_.Word(point + (hasPoint ? 1 : 0));
-        const int fractionDigits = LeadingDigits(fractionWord);
-        if (integerDigits == kWordBytes || fractionDigits == kWordBytes)
+        if (integerDigits == kWordBytes)
             return ScanLongNumber(start, first);
-        const size_t end = point + (hasPoint ? 1 : 0) + static_cast<size_t>(fractionDigits);
-        if (text_.At(end) == '.' || text_.At(end) == 'e')
+        // The characters after the digits are taken from the words already
+        // read, not read again: each read would wait for the one before.
+        const std::uint64_t afterInteger = integerWord >> (kByteBits * integerDigits);
+        const bool hasPoint = static_cast<char>(afterInteger) == '.';
+        const size_t point = first + static_cast<size_t>(integerDigits);
+        // Without a point, the rest of the first word: no digits there.
+        const std::uint64_t fractionWord = hasPoint ? text_.Word(point + 1) : afterInteger;
+        const int fractionDigits = LeadingDigits(fractionWord);
+        if (fractionDigits == kWordBytes)
+            return ScanLongNumber(start, first);
+        const char next = static_cast<char>(fractionWord >> (kByteBits * fractionDigits));
+        if (next == '.' || next == 'e')
             return false;
+        const size_t end = point + (hasPoint ? 1 : 0) + static_cast<size_t>(fractionDigits);
         pos_ = end;
         Operand* operand = NewOperand();
         if (operand == nullptr)
