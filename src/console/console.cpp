@@ -18,19 +18,78 @@ void Write(std::ostream& out, std::string_view text) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-std::string ReportOutOfMemory(std::ostream& out) {
+// Answers up to this long go out joined with the next prompt.
+constexpr size_t kJoinedAnswerLimit = 4096;
+// Answers held back go out once they reach this size.
+constexpr size_t kHeldLimit = 32 * 1024;
+
+// Answers and prompts kept in one buffer, from line to line, that soon needs
+// no more allocating. For a pipe or a file they are held back and written in
+// large pieces: once enough have gathered, before anything else is written,
+// before the source reads more input (it may then wait for it), and when the
+// dialogue ends, however it ends. They are held back only from a source that
+// says when it reads; otherwise each line's answer goes out at once.
+class HeldAnswers {
+  public:
+    HeldAnswers(LineSource& in, std::ostream& out, bool flushEveryLine)
+        : in_(in),
+          out_(out),
+          holding_(!flushEveryLine && in.CallBeforeReading([this] { WriteOut(); })) {}
+    HeldAnswers(const HeldAnswers&) = delete;
+    HeldAnswers& operator=(const HeldAnswers&) = delete;
+    ~HeldAnswers() {
+        if (holding_)
+            in_.CallBeforeReading(nullptr);
+        try {
+            WriteOut();
+        } catch (...) {
+            // Only a stream set to throw gets here, while the dialogue has
+            // already ended; nothing more can be written to it.
+        }
+    }
+
+    void Add(const std::string& result, bool prompt) {
+        text_.append("The result is ");
+        text_ += result;
+        text_.push_back('\n');
+        if (prompt)
+            text_ += kPrompt;
+        if (!holding_ || text_.size() >= kHeldLimit)
+            WriteOut();
+    }
+
+    void WriteOut() {
+        if (text_.empty())
+            return;
+        Write(out_, text_);
+        text_.clear();
+    }
+
+  private:
+    LineSource& in_;
+    std::ostream& out_;
+    std::string text_;
+    bool holding_;
+};
+
+std::string ReportOutOfMemory(std::ostream& out, HeldAnswers* held) {
+    if (held != nullptr)
+        held->WriteOut();  // no allocation: the answers go first, as they came
     Write(out, "Out of memory.\n");
     return "Error";
 }
 
-// The value of line, or "Error" after writing the failure's message.
-std::string EvaluateLine(const std::string& line, std::ostream& out) {
+// The value of line, or "Error" after writing the failure's message, which
+// follows the answers held back.
+std::string EvaluateLine(const std::string& line, std::ostream& out, HeldAnswers* held) {
     try {
         return EvaluateText(line);
     } catch (const Exception& failure) {
+        if (held != nullptr)
+            held->WriteOut();
         out << failure.message << '\n';
     } catch (const std::bad_alloc&) {
-        return ReportOutOfMemory(out);
+        return ReportOutOfMemory(out, held);
     }
     return "Error";
 }
@@ -43,16 +102,12 @@ void WriteAnswer(std::ostream& out, const std::string& result) {
     Write(out, "\n");
 }
 
-// Answers up to this long go out joined with the next prompt.
-constexpr size_t kJoinedAnswerLimit = 4096;
-
 // The answer and, when more lines may follow, the next prompt. Unless a
-// person must see the answer first, or it is long, both go out in one write,
-// put together in reply, a buffer kept from line to line that soon needs no
-// more allocating.
+// person must see the answer first, or it is long, both join the answers held.
 void WriteAnswerAndPrompt(std::ostream& out, const std::string& result, bool prompt,
-                          bool flushEveryLine, std::string& reply) {
+                          bool flushEveryLine, HeldAnswers& held) {
     if (flushEveryLine || result.size() > kJoinedAnswerLimit) {
+        held.WriteOut();
         WriteAnswer(out, result);
         if (flushEveryLine)
             out.flush();
@@ -62,18 +117,13 @@ void WriteAnswerAndPrompt(std::ostream& out, const std::string& result, bool pro
             out.flush();
         return;
     }
-    reply.assign("The result is ");
-    reply += result;
-    reply.push_back('\n');
-    if (prompt)
-        reply += kPrompt;
-    Write(out, reply);
+    held.Add(result, prompt);
 }
 
 }  // namespace
 
 void AnswerLine(const std::string& line, std::ostream& out) {
-    WriteAnswer(out, EvaluateLine(line, out));
+    WriteAnswer(out, EvaluateLine(line, out, nullptr));
 }
 
 namespace {
@@ -86,7 +136,7 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
     if (flushEveryLine)
         out.flush();
     std::string line;
-    std::string reply;
+    HeldAnswers held(in, out, flushEveryLine);
     bool skipEmptyLine = false;
     for (LineRead read = in.ReadLine(line); read != LineRead::kEnd; read = in.ReadLine(line)) {
         if (read != LineRead::kTooLong && skipEmptyLine && line.empty()) {
@@ -96,9 +146,9 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
         if (IsQuitLine(line))
             return;
         const bool last = read == LineRead::kLastLine;
-        const std::string result =
-            read == LineRead::kTooLong ? ReportOutOfMemory(out) : EvaluateLine(line, out);
-        WriteAnswerAndPrompt(out, result, !last, flushEveryLine, reply);
+        const std::string result = read == LineRead::kTooLong ? ReportOutOfMemory(out, &held)
+                                                              : EvaluateLine(line, out, &held);
+        WriteAnswerAndPrompt(out, result, !last, flushEveryLine, held);
         if (last)
             return;
         skipEmptyLine = true;

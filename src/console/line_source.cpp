@@ -97,11 +97,18 @@ bool DescriptorLineSource::PassLine(std::string* kept) {
     }
 }
 
+bool DescriptorLineSource::CallBeforeReading(std::function<void()> hook) {
+    beforeRead_ = std::move(hook);
+    return true;
+}
+
 // Replaces the consumed buffer with the next block; false at the end of input
 // or on a read error, which ends the input the same way.
 bool DescriptorLineSource::Fill() {
     if (ended_)
         return false;
+    if (beforeRead_)
+        beforeRead_();
     if (beforeWait_ && WouldBlock(fd_))
         beforeWait_();
     ssize_t count;

@@ -22,6 +22,10 @@ class LineSource {
     virtual ~LineSource() = default;
     // Replaces line with the next line, without its line feed.
     virtual LineRead ReadLine(std::string& line) = 0;
+    // Asks the source to run hook (when not null) before each read of more
+    // input, which may wait: output held back until then goes out first.
+    // False when the source does not, and nothing may be held back.
+    virtual bool CallBeforeReading(std::function<void()> /*hook*/) { return false; }
 };
 
 // Lines of a std::istream.
@@ -41,6 +45,7 @@ class DescriptorLineSource final : public LineSource {
   public:
     DescriptorLineSource(int fd, std::function<void()> beforeWait);
     LineRead ReadLine(std::string& line) override;
+    bool CallBeforeReading(std::function<void()> hook) override;
 
   private:
     bool PassLine(std::string* kept);
@@ -48,6 +53,7 @@ class DescriptorLineSource final : public LineSource {
 
     int fd_;
     std::function<void()> beforeWait_;
+    std::function<void()> beforeRead_;
     std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0;  // first unread byte
     size_t end_ = 0;    // one past the last byte read

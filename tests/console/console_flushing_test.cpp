@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 #include <streambuf>
@@ -56,6 +57,48 @@ class ScriptedSource final : public LineSource {
     size_t next_ = 0;
 };
 
+// The same, reading the lines in blocks of linesPerRead from fresh input:
+// before each read the hook the console gives runs, and what had been
+// written by then is recorded.
+class ReadingSource final : public LineSource {
+  public:
+    ReadingSource(std::vector<std::string> lines, const RecordingBuffer& buffer, bool failAtEnd,
+                  size_t linesPerRead)
+        : lines_(std::move(lines)),
+          buffer_(buffer),
+          failAtEnd_(failAtEnd),
+          linesPerRead_(linesPerRead) {}
+    LineRead ReadLine(std::string& line) override {
+        if (next_ % linesPerRead_ == 0 || next_ == lines_.size()) {
+            if (hook_)
+                hook_();
+            writtenAtReads.push_back(buffer_.written.size());
+        }
+        if (next_ == lines_.size()) {
+            if (failAtEnd_)
+                throw std::runtime_error("input failed");
+            return LineRead::kEnd;
+        }
+        line = lines_[next_++];
+        return LineRead::kLine;
+    }
+    bool CallBeforeReading(std::function<void()> hook) override {
+        hook_ = std::move(hook);
+        return true;
+    }
+
+    std::vector<size_t> writtenAtReads;
+    bool HasHook() const { return static_cast<bool>(hook_); }
+
+  private:
+    std::vector<std::string> lines_;
+    const RecordingBuffer& buffer_;
+    bool failAtEnd_;
+    size_t linesPerRead_;
+    size_t next_ = 0;
+    std::function<void()> hook_;
+};
+
 const std::string kDialogue =
     std::string(kBanner) + kPrompt + "The result is 2\n" + kPrompt + "The result is 6\n" + kPrompt;
 
@@ -93,6 +136,42 @@ TEST(ConsoleFlushing, AnUnexpectedFailureStillFlushesTheAnswers) {
     ScriptedSource source({"1+1", "2*3"}, true);
     EXPECT_THROW(RunConsole(source, out, Flushing::kBeforeWait), std::runtime_error);
     EXPECT_EQ(buffer.flushes, std::vector<size_t>{kDialogue.size()});
+}
+
+// Answers held back go out before every read of more input, failure
+// messages in their place among them, and all of them when the input fails;
+// the console takes its hook back when it is done.
+TEST(ConsoleFlushing, HeldAnswersGoOutBeforeEachRead) {
+    UseBuiltInTables();
+    const std::string first = std::string(kBanner) + kPrompt;
+    const std::string second = first + "The result is 2\n" + kPrompt;
+    const std::string third =
+        second + "Division by 0 is not allowed.\nThe result is Error\n" + kPrompt;
+    const std::string all = third + "The result is 6\n" + kPrompt;
+    const std::vector<std::string> lines = {"1+1", "1/0", "2*3"};
+
+    RecordingBuffer lineByLine;
+    std::ostream lineByLineOut(&lineByLine);
+    ReadingSource lineByLineSource(lines, lineByLine, false, 1);
+    EXPECT_EQ(RunConsole(lineByLineSource, lineByLineOut, Flushing::kBeforeWait), 0);
+    EXPECT_EQ(lineByLine.written, all);
+    EXPECT_EQ(lineByLineSource.writtenAtReads,
+              (std::vector<size_t>{first.size(), second.size(), third.size(), all.size()}));
+    EXPECT_FALSE(lineByLineSource.HasHook());
+
+    RecordingBuffer oneBlock;
+    std::ostream oneBlockOut(&oneBlock);
+    ReadingSource oneBlockSource(lines, oneBlock, false, lines.size());
+    EXPECT_EQ(RunConsole(oneBlockSource, oneBlockOut, Flushing::kBeforeWait), 0);
+    EXPECT_EQ(oneBlock.written, all);
+    EXPECT_EQ(oneBlockSource.writtenAtReads, (std::vector<size_t>{first.size(), all.size()}));
+
+    RecordingBuffer failing;
+    std::ostream failingOut(&failing);
+    ReadingSource failingSource({"1+1", "2*3"}, failing, true, 2);
+    EXPECT_THROW(RunConsole(failingSource, failingOut, Flushing::kBeforeWait), std::runtime_error);
+    EXPECT_EQ(failing.written, kDialogue);
+    EXPECT_FALSE(failingSource.HasHook());
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ std::uint64_t ValueOneByOne(const std::array<char, kWordBytes>& bytes, int count
 // Bytes near the digits (the neighbours of '0' and '9', whose high halves
 // match) and near the top, where adding 6 carries into the next byte.
 TEST(DigitWordsTest, AgreeWithReadingOneDigitAtATime) {
-    const std::array<unsigned char, 12> kOthers = {0,    '\n', ' ',  '-',  '.',  '/',
-                                                   ':',  '?',  'e',  0xF9, 0xFA, 0xFF};
+    const std::array<unsigned char, 12> kOthers = {0,   '\n', ' ', '-',  '.',  '/',
+                                                   ':', '?',  'e', 0xF9, 0xFA, 0xFF};
     std::mt19937_64 gen(17);
     for (int n = 0; n < 200000; ++n) {
         std::array<char, kWordBytes> bytes{};
