@@ -48,8 +48,12 @@ class HeldAnswers {
         }
     }
 
+    // All of the answer or, when memory runs out first, none of it.
     void Add(const std::string& result, bool prompt) {
-        text_.append("The result is ");
+        constexpr std::string_view kStart = "The result is ";
+        text_.reserve(text_.size() + kStart.size() + result.size() + 1 +
+                      (prompt ? std::string_view(kPrompt).size() : 0));
+        text_.append(kStart);
         text_ += result;
         text_.push_back('\n');
         if (prompt)
