@@ -50,6 +50,8 @@ class ScriptedSource final : public LineSource {
         line = lines_[next_++];
         return LineRead::kLine;
     }
+    size_t Given() const { return next_; }
+    bool Exhausted() const { return next_ == lines_.size(); }
 
   private:
     std::vector<std::string> lines_;
@@ -64,23 +66,14 @@ class ReadingSource final : public LineSource {
   public:
     ReadingSource(std::vector<std::string> lines, const RecordingBuffer& buffer, bool failAtEnd,
                   size_t linesPerRead)
-        : lines_(std::move(lines)),
-          buffer_(buffer),
-          failAtEnd_(failAtEnd),
-          linesPerRead_(linesPerRead) {}
+        : script_(std::move(lines), failAtEnd), buffer_(buffer), linesPerRead_(linesPerRead) {}
     LineRead ReadLine(std::string& line) override {
-        if (next_ % linesPerRead_ == 0 || next_ == lines_.size()) {
+        if (script_.Given() % linesPerRead_ == 0 || script_.Exhausted()) {
             if (hook_)
                 hook_();
             writtenAtReads.push_back(buffer_.written.size());
         }
-        if (next_ == lines_.size()) {
-            if (failAtEnd_)
-                throw std::runtime_error("input failed");
-            return LineRead::kEnd;
-        }
-        line = lines_[next_++];
-        return LineRead::kLine;
+        return script_.ReadLine(line);
     }
     bool CallBeforeReading(std::function<void()> hook) override {
         hook_ = std::move(hook);
@@ -91,11 +84,9 @@ class ReadingSource final : public LineSource {
     bool HasHook() const { return static_cast<bool>(hook_); }
 
   private:
-    std::vector<std::string> lines_;
+    ScriptedSource script_;
     const RecordingBuffer& buffer_;
-    bool failAtEnd_;
     size_t linesPerRead_;
-    size_t next_ = 0;
     std::function<void()> hook_;
 };
 

@@ -231,24 +231,29 @@ class LineMaker {
     std::mt19937 gen_{2026};
 };
 
+// How many of count lines made by next the road answers, each checked
+// against the full road; stops at the first failure.
+template <typename Next>
+int AnsweredAlike(int count, Next next) {
+    int answered = 0;
+    for (int i = 0; i < count && !testing::Test::HasFailure(); ++i)
+        answered += ExpectSameAsTheFullRoad(next()) ? 1 : 0;
+    return answered;
+}
+
+// Enough answered lines for the checks to mean something.
 TEST(ArithmeticLineTest, AgreesWithTheFullRoadOnRandomLines) {
     UseBuiltInTables();
     LineMaker maker;
-    int answered = 0;
     constexpr int kLines = 20000;
-    for (int i = 0; i < kLines && !testing::Test::HasFailure(); ++i)
-        answered += ExpectSameAsTheFullRoad(maker.Line()) ? 1 : 0;
-    EXPECT_GT(answered, kLines / 4);  // enough answered lines for the check to mean something
+    EXPECT_GT(AnsweredAlike(kLines, [&maker] { return maker.Line(); }), kLines / 4);
 }
 
 TEST(ArithmeticLineTest, AgreesWithTheFullRoadOnLongLines) {
     UseBuiltInTables();
     LineMaker maker;
-    int answered = 0;
     constexpr int kLines = 1000;
-    for (int i = 0; i < kLines && !testing::Test::HasFailure(); ++i)
-        answered += ExpectSameAsTheFullRoad(maker.LongLine()) ? 1 : 0;
-    EXPECT_GT(answered, kLines / 10);
+    EXPECT_GT(AnsweredAlike(kLines, [&maker] { return maker.LongLine(); }), kLines / 10);
 }
 
 }  // namespace
