@@ -51,12 +51,11 @@ class KnownOperators {
         builtIn_ = true;
         for (int i = 0; i < kCount; ++i) {
             const Operator* record = FindOperator(std::string_view(&kSymbols[i], 1));
-            builtIn_ = builtIn_ && record != nullptr && record->handler == kHandlers[i];
+            builtIn_ = builtIn_ && record != nullptr && record->handler == kHandlers[i] &&
+                       record->precedence < INT_MAX;
             precedences_[i] = record != nullptr ? record->precedence : 0;
         }
         precedences_[kGroup] = INT_MAX;
-        for (int i = 0; i < kCount; ++i)
-            builtIn_ = builtIn_ && precedences_[i] < INT_MAX;
     }
 
     const SymbolList<Operator>* list_ = nullptr;
@@ -322,19 +321,13 @@ class ArithmeticLine {
         return true;
     }
 
-    // The same for literals with a run of eight digits or more.
+    // The same for literals with a run of eight digits or more, which are
+    // rare: found one digit at a time and read by ReadPlainNumber.
     bool ScanLongNumber(size_t start, size_t first) {
-        std::uint64_t mantissa = 0;
-        size_t i = ReadDigits(first, mantissa);
-        size_t digits = i - first;
+        size_t i = DigitsEnd(first);
         const bool point = text_.At(i) == '.';
-        size_t fraction = 0;
-        if (point) {
-            const size_t fractionStart = i + 1;
-            i = ReadDigits(fractionStart, mantissa);
-            fraction = i - fractionStart;
-            digits += fraction;
-        }
+        if (point)
+            i = DigitsEnd(i + 1);
         if (text_.At(i) == '.' || text_.At(i) == 'e')
             return false;
         pos_ = i;
@@ -343,30 +336,13 @@ class ArithmeticLine {
             return false;
         *operand = Operand{
             0, !point, !point, false, false, false, 0, nullptr, text_.data + start, i - start};
-        return ReadLiteral(std::string_view(operand->token, operand->tokenSize), mantissa, digits,
-                           fraction, *operand);
+        return ReadNumber(std::string_view(operand->token, operand->tokenSize), *operand);
     }
 
-    // Digits from i on, into mantissa (which may wrap: then more than 15
-    // digits were read, and ReadLiteral does not use it).
-    size_t ReadDigits(size_t i, std::uint64_t& mantissa) const {
-        for (; IsDigit(text_.At(i)); ++i)
-            mantissa = mantissa * 10 + static_cast<unsigned>(text_.At(i) - '0');
+    size_t DigitsEnd(size_t i) const {
+        while (IsDigit(text_.At(i)))
+            ++i;
         return i;
-    }
-
-    // The value ReadPlainNumber gives for the token, from the digits the scan
-    // has just read: up to 15 digits the mantissa is an exact double, and the
-    // value the one quotient it computes.
-    static bool ReadLiteral(std::string_view token, std::uint64_t mantissa, size_t digits,
-                            size_t fraction, Operand& operand) {
-        constexpr size_t kExactDigits = 15;
-        if (digits > kExactDigits)
-            return ReadNumber(token, operand);
-        const auto m = static_cast<double>(mantissa);
-        const double value = fraction > 0 ? m / kExactPowers[fraction] : m;
-        operand.value = token[0] == '-' ? -value : value;
-        return true;
     }
 
     // A variable's name, which must not open a call or a group.
