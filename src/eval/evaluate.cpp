@@ -192,11 +192,18 @@ std::string Evaluate(std::string expression) {
 // itself the value.
 std::string EvaluateText(std::string_view text) {
     const NestingGuard guard;
+    std::string result;
+    // A line that does not start with a name (a number, a sign, a
+    // parenthesis) is mostly arithmetic, which the road answers, a lone
+    // literal included; one that starts with a name may be a call, which the
+    // road would only give up.
+    const bool numberFirst = !text.empty() && !IsLetter(text[0]);
+    if (numberFirst && EvaluateArithmeticLine(text, result))
+        return result;
     const SingleToken kind = ClassifySingleToken(text);
     if (kind != SingleToken::kNone)
         return TokenValue(kind, std::string(text));
-    std::string result;
-    if (EvaluateArithmeticLine(text, result))
+    if (!numberFirst && EvaluateArithmeticLine(text, result))
         return result;
     if (RewriteKeeps(text))
         return EvaluateOnStacks(text);
