@@ -105,7 +105,6 @@ struct Operand {
     bool integer;      // and whether its value text is an integer text
     bool textInteger;  // the same for the operand text itself
     bool computed;     // a result: written from raw and cut
-    bool settled;      // and value, integer and textInteger are set
     bool cut;
     double raw;
     const std::string* stored;  // a variable: its value
@@ -313,7 +312,6 @@ class ArithmeticLine {
                            !hasPoint,
                            false,
                            false,
-                           false,
                            0,
                            nullptr,
                            text_.data + start,
@@ -334,8 +332,8 @@ class ArithmeticLine {
         Operand* operand = NewOperand();
         if (operand == nullptr)
             return false;
-        *operand = Operand{
-            0, !point, !point, false, false, false, 0, nullptr, text_.data + start, i - start};
+        *operand =
+            Operand{0, !point, !point, false, false, 0, nullptr, text_.data + start, i - start};
         return ReadNumber(std::string_view(operand->token, operand->tokenSize), *operand);
     }
 
@@ -357,8 +355,7 @@ class ArithmeticLine {
         if (variable == nullptr || operand == nullptr)
             return false;
         const bool textInteger = name.find('e') == std::string_view::npos;
-        *operand =
-            Operand{0, false, textInteger, false, false, false, 0, &variable->value, nullptr, 0};
+        *operand = Operand{0, false, textInteger, false, false, 0, &variable->value, nullptr, 0};
         PlainNumber number;
         if (!t_variableNumbers.Read(*variable, number))
             return false;
@@ -371,7 +368,7 @@ class ArithmeticLine {
     bool PushOperator(int symbol) {
         const int precedence = precedences_[symbol];
         while (entryCount_ > 0 && precedence >= precedences_[entries_[entryCount_ - 1]]) {
-            if (!Reduce())
+            if (!Reduce(true))
                 return false;
         }
         return PushEntry(static_cast<std::int8_t>(symbol));
@@ -383,7 +380,7 @@ class ArithmeticLine {
                 --entryCount_;
                 return true;
             }
-            if (!Reduce())
+            if (!Reduce(true))
                 return false;
         }
         return false;  // no group to close
@@ -391,32 +388,30 @@ class ArithmeticLine {
 
     bool Drain() {
         while (entryCount_ > 0) {
-            if (entries_[entryCount_ - 1] == kGroup || !Reduce())
+            if (entries_[entryCount_ - 1] == kGroup || !Reduce(entryCount_ > 1))
                 return false;
         }
         return true;
     }
 
-    bool Reduce() {
+    // Applies the top operator. Its result is settled at once when another
+    // operation will read it, which spares the operands a test of whether
+    // they are settled; the line's own result is written, never read.
+    bool Reduce(bool read) {
         const int symbol = entries_[--entryCount_];
         if (operandCount_ < 2)
             return false;
         Operand& left = operands_[operandCount_ - 2];
-        Operand& right = operands_[operandCount_ - 1];
-        if (!Settle(left) || !Settle(right))
-            return false;
+        const Operand& right = operands_[operandCount_ - 1];
         const bool cut = left.integer && right.integer;
         const double raw = Compute(symbol, left, right);
-        left = Operand{0, false, false, true, false, cut, raw, nullptr, nullptr, 0};
+        left = Operand{0, false, false, true, cut, raw, nullptr, nullptr, 0};
         --operandCount_;
-        return true;
+        return !read || Settle(left);
     }
 
-    // What the next operation reads of a result, worked out only then: the
-    // line's own result is written, never read.
+    // What the next operation reads of a result.
     static bool Settle(Operand& operand) {
-        if (!operand.computed || operand.settled)
-            return true;
         PlainNumber number;
         if (!ResultNumber(operand.raw, operand.cut, number) &&
             !ReadPlainNumber(ArithmeticResultText(operand.cut, operand.raw), number))
@@ -424,7 +419,6 @@ class ArithmeticLine {
         operand.value = number.value;
         operand.integer = number.integer;
         operand.textInteger = number.integer;
-        operand.settled = true;
         return true;
     }
 
