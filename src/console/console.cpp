@@ -1,10 +1,13 @@
 #include "console/console.h"
 
+#include <cstring>
 #include <istream>
+#include <memory>
 #include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "eval/evaluate.h"
 #include "value/value.h"
@@ -23,17 +26,24 @@ constexpr size_t kJoinedAnswerLimit = 4096;
 // Answers held back go out once they reach this size.
 constexpr size_t kHeldLimit = 32 * 1024;
 
-// Answers and prompts kept in one buffer, from line to line, that soon needs
-// no more allocating. For a pipe or a file they are held back and written in
-// large pieces: once enough have gathered, before anything else is written,
-// before the source reads more input (it may then wait for it), and when the
-// dialogue ends, however it ends. They are held back only from a source that
-// says when it reads; otherwise each line's answer goes out at once.
+constexpr std::string_view kAnswerStart = "The result is ";
+constexpr std::string_view kPromptText = kPrompt;
+
+// Answers and prompts kept in one buffer, allocated once, which holds up to
+// kHeldLimit and one more answer with its prompt: adding an answer never
+// allocates, so an answer is held whole or, should memory run out before the
+// dialogue starts, the dialogue does not start. For a pipe or a file they are
+// held back and written in large pieces: once enough have gathered, before
+// anything else is written, before the source reads more input (it may then
+// wait for it), and when the dialogue ends, however it ends. They are held
+// back only from a source that says when it reads; otherwise each line's
+// answer goes out at once.
 class HeldAnswers {
   public:
     HeldAnswers(LineSource& in, std::ostream& out, bool flushEveryLine)
         : in_(in),
           out_(out),
+          text_(std::make_unique_for_overwrite<char[]>(kCapacity)),
           holding_(!flushEveryLine && in.CallBeforeReading([this] { WriteOut(); })) {}
     HeldAnswers(const HeldAnswers&) = delete;
     HeldAnswers& operator=(const HeldAnswers&) = delete;
@@ -48,31 +58,40 @@ class HeldAnswers {
         }
     }
 
-    // All of the answer or, when memory runs out first, none of it.
-    void Add(const std::string& result, bool prompt) {
-        constexpr std::string_view kStart = "The result is ";
-        text_.reserve(text_.size() + kStart.size() + result.size() + 1 +
-                      (prompt ? std::string_view(kPrompt).size() : 0));
-        text_.append(kStart);
-        text_ += result;
-        text_.push_back('\n');
+    // For a result of at most kJoinedAnswerLimit characters.
+    void Add(std::string_view result, bool prompt) {
+        char* at = text_.get() + size_;
+        at = Append(at, kAnswerStart);
+        at = Append(at, result);
+        *at++ = '\n';
         if (prompt)
-            text_ += kPrompt;
-        if (!holding_ || text_.size() >= kHeldLimit)
+            at = Append(at, kPromptText);
+        size_ = static_cast<size_t>(at - text_.get());
+        if (!holding_ || size_ >= kHeldLimit)
             WriteOut();
     }
 
+    // Emptied before the write, so that a stream which throws cannot leave
+    // the buffer full for the next answer.
     void WriteOut() {
-        if (text_.empty())
-            return;
-        Write(out_, text_);
-        text_.clear();
+        const size_t size = std::exchange(size_, 0);
+        if (size > 0)
+            Write(out_, std::string_view(text_.get(), size));
     }
 
   private:
+    static constexpr size_t kCapacity =
+        kHeldLimit + kAnswerStart.size() + kJoinedAnswerLimit + 1 + kPromptText.size();
+
+    static char* Append(char* at, std::string_view text) {
+        std::memcpy(at, text.data(), text.size());
+        return at + text.size();
+    }
+
     LineSource& in_;
     std::ostream& out_;
-    std::string text_;
+    std::unique_ptr<char[]> text_;
+    size_t size_ = 0;  // below kHeldLimit between two answers
     bool holding_;
 };
 
@@ -101,7 +120,7 @@ std::string EvaluateLine(const std::string& line, std::ostream& out, HeldAnswers
 // In pieces: joined, they would need a copy of the result, for which a
 // result that fills the memory leaves no room.
 void WriteAnswer(std::ostream& out, const std::string& result) {
-    Write(out, "The result is ");
+    Write(out, kAnswerStart);
     Write(out, result);
     Write(out, "\n");
 }
