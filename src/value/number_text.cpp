@@ -16,6 +16,7 @@
 
 #include "value/exact_powers.h"
 #include "value/last_number.h"
+#include "value/significant_digits.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -211,6 +212,22 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
     return true;
 }
 
+// Beyond the fixed form, the digits without a conversion for magnitudes that
+// one exact power of ten scales to 14 digits; those close to a rounding
+// point or a power of ten are left to Decompose. None carries: the rounded
+// value stays below 10^14.
+bool DecomposeScaled(double magnitude, Decimal& d) {
+    double rounded = 0;
+    if (!RoundToSignificant(magnitude, d.exponent, rounded)) {
+        return false;
+    }
+    d.carried = false;
+    WriteDigitsBackward(d.digits + kSignificant,
+                        static_cast<std::uint64_t>(static_cast<std::int64_t>(rounded)),
+                        kSignificant);
+    return true;
+}
+
 // After a point, trailing zeros go; the point itself stays.
 char* TrimZeros(char* end) {
     while (end[-1] == '0') {
@@ -335,7 +352,9 @@ std::string NumberToText(double x) {
         t_lastNumber.Keep(text, out - text, PlainNumber{readBack, d.exponent == kSignificant});
         return std::string(text, out);
     }
-    d = Decompose(magnitude);
+    if (!DecomposeScaled(magnitude, d)) {
+        d = Decompose(magnitude);
+    }
     bool exponent_form = d.exponent < 0 || d.exponent > kSignificant;
     out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
     return std::string(text, out);
