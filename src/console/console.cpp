@@ -102,11 +102,12 @@ std::string ReportOutOfMemory(std::ostream& out, HeldAnswers* held) {
     return "Error";
 }
 
-// The value of line, or "Error" after writing the failure's message, which
-// follows the answers held back.
-std::string EvaluateLine(const std::string& line, std::ostream& out, HeldAnswers* held) {
+// The value that evaluate() gives, or "Error" after writing the failure's
+// message, which follows the answers held back.
+template <typename Evaluation>
+std::string Answer(Evaluation evaluate, std::ostream& out, HeldAnswers* held) {
     try {
-        return EvaluateText(line);
+        return evaluate();
     } catch (const Exception& failure) {
         if (held != nullptr)
             held->WriteOut();
@@ -115,6 +116,14 @@ std::string EvaluateLine(const std::string& line, std::ostream& out, HeldAnswers
         return ReportOutOfMemory(out, held);
     }
     return "Error";
+}
+
+// The line is given the zero bytes after it that let arithmetic be read
+// where it stands; the next read replaces it whole.
+std::string EvaluatePaddedLine(std::string& line) {
+    const size_t size = line.size();
+    line.append(kTextPadding, '\0');
+    return EvaluatePaddedText(std::string_view(line.data(), size));
 }
 
 // In pieces: joined, they would need a copy of the result, for which a
@@ -146,7 +155,7 @@ void WriteAnswerAndPrompt(std::ostream& out, const std::string& result, bool pro
 }  // namespace
 
 void AnswerLine(const std::string& line, std::ostream& out) {
-    WriteAnswer(out, EvaluateLine(line, out, nullptr));
+    WriteAnswer(out, Answer([&line] { return EvaluateText(line); }, out, nullptr));
 }
 
 namespace {
@@ -169,8 +178,10 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
         if (IsQuitLine(line))
             return;
         const bool last = read == LineRead::kLastLine;
-        const std::string result = read == LineRead::kTooLong ? ReportOutOfMemory(out, &held)
-                                                              : EvaluateLine(line, out, &held);
+        const std::string result =
+            read == LineRead::kTooLong
+                ? ReportOutOfMemory(out, &held)
+                : Answer([&line] { return EvaluatePaddedLine(line); }, out, &held);
         WriteAnswerAndPrompt(out, result, !last, flushEveryLine, held);
         if (last)
             return;

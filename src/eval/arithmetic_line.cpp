@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "eval/evaluate.h"
 #include "eval/nesting.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
@@ -479,12 +480,15 @@ class ArithmeticLine {
 
 }  // namespace
 
-bool EvaluateArithmeticLine(std::string_view text, std::string& result) {
+bool EvaluateArithmeticLine(std::string_view text, std::string& result, bool padded) {
     const Precedences* precedences = t_knownOperators.Get();
     if (precedences == nullptr || !CanNestDeeper())
         return false;
     constexpr size_t kShortLine = 256;
+    static_assert(kTextPadding >= PaddedText::kPadding);
     try {
+        if (padded)
+            return ArithmeticLine(PaddedText{text.data(), text.size()}, *precedences).Run(result);
         if (text.size() > kShortLine)
             return ArithmeticLine(CheckedText{text.data(), text.size()}, *precedences).Run(result);
         std::array<char, kShortLine + PaddedText::kPadding> copy;

@@ -13,6 +13,8 @@ namespace expreval {
 // give, stores it in result (and in the variable) and returns true. For any
 // other text, and for a line that would fail, it returns false having
 // changed nothing, and the caller takes the full road.
-bool EvaluateArithmeticLine(std::string_view text, std::string& result);
+// With padded, the caller promises kTextPadding zero bytes after the text
+// (see evaluate.h), which is then read where it stands instead of copied.
+bool EvaluateArithmeticLine(std::string_view text, std::string& result, bool padded = false);
 
 }  // namespace expreval

@@ -188,9 +188,11 @@ std::string Evaluate(std::string expression) {
     return EvaluateRewrittenCopy(expression);
 }
 
+namespace {
+
 // Evaluate's steps, copying only a text that the rewrite changes or that is
 // itself the value.
-std::string EvaluateText(std::string_view text) {
+std::string EvaluateKeptText(std::string_view text, bool padded) {
     const NestingGuard guard;
     std::string result;
     // A line that does not start with a name (a number, a sign, a
@@ -198,17 +200,27 @@ std::string EvaluateText(std::string_view text) {
     // literal included; one that starts with a name may be a call, which the
     // road would only give up.
     const bool numberFirst = !text.empty() && !IsLetter(text[0]);
-    if (numberFirst && EvaluateArithmeticLine(text, result))
+    if (numberFirst && EvaluateArithmeticLine(text, result, padded))
         return result;
     const SingleToken kind = ClassifySingleToken(text);
     if (kind != SingleToken::kNone)
         return TokenValue(kind, std::string(text));
-    if (!numberFirst && EvaluateArithmeticLine(text, result))
+    if (!numberFirst && EvaluateArithmeticLine(text, result, padded))
         return result;
     if (RewriteKeeps(text))
         return EvaluateOnStacks(text);
     std::string rewritten(text);
     return EvaluateRewrittenCopy(rewritten);
+}
+
+}  // namespace
+
+std::string EvaluateText(std::string_view text) {
+    return EvaluateKeptText(text, false);
+}
+
+std::string EvaluatePaddedText(std::string_view text) {
+    return EvaluateKeptText(text, true);
 }
 
 }  // namespace expreval

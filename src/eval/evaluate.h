@@ -1,6 +1,7 @@
 // Evaluate: one expression text in, one value text out.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,11 @@ std::string Evaluate(std::string expression);
 // Evaluate for a text that the caller keeps, such as the console's line: the
 // same value and failures, without a copy of a text that needs none.
 std::string EvaluateText(std::string_view text);
+
+// EvaluateText for a text followed by kTextPadding zero bytes, such as the
+// console's line: arithmetic is then read where it stands, without a copy.
+inline constexpr size_t kTextPadding = 16;
+std::string EvaluatePaddedText(std::string_view text);
 
 // The full road for a text already rewritten (no white space or capitals
 // outside quotes): the scan, the two stacks and the handlers, without the

@@ -8,6 +8,7 @@
 
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -65,13 +66,29 @@ Outcome TheFullRoad(const std::string& line) {
     return outcome;
 }
 
+// The road run on a copy of line followed by the zero bytes it may be
+// promised, which it then reads in place.
+Outcome ThePaddedRoad(const std::string& line) {
+    SetUpVariables();
+    const std::string padded = line + std::string(kTextPadding, '\0');
+    Outcome outcome;
+    outcome.answered =
+        EvaluateArithmeticLine(std::string_view(padded.data(), line.size()), outcome.text, true);
+    outcome.variables = AllVariables();
+    return outcome;
+}
+
 // Returns whether the arithmetic road answered.
 bool ExpectSameAsTheFullRoad(const std::string& line) {
+    const Outcome padded = ThePaddedRoad(line);
     SetUpVariables();
     const Variables before = AllVariables();
     std::string result;
     const bool answered = EvaluateArithmeticLine(line, result);
     const Variables after = AllVariables();
+    EXPECT_EQ(padded.answered, answered) << line;
+    EXPECT_EQ(padded.text, result) << line;
+    EXPECT_EQ(padded.variables, after) << line;
     const Outcome full = TheFullRoad(line);
     if (!answered) {
         EXPECT_EQ(after, before) << line;

@@ -86,9 +86,10 @@ TEST_F(EvaluateTest, ASelfContainingListStopsAtTheNestingLimit) {
     EXPECT_EQ(Evaluate("1+1"), "2");  // the count is back to zero
 }
 
-// The console's entry evaluates the line it keeps without copying it where it
-// can; value and failure must be those of Evaluate. No "=" in the texts: the
-// two runs must see the same variables.
+// The console's entries evaluate the line it keeps without copying it where
+// they can, the padded one reading it in place; value and failure must be
+// those of Evaluate. No "=" in the texts: the runs must see the same
+// variables.
 TEST_F(EvaluateTest, EvaluateTextAgreesWithEvaluate) {
     const std::string pieces[] = {"1",  "2.5", "-", "+", "*",   "(",   ")", " ", "X",    "x",
                                   "\"", "{",   "}", ",", "sin", "Cos", "e", ".", "zurp", "\t"};
@@ -114,6 +115,15 @@ TEST_F(EvaluateTest, EvaluateTextAgreesWithEvaluate) {
             viaCopy = failure.message;
         }
         ASSERT_EQ(viaText, viaCopy) << text;
+        const std::string padded = text + std::string(kTextPadding, '\0');
+        std::string viaPadded;
+        try {
+            viaPadded =
+                "value " + EvaluatePaddedText(std::string_view(padded).substr(0, text.size()));
+        } catch (const Exception& failure) {
+            viaPadded = failure.message;
+        }
+        ASSERT_EQ(viaPadded, viaCopy) << text;
     }
 }
 
