@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "eval/evaluate.h"
 #include "support/tables.h"
 
 namespace expreval {
@@ -119,6 +120,44 @@ TEST(ConsoleTest, AnswersALineTooLongForMemoryAndGoesOn) {
     EXPECT_EQ(SessionOutOfMemoryAt("123456789", 4), Failure("Out of memory.") + kPrompt);
     // Its first character still decides whether it ends the session.
     EXPECT_EQ(SessionOutOfMemoryAt("1\n.23456789\n2\n", 4), Answer("1") + kPrompt);
+}
+
+// Hands out one line in a buffer it fills, then notes how large a buffer
+// comes back with the next read.
+class FullBufferSource final : public LineSource {
+  public:
+    explicit FullBufferSource(std::string line) : line_(std::move(line)) {}
+    LineRead ReadLine(std::string& line) override {
+        if (given_) {
+            returnedCapacity = line.capacity();
+            return LineRead::kEnd;
+        }
+        given_ = true;
+        line = line_;
+        line.shrink_to_fit();
+        givenCapacity = line.capacity();
+        return LineRead::kLine;
+    }
+
+    size_t givenCapacity = 0;
+    size_t returnedCapacity = 0;
+
+  private:
+    std::string line_;
+    bool given_ = false;
+};
+
+// Grown for the zero bytes evaluation may read past it, the buffer of a line
+// that fills it would double: a line that memory holds twice but not three
+// times would then run out of it.
+TEST(ConsoleTest, ALongLineIsAnsweredInTheBufferItCameIn) {
+    UseBuiltInTables();
+    FullBufferSource source(std::string(kLong, '7'));
+    std::ostringstream out;
+    RunConsole(source, out, Flushing::kBeforeWait);
+    ASSERT_LT(source.givenCapacity - kLong, kTextPadding);
+    EXPECT_EQ(source.returnedCapacity, source.givenCapacity);
+    EXPECT_TRUE(out.str() == kBanner + Answer(std::string(kLong, '7')) + kPrompt);
 }
 
 TEST(ConsoleTest, InputThatCannotBeReadEndsTheSession) {
