@@ -158,10 +158,11 @@ constexpr auto kSymbolOf = [] {
 constexpr std::array<std::uint64_t, kWordBytes> kIntegerPowers = {1,     10,     100,     1000,
                                                                   10000, 100000, 1000000, 10000000};
 
-// The line as the scan reads it. A short line is copied with zero bytes
-// after it, so that reads past its end need no check; a long one is read
-// where it stands, every read checked, since copying it would cost more than
-// a line given up at its first blank would.
+// The line as the scan reads it. A line its caller pads is read where it
+// stands; a short one is otherwise copied with zero bytes after it, so that
+// reads past its end need no check; a long one is read where it stands,
+// every read checked, since copying it would cost more than a line given up
+// at its first blank would.
 struct PaddedText {
     static constexpr size_t kPadding = 2 * kWordBytes;
 
