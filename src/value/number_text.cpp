@@ -37,6 +37,7 @@ struct Decimal {
     // 15 digits with a carry, then room that lets WriteDigits copy a fixed
     // length from any of them.
     char digits[2 * (kSignificant + 1)];
+    int trailingZeros;  // how many of the 14 (with a carry, 15) digits end in zeros
     bool carried;
     int exponent;     // before rounding: it picks the form
     double readBack;  // what the written text reads as; set by DecomposeFixed only
@@ -79,7 +80,49 @@ Decimal Round(const char* probe, int exponent, bool up) {
         d.digits[kSignificant] = '0';
         d.carried = true;
     }
+    const int count = kSignificant + (d.carried ? 1 : 0);
+    while (d.trailingZeros < count - 1 && d.digits[count - 1 - d.trailingZeros] == '0') {
+        ++d.trailingZeros;
+    }
     return d;
+}
+
+// n is a multiple of the odd p exactly when n times p's inverse modulo 2^64
+// is at most (2^64 - 1) / p; the product is then n / p.
+struct OddDivisor {
+    std::uint64_t inverse;
+    std::uint64_t limit;
+    int power;  // of five
+};
+
+constexpr OddDivisor PowerOfFive(int power) {
+    std::uint64_t p = 1;
+    for (int i = 0; i < power; ++i) {
+        p *= 5;
+    }
+    std::uint64_t inverse = p;  // right in the low 3 bits; each step doubles that
+    for (int i = 0; i < 5; ++i) {
+        inverse *= 2 - p * inverse;
+    }
+    return {inverse, ~std::uint64_t{0} / p, power};
+}
+
+constexpr std::array<OddDivisor, 4> kPowersOfFive = {PowerOfFive(8), PowerOfFive(4), PowerOfFive(2),
+                                                     PowerOfFive(1)};
+
+// The decimal zeros that end 0 < n < 10^14: the smaller of its powers of two
+// and of five (the latter counted up to 15, more than such an n can end
+// in), found without a loop whose end a branch would have to guess.
+int DecimalTrailingZeros(std::uint64_t n) {
+    const int twos = std::countr_zero(n);
+    int fives = 0;
+    for (const OddDivisor& five : kPowersOfFive) {
+        const std::uint64_t quotient = n * five.inverse;
+        const bool divides = quotient <= five.limit;
+        n = divides ? quotient : n;
+        fives += divides ? five.power : 0;
+    }
+    return std::min(twos, fives);
 }
 
 // "00", "01", ... "99": two digits written at once.
@@ -182,10 +225,10 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
     if (magnitude < 0.1 || magnitude >= kExactPowers[kSignificant]) {
         return false;
     }
-    int e = 0;
-    while (e < kSignificant && magnitude >= kExactPowers[e]) {
-        ++e;
-    }
+    // The count of integer digits, from an estimate low by at most one (not
+    // below 0 here) and one comparison rather than a loop.
+    int e = std::max(EstimateDecimalExponent(magnitude), 0);
+    e += magnitude >= kExactPowers[e] ? 1 : 0;
     const double scaled = magnitude * kExactPowers[kSignificant - e];
     // Below 1e14 and not negative: the integer conversion (a signed one, which
     // is a single instruction) is the floor.
@@ -206,9 +249,11 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
         std::memset(d.digits, '0', sizeof d.digits);  // carried out of d1
         d.digits[0] = '1';
         d.carried = true;
+        d.trailingZeros = kSignificant;
         return true;
     }
     WriteDigitsBackward(d.digits + kSignificant, rounded, kSignificant);
+    d.trailingZeros = DecimalTrailingZeros(rounded);
     return true;
 }
 
@@ -222,18 +267,16 @@ bool DecomposeScaled(double magnitude, Decimal& d) {
         return false;
     }
     d.carried = false;
-    WriteDigitsBackward(d.digits + kSignificant,
-                        static_cast<std::uint64_t>(static_cast<std::int64_t>(rounded)),
-                        kSignificant);
+    const auto digits = static_cast<std::uint64_t>(static_cast<std::int64_t>(rounded));
+    WriteDigitsBackward(d.digits + kSignificant, digits, kSignificant);
+    d.trailingZeros = DecimalTrailingZeros(digits);
     return true;
 }
 
-// After a point, trailing zeros go; the point itself stays.
-char* TrimZeros(char* end) {
-    while (end[-1] == '0') {
-        --end;
-    }
-    return end;
+// Of the last `count` digits, those before the zeros that end them: after a
+// point, trailing zeros go; the point itself stays.
+int Kept(const Decimal& d, int count) {
+    return std::max(count - d.trailingZeros, 0);
 }
 
 // Copies a fixed length, which needs no library call, and keeps count of it:
@@ -248,7 +291,7 @@ char* WriteDigits(char* out, const char* digits, int count) {
 char* WriteExponentForm(char* out, const Decimal& d) {
     *out++ = d.digits[0];
     *out++ = '.';
-    out = TrimZeros(WriteDigits(out, d.digits + 1, kSignificant - 1));
+    out = WriteDigits(out, d.digits + 1, Kept(d, kSignificant - 1));
     int written = d.exponent - 1 + (d.carried ? 1 : 0);
     *out++ = 'e';
     *out++ = written < 0 ? '-' : '+';
@@ -275,7 +318,7 @@ char* WriteFixedForm(char* out, const Decimal& d) {
         return out;
     }
     *out++ = '.';
-    return TrimZeros(WriteDigits(out, d.digits + integer, total - integer));
+    return WriteDigits(out, d.digits + integer, Kept(d, total - integer));
 }
 
 // Whole numbers below 10^14 are written exactly, without rounding: all
