@@ -31,13 +31,12 @@ constexpr std::string_view kPromptText = kPrompt;
 
 // Answers and prompts kept in one buffer, allocated once, which holds up to
 // kHeldLimit and one more answer with its prompt: adding an answer never
-// allocates, so an answer is held whole or, should memory run out before the
-// dialogue starts, the dialogue does not start. For a pipe or a file they are
-// held back and written in large pieces: once enough have gathered, before
-// anything else is written, before the source reads more input (it may then
-// wait for it), and when the dialogue ends, however it ends. They are held
-// back only from a source that says when it reads; otherwise each line's
-// answer goes out at once.
+// allocates, so memory running out cannot leave part of one held. For a
+// pipe or a file they are held back and written in large pieces: once
+// enough have gathered, before anything else is written, before the source
+// reads more input (it may then wait for it), and when the dialogue ends,
+// however it ends. They are held back only from a source that says when it
+// reads; otherwise each line's answer goes out at once.
 class HeldAnswers {
   public:
     HeldAnswers(LineSource& in, std::ostream& out, bool flushEveryLine)
