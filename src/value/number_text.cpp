@@ -225,10 +225,10 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
     if (magnitude < 0.1 || magnitude >= kExactPowers[kSignificant]) {
         return false;
     }
-    // The count of integer digits, from an estimate low by at most one (not
-    // below 0 here) and one comparison rather than a loop.
-    int e = std::max(EstimateDecimalExponent(magnitude), 0);
-    e += magnitude >= kExactPowers[e] ? 1 : 0;
+    int e = 0;
+    while (e < kSignificant && magnitude >= kExactPowers[e]) {
+        ++e;
+    }
     const double scaled = magnitude * kExactPowers[kSignificant - e];
     // Below 1e14 and not negative: the integer conversion (a signed one, which
     // is a single instruction) is the floor.

@@ -32,20 +32,6 @@ inline constexpr int kLog10Of2Shift = 18;
 
 }  // namespace significant_digits
 
-// For a normal m > 0: its exponent as 0.d1d2... x 10^exponent (the count
-// of its integer digits, negative below 0.1), or one less, read off its
-// binary exponent.
-inline int EstimateDecimalExponent(double m) {
-    using namespace significant_digits;
-    constexpr int kExponentShift = 52;
-    constexpr int kExponentMask = 0x7FF;
-    constexpr int kExponentBias = 1022;
-    const int binary =
-        static_cast<int>((std::bit_cast<std::uint64_t>(m) >> kExponentShift) & kExponentMask) -
-        kExponentBias;  // 2^(binary-1) <= m < 2^binary
-    return (((binary - 1) * kLog10Of2Scaled) >> kLog10Of2Shift) + 1;  // floor, also below 0
-}
-
 // For m > 0: its 14 significant digits, rounded half up, are the integer
 // `rounded` x 10^(exponent-14), exponent being the count of m's integer
 // digits (negative below 0.1), and rounded lies below 10^14. False when a
@@ -54,7 +40,13 @@ inline int EstimateDecimalExponent(double m) {
 // that the error of one operation could decide it.
 inline bool RoundToSignificant(double m, int& exponent, double& rounded) {
     using namespace significant_digits;
-    exponent = EstimateDecimalExponent(m);
+    constexpr int kExponentShift = 52;
+    constexpr int kExponentMask = 0x7FF;
+    constexpr int kExponentBias = 1022;
+    const int binary =
+        static_cast<int>((std::bit_cast<std::uint64_t>(m) >> kExponentShift) & kExponentMask) -
+        kExponentBias;  // 2^(binary-1) <= m < 2^binary for normal m
+    exponent = (((binary - 1) * kLog10Of2Scaled) >> kLog10Of2Shift) + 1;  // floor, also below 0
     if (kSignificant - exponent < -kMaxExactPower || kSignificant - exponent > kMaxExactPower)
         return false;
     double scaled = TimesPowerOfTen(m, kSignificant - exponent);
