@@ -18,7 +18,10 @@ constexpr double kInt64Limit = 9223372036854775808.0;
 int32_t RoundHalfAway(double x) {
     if (!std::isfinite(x))
         return 0;
-    const double truncated = std::trunc(x >= 0 ? x + 0.5 : x - 0.5);
+    // Not trunc(x + 0.5): that sum is itself rounded, which takes
+    // 0.49999999999999994 to 1 and odd integers from 2^52 on to the next
+    // even one. round() decides by the exact fraction.
+    const double truncated = std::round(x);
     if (std::fabs(truncated) < kInt64Limit) {
         const auto whole = static_cast<int64_t>(truncated);
         return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(whole)));

@@ -117,6 +117,14 @@ TEST(RoundHalfAway, RoundsAndKeepsTheLow32Bits) {
     EXPECT_EQ(RoundHalfAway(-4294967303.0), -7);
 }
 
+// Adding one half before truncating would round these sums themselves.
+TEST(RoundHalfAway, DecidesByTheExactFraction) {
+    EXPECT_EQ(RoundHalfAway(0.49999999999999994), 0);
+    EXPECT_EQ(RoundHalfAway(-0.49999999999999994), 0);
+    EXPECT_EQ(RoundHalfAway(4503599627370497.0), 1);
+    EXPECT_EQ(RoundHalfAway(-4503599627370497.0), -1);
+}
+
 // Whole values below 2^63 take their 64-bit integer's low bits, the others
 // fmod's: both roads agree on either side of the border.
 TEST(RoundHalfAway, AgreesOnBothSidesOfTheSixtyFourBitBorder) {
