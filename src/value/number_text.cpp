@@ -210,17 +210,10 @@ Decimal Decompose(double magnitude) {
     return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
-// How far from one half the scaled fraction must lie for its rounding to be
-// sure: the scaled value stays below 1e14, under 2^47, where a double's
-// rounding error is at most 1/128; twice that leaves room to spare.
-constexpr double kRoundingMargin = 1.0 / 64;
-
 // The fixed form without a digit conversion: V x 10^(14-E), with E the count
-// of V's integer digits, rounds half up to V's 14 digits. The product is off
-// by at most half its last unit, which cannot move it across the rounding
-// point unless it lies within kRoundingMargin of that point; then, and outside
-// the fixed-form range, this gives up. The double 0.1 is the first one at or
-// above the real 0.1.
+// of V's integer digits, rounds half up to V's 14 digits. Outside the
+// fixed-form range this gives up. The double 0.1 is the first one at or above
+// the real 0.1.
 bool DecomposeFixed(double magnitude, Decimal& d) {
     if (magnitude < 0.1 || magnitude >= kExactPowers[kSignificant]) {
         return false;
@@ -230,16 +223,9 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
         ++e;
     }
     const double scaled = magnitude * kExactPowers[kSignificant - e];
-    // Below 1e14 and not negative: the integer conversion (a signed one, which
-    // is a single instruction) is the floor.
-    const auto whole = static_cast<double>(static_cast<std::int64_t>(scaled));
-    if (std::fabs(scaled - whole - 0.5) < kRoundingMargin) {
-        return false;
-    }
-    // Rounded half up as floor(scaled + 1/2): the sum can be inexact only
-    // within the margin of the half, given up above. No jump on which way it
-    // rounds, which nothing foresees.
-    const auto rounded = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled + 0.5));
+    // A signed conversion is a single instruction; the value is below 1e14.
+    const auto rounded = static_cast<std::uint64_t>(
+        static_cast<std::int64_t>(RoundHalfUp(magnitude, kSignificant - e, scaled)));
     d.carried = false;
     d.exponent = e;
     // The text is rounded x 10^(E-14) with trailing zeros cut, which reading
@@ -258,9 +244,8 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
 }
 
 // Beyond the fixed form, the digits without a conversion for magnitudes that
-// one exact power of ten scales to 14 digits; those close to a rounding
-// point or a power of ten are left to Decompose. None carries: the rounded
-// value stays below 10^14.
+// one exact power of ten scales to 14 digits; those close to a power of ten
+// are left to Decompose. None carries: the rounded value stays below 10^14.
 bool DecomposeScaled(double magnitude, Decimal& d) {
     double rounded = 0;
     if (!RoundToSignificant(magnitude, d.exponent, rounded)) {

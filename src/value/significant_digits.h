@@ -22,22 +22,40 @@ namespace significant_digits {
 inline constexpr int kSignificant = 14;
 inline constexpr double kLowest = 1e13;  // the scaled value has 14 integer digits
 inline constexpr double kBeyond = 1e14;
-// How far from one half the scaled fraction must lie for its rounding to be
-// sure: the scaled value stays below 2^47, where one correctly rounded
-// operation errs by at most 1/128; this leaves four times that.
-inline constexpr double kRoundingMargin = 1.0 / 32;
 // floor(n log10(2)) is (n x 78913) >> 18 for every exponent a double has.
 inline constexpr int kLog10Of2Scaled = 78913;
 inline constexpr int kLog10Of2Shift = 18;
 
 }  // namespace significant_digits
 
+// Whether t = m x 10^k lies at or above `scaled`, its correctly rounded
+// value: the error of that one operation, which a fused multiply-add gives
+// exactly.
+inline bool AtOrAbove(double m, int k, double scaled) {
+    return k >= 0 ? std::fma(m, kExactPowers[k], -scaled) >= 0
+                  : std::fma(-scaled, kExactPowers[-k], m) >= 0;
+}
+
+// t = m x 10^k rounded half up to an integer, from `scaled`, t correctly
+// rounded, with 1 <= scaled <= 10^14. Below 2^47 scaled + 1/2 is exact and
+// its integer conversion the floor. A half and scaled are whole multiples of
+// scaled's last unit, and t lies within half of one from scaled, so t can
+// lie on the other side of a half only when scaled is that half; then the
+// error's sign decides. No jump on which way the rest round, which nothing
+// foresees.
+inline double RoundHalfUp(double m, int k, double scaled) {
+    const auto up = static_cast<double>(static_cast<std::int64_t>(scaled + 0.5));
+    if (up - scaled == 0.5 && !AtOrAbove(m, k, scaled))
+        return up - 1;
+    return up;
+}
+
 // For m > 0: its 14 significant digits, rounded half up, are the integer
 // `rounded` x 10^(exponent-14), exponent being the count of m's integer
 // digits (negative below 0.1), and rounded lies below 10^14. False when a
 // power of ten beyond the exact ones is needed, and when the scaled value
-// lies so close to a power of ten (the exponent) or to a half (the rounding)
-// that the error of one operation could decide it.
+// lies so close to a power of ten that the error of one operation could
+// decide the exponent.
 inline bool RoundToSignificant(double m, int& exponent, double& rounded) {
     using namespace significant_digits;
     constexpr int kExponentShift = 52;
@@ -58,15 +76,7 @@ inline bool RoundToSignificant(double m, int& exponent, double& rounded) {
     }
     if (scaled < kLowest + 1 || scaled >= kBeyond - 1)
         return false;
-    // Positive and below 2^47: the integer conversion is the floor, exactly.
-    const auto whole = static_cast<double>(static_cast<std::int64_t>(scaled));
-    const double fraction = scaled - whole;
-    if (std::fabs(fraction - 0.5) < kRoundingMargin)
-        return false;
-    // Rounded half up as floor(scaled + 1/2): the sum can be inexact only
-    // within the margin of the half, which is given up above. No jump on
-    // which way it rounds, which nothing foresees.
-    rounded = static_cast<double>(static_cast<std::int64_t>(scaled + 0.5));
+    rounded = RoundHalfUp(m, kSignificant - exponent, scaled);
     return true;
 }
 
