@@ -177,6 +177,8 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
     HeldAnswers held(in, out, flushEveryLine);
     bool skipEmptyLine = false;
     for (LineRead read = in.ReadLine(line); read != LineRead::kEnd; read = in.ReadLine(line)) {
+        if (!out)
+            return;  // answers that cannot be written: reading on would lose them all
         if (read != LineRead::kTooLong && skipEmptyLine && line.empty()) {
             skipEmptyLine = false;
             continue;
@@ -207,7 +209,7 @@ int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
         throw;
     }
     out.flush();
-    return 0;
+    return out && !in.Failed() ? 0 : 1;
 }
 
 int RunConsole(std::istream& in, std::ostream& out) {

@@ -28,9 +28,10 @@ enum class Flushing {
 };
 
 // Writes the banner, then prompts for, evaluates and answers one line at a
-// time until a line starting with "." or the end of input. The symbol tables
-// must have been built. Returns the exit code. With kBeforeWait the source
-// must flush out before it waits.
+// time until a line starting with "." or the end of input, or until out
+// fails. The symbol tables must have been built. Returns the exit code: 1
+// when out could not be written or in could not be read, else 0. With
+// kBeforeWait the source must flush out before it waits.
 int RunConsole(LineSource& in, std::ostream& out, Flushing flushing);
 
 // The same loop over a stream, flushing every line.

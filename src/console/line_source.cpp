@@ -34,8 +34,8 @@ bool WouldBlock(int fd) {
 
 // std::getline turns any failure into a failed stream, which would end the
 // dialogue as quietly as the end of input. With badbit in the exception mask
-// a std::bad_alloc comes through instead. Input that cannot be read still
-// ends the dialogue.
+// a std::bad_alloc comes through instead. Input that cannot be read ends the
+// dialogue, marked as failed.
 LineRead StreamLineSource::ReadLine(std::string& line) {
     const std::ios::iostate mask = in_.exceptions();
     in_.exceptions(mask | std::ios::badbit);
@@ -49,6 +49,7 @@ LineRead StreamLineSource::ReadLine(std::string& line) {
         in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
         read = LineRead::kTooLong;
     } catch (const std::ios_base::failure&) {
+        failed_ = true;
     }
     in_.exceptions(mask);
     return read;
@@ -103,7 +104,7 @@ bool DescriptorLineSource::CallBeforeReading(std::function<void()> hook) {
 }
 
 // Replaces the consumed buffer with the next block; false at the end of input
-// or on a read error, which ends the input the same way.
+// or on a read error, which ends the input too.
 bool DescriptorLineSource::Fill() {
     if (ended_)
         return false;
@@ -118,6 +119,7 @@ bool DescriptorLineSource::Fill() {
     begin_ = 0;
     end_ = count > 0 ? static_cast<size_t>(count) : 0;
     ended_ = count <= 0;
+    failed_ = count < 0;
     return !ended_;
 }
 

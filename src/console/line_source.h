@@ -26,6 +26,8 @@ class LineSource {
     // input, which may wait: output held back until then goes out first.
     // False when the source does not, and nothing may be held back.
     virtual bool CallBeforeReading(std::function<void()> /*hook*/) { return false; }
+    // Whether the input stopped at a read error rather than at its end.
+    virtual bool Failed() const { return false; }
 };
 
 // Lines of a std::istream.
@@ -33,9 +35,11 @@ class StreamLineSource final : public LineSource {
   public:
     explicit StreamLineSource(std::istream& in) : in_(in) {}
     LineRead ReadLine(std::string& line) override;
+    bool Failed() const override { return failed_; }
 
   private:
     std::istream& in_;
+    bool failed_ = false;
 };
 
 // Lines of a file descriptor, read with read(2) in large blocks. beforeWait
@@ -46,6 +50,7 @@ class DescriptorLineSource final : public LineSource {
     DescriptorLineSource(int fd, std::function<void()> beforeWait);
     LineRead ReadLine(std::string& line) override;
     bool CallBeforeReading(std::function<void()> hook) override;
+    bool Failed() const override { return failed_; }
 
   private:
     bool PassLine(std::string* kept);
@@ -58,6 +63,7 @@ class DescriptorLineSource final : public LineSource {
     size_t begin_ = 0;  // first unread byte
     size_t end_ = 0;    // one past the last byte read
     bool ended_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace expreval

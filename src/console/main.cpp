@@ -9,12 +9,12 @@
 #include "console/terminal_console.h"
 #endif
 
+namespace {
+
 // A person at a terminal sees every prompt and result at once; any other
 // reader gets the same bytes in large writes, flushed whenever the console is
 // about to wait for input.
-int main() {
-    std::ios::sync_with_stdio(false);
-    expreval::BuildSymbolTables();
+int Converse() {
 #ifdef EXPREVAL_HAVE_LIBEDIT
     if (expreval::StandardStreamsAreTerminals())
         return expreval::RunTerminalConsole(std::cin, std::cout);
@@ -23,4 +23,18 @@ int main() {
     const expreval::Flushing flushing =
         isatty(STDOUT_FILENO) ? expreval::Flushing::kEveryLine : expreval::Flushing::kBeforeWait;
     return expreval::RunConsole(source, std::cout, flushing);
+}
+
+}  // namespace
+
+// A dialogue whose answers could not all be written, or whose input could
+// not be read, must not look like one that went well.
+int main() {
+    std::ios::sync_with_stdio(false);
+    expreval::BuildSymbolTables();
+    const int code = Converse();
+    if (code != 0)
+        std::cerr << (std::cout ? "expreval: standard input could not be read\n"
+                                : "expreval: standard output could not be written\n");
+    return code;
 }

@@ -26,9 +26,11 @@ int RunTerminalConsole(std::istream& in, std::ostream& out) {
         editor->Remember(*line);
         AnswerLine(*line, out);
         out << std::flush;  // before libedit writes the next prompt
+        if (!out)
+            return 1;
     }
     out << '\n' << std::flush;  // Ctrl-D: the shell's prompt starts on a new line
-    return 0;
+    return out ? 0 : 1;
 }
 
 }  // namespace expreval

@@ -20,10 +20,10 @@ constexpr char kBanner[] = "Expression Evaluator Test Program v 1.01\nType in a 
 constexpr char kPrompt[] = "Enter expression: ";
 
 // Standard output of a whole session on in, after the banner.
-std::string Session(std::istream& in) {
+std::string Session(std::istream& in, int exitCode = 0) {
     UseBuiltInTables();
     std::ostringstream out;
-    EXPECT_EQ(RunConsole(in, out), 0);
+    EXPECT_EQ(RunConsole(in, out), exitCode);
     const std::string output = out.str();
     EXPECT_EQ(output.substr(0, sizeof kBanner - 1), kBanner);
     return output.substr(sizeof kBanner - 1);
@@ -102,10 +102,11 @@ class FailingInput : public std::streambuf {
     char current_ = 0;
 };
 
-std::string SessionFailingAt(const std::string& input, size_t failAt, std::exception_ptr failure) {
+std::string SessionFailingAt(const std::string& input, size_t failAt, std::exception_ptr failure,
+                             int exitCode = 0) {
     FailingInput buffer(input, failAt, std::move(failure));
     std::istream in(&buffer);
-    return Session(in);
+    return Session(in, exitCode);
 }
 
 std::string SessionOutOfMemoryAt(const std::string& input, size_t failAt) {
@@ -160,9 +161,40 @@ TEST(ConsoleTest, ALongLineIsAnsweredInTheBufferItCameIn) {
     EXPECT_TRUE(out.str() == kBanner + Answer(std::string(kLong, '7')) + kPrompt);
 }
 
-TEST(ConsoleTest, InputThatCannotBeReadEndsTheSession) {
+TEST(ConsoleTest, InputThatCannotBeReadEndsTheSessionAsAFailure) {
     const auto failure = std::make_exception_ptr(std::ios_base::failure("read error"));
-    EXPECT_EQ(SessionFailingAt("1\n2\n", 2, failure), Answer("1") + kPrompt);
+    EXPECT_EQ(SessionFailingAt("1\n2\n", 2, failure, 1), Answer("1") + kPrompt);
+}
+
+// Takes `room` characters, then fails every write.
+class FullOutput : public std::streambuf {
+  public:
+    explicit FullOutput(size_t room) : room_(room) {}
+
+  protected:
+    int_type overflow(int_type ch) override {
+        if (room_ == 0 || traits_type::eq_int_type(ch, traits_type::eof()))
+            return traits_type::eof();
+        --room_;
+        return ch;
+    }
+
+  private:
+    size_t room_;
+};
+
+// Reading on would only lose every answer; a session that lost some must
+// not end as one that went well.
+TEST(ConsoleTest, OutputThatCannotBeWrittenEndsTheSessionAsAFailure) {
+    UseBuiltInTables();
+    std::string input;
+    for (int i = 0; i < 1000; ++i)
+        input += "x=" + std::to_string(i) + "\n";
+    std::istringstream in(input);
+    FullOutput full(100);
+    std::ostream out(&full);
+    EXPECT_EQ(RunConsole(in, out), 1);
+    EXPECT_LT(in.tellg(), static_cast<std::streamoff>(input.size() / 2));
 }
 
 }  // namespace

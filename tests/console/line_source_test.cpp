@@ -1,5 +1,6 @@
 #include "console/line_source.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -104,6 +105,25 @@ TEST(LineSourceTest, HookRunsOnlyBeforeWaiting) {
     EXPECT_EQ(source.ReadLine(line), LineRead::kLine);
     EXPECT_EQ(line, "firsecond");
     EXPECT_EQ(waits, 1);
+}
+
+// A directory cannot be read as a file: the input ends, marked as failed,
+// where a plain end of input is not.
+TEST(LineSourceTest, ReadErrorEndsTheInputAsFailed) {
+    const int directory = open("/", O_RDONLY);
+    ASSERT_GE(directory, 0);
+    DescriptorLineSource source(directory, nullptr);
+    std::string line;
+    EXPECT_EQ(source.ReadLine(line), LineRead::kEnd);
+    EXPECT_TRUE(source.Failed());
+    close(directory);
+
+    Pipe pipe;
+    pipe.Write("1\n");
+    pipe.CloseWriteEnd();
+    DescriptorLineSource ended(pipe.ReadEnd(), nullptr);
+    EXPECT_EQ(ReadAll(ended).size(), 1u);
+    EXPECT_FALSE(ended.Failed());
 }
 
 }  // namespace

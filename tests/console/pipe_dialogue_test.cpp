@@ -2,6 +2,7 @@
 // another program would: each answer must arrive before the next line is
 // written, or the test fails after a timeout instead of hanging.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -44,11 +45,23 @@ class ConsoleProcess {
 
     ~ConsoleProcess() {
         CloseInput();
-        close(fromConsole_);
+        CloseOutput();
         if (pid_ > 0) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
+    }
+
+    // Writes text, but tolerates a console that has gone.
+    bool TrySend(const std::string& text) {
+        return write(toConsole_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    }
+
+    // The reader of the answers goes away.
+    void CloseOutput() {
+        if (fromConsole_ >= 0)
+            close(fromConsole_);
+        fromConsole_ = -1;
     }
 
     void Send(const std::string& text) {
@@ -121,6 +134,38 @@ TEST(PipeDialogueTest, LineCutOffByTheEndOfInputIsAnswered) {
     console.CloseInput();
     EXPECT_EQ(console.ReadUntil(""), "The result is 6\n");
     EXPECT_EQ(console.ExitCode(), 0);
+}
+
+// With SIGPIPE ignored, as this test process has it, writes to a reader
+// that has gone fail instead of ending the console.
+TEST(PipeDialogueTest, AReaderThatGoesAwayEndsTheDialogueAsAFailure) {
+    ConsoleProcess console;
+    EXPECT_EQ(console.ReadUntil(kPrompt), std::string(kBanner) + kPrompt);
+    console.CloseOutput();
+    for (int i = 0; i < 100 && console.TrySend("1+2\n"); ++i) {
+    }
+    console.CloseInput();
+    EXPECT_EQ(console.ExitCode(), 1);
+}
+
+TEST(PipeDialogueTest, AnswersThatCannotBeWrittenEndTheDialogueAsAFailure) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int full = open("/dev/full", O_WRONLY);
+        const int input = open("/dev/null", O_RDONLY);
+        if (full < 0 || input < 0)
+            _exit(77);
+        dup2(full, STDOUT_FILENO);
+        dup2(input, STDIN_FILENO);
+        execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no /dev/full here";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 }  // namespace
