@@ -1,6 +1,7 @@
 #include "console/line_editor.h"
 
 #include <histedit.h>
+#include <langinfo.h>
 
 #include <clocale>
 #include <cstdio>
@@ -62,6 +63,16 @@ unsigned char EndOrDelete(EditLine* editLine, wint_t) {
     return CC_REFRESH;
 }
 
+// libedit reads keys as characters of the locale's encoding and drops bytes
+// that are none. The terminal's locale, unless it knows ASCII alone: then
+// UTF-8, which keeps what a terminal sends for characters beyond it.
+void ChooseEncoding() {
+    std::setlocale(LC_CTYPE, "");
+    const std::string_view codeset = nl_langinfo(CODESET);
+    if (codeset == "ANSI_X3.4-1968" || codeset == "ASCII" || codeset == "US-ASCII")
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+}
+
 void Configure(EditLine* editLine, History* lineHistory) {
     HistEvent event;
     history(lineHistory, &event, H_SETSIZE, kHistorySize);
@@ -83,7 +94,7 @@ void Configure(EditLine* editLine, History* lineHistory) {
 }  // namespace
 
 std::unique_ptr<LineEditor> LineEditor::Open() {
-    std::setlocale(LC_CTYPE, "");  // let libedit show the terminal's characters
+    ChooseEncoding();
     EditLine* editLine = el_init("expreval", stdin, stdout, stderr);
     if (editLine == nullptr)
         return nullptr;

@@ -33,11 +33,12 @@ class Failure(Exception):
 class Session:
     """One run of the console on its own pseudo-terminal."""
 
-    def __init__(self, console, home):
+    def __init__(self, console, home, **settings):
         pid, master = pty.fork()
         if pid == 0:
             fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 80, 0, 0))
             env = dict(os.environ, TERM="xterm", HOME=home, EDITRC=os.path.join(home, ".editrc"))
+            env.update(settings)
             os.execve(console, [console], env)
         self.pid, self.master = pid, master
         self.output, self.position = b"", 0
@@ -126,6 +127,17 @@ def history_and_editing(console, home):
     check(b"Too many operands." not in session.output, "no empty line is evaluated", session)
 
 
+def characters_beyond_ascii(console, home):
+    # A locale of ASCII alone must not cost the bytes a terminal sends for
+    # other characters.
+    session = Session(console, home, LC_ALL="C", LANG="C")
+    session.expect(PROMPT)
+    session.answer('s="caf\u00e9"' + ENTER, '"caf\u00e9"')
+    session.answer("s" + ENTER, '"caf\u00e9"')
+    session.type("." + ENTER)
+    session.finish()
+
+
 def full_stop_line(console, home):
     session = Session(console, home)
     session.expect(PROMPT)
@@ -145,6 +157,7 @@ def main():
             editrc.write(EDITRC)
         try:
             history_and_editing(console, home)
+            characters_beyond_ascii(console, home)
             full_stop_line(console, home)
         except Failure as failure:
             print(f"FAILED: {failure}")
