@@ -16,7 +16,8 @@ namespace expreval {
 
 // Creates the tables of built-in functions and operators and the table of
 // variables, holding only zurp = {1,2,3,4,5}. Call it once, before anything
-// else; a second call would start over and leave the old tables unreachable.
+// else (SetVariable and Evaluate call it themselves when it has not been);
+// a second call would start over and leave the old tables unreachable.
 void BuildSymbolTables();
 
 // Defines the variable name (case-insensitive; a letter, then letters and

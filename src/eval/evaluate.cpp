@@ -176,6 +176,7 @@ std::string EvaluateRewrittenCopy(std::string& text) {
 // names, results of earlier operations, calls); those skip the rewrite and the
 // stacks, as do lines of plain arithmetic on numbers.
 std::string Evaluate(std::string expression) {
+    EnsureSymbolTables();
     const NestingGuard guard;
     const SingleToken kind = ClassifySingleToken(expression);
     if (kind != SingleToken::kNone)

@@ -89,6 +89,11 @@ void BuildSymbolTables() {
     SetVariable(kPredefinedName, kPredefinedValue);
 }
 
+void EnsureSymbolTables() {
+    if (g_variables == nullptr || g_functions == nullptr || g_operators == nullptr)
+        BuildSymbolTables();
+}
+
 void ResetVariables() {
     g_variables->Clear();
     SetVariable(kPredefinedName, kPredefinedValue);
@@ -145,6 +150,7 @@ const Variable* FindVariable(std::string_view name) {
 // before it otherwise. Only a name with capitals needs the record built first,
 // for its folded name.
 void SetVariable(std::string name, std::string value) {
+    EnsureSymbolTables();
     if (HasCapital(name)) {
         g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
         return;

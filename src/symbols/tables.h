@@ -26,6 +26,10 @@ void BuildSymbolTables();
 // without keeping their records.
 void ResetVariables();
 
+// Builds the tables when any is missing: a host that evaluates or defines a
+// variable before building them gets them then, not a null table.
+void EnsureSymbolTables();
+
 // Lookups by name, case-insensitive like the key records; null when the
 // name is absent.
 const Function* FindFunction(std::string_view name);

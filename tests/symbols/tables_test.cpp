@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -102,6 +103,40 @@ TEST_F(BuiltInTables, SetVariableStoresInOrderAndReplacesInPlace) {
     SetVariable("b", "6");
     EXPECT_EQ(FindVariable("B")->value, "6");
     EXPECT_EQ(own.list.Sentinel()->previous->name, "zz");
+}
+
+// A host that forgets to build the tables gets them built on its first call,
+// not a crash.
+class WithoutTables : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        UseBuiltInTables();  // first, so that the other tests find them later
+        functions_ = std::exchange(g_functions, nullptr);
+        operators_ = std::exchange(g_operators, nullptr);
+        variables_ = std::exchange(g_variables, nullptr);
+    }
+    void TearDown() override {
+        const std::unique_ptr<SymbolList<Function>> functions(
+            std::exchange(g_functions, functions_));
+        const std::unique_ptr<SymbolList<Operator>> operators(
+            std::exchange(g_operators, operators_));
+        const std::unique_ptr<SymbolList<Variable>> variables(
+            std::exchange(g_variables, variables_));
+    }
+
+  private:
+    SymbolList<Function>* functions_ = nullptr;
+    SymbolList<Operator>* operators_ = nullptr;
+    SymbolList<Variable>* variables_ = nullptr;
+};
+
+TEST_F(WithoutTables, EvaluateBuildsThem) {
+    EXPECT_EQ(Evaluate("zurp*2"), "{2,4,6,8,10}");
+}
+
+TEST_F(WithoutTables, SetVariableBuildsThem) {
+    SetVariable("Rate", "3");
+    EXPECT_EQ(Evaluate("rate*zurp"), "{3,6,9,12,15}");
 }
 
 }  // namespace
