@@ -14,6 +14,7 @@
 #include "value/digit_words.h"
 #include "value/exact_powers.h"
 #include "value/last_number.h"
+#include "value/result_number.h"
 #include "value/value.h"
 
 namespace expreval {

@@ -71,11 +71,5 @@ struct PlainNumber {
 // one pass: such a text evaluates to itself.
 bool ReadPlainNumber(std::string_view text, PlainNumber& number);
 
-// What reading the text that an arithmetic result x is written as gives:
-// NumberToText's text, or with cut the text an operation on two integer
-// texts writes, whose fixed form loses its fraction. False when that text
-// is not worked out without writing it (exponent forms, non-finite values,
-// a few close roundings).
-bool ResultNumber(double x, bool cut, PlainNumber& number);
 
 }  // namespace expreval

@@ -1,3 +1,5 @@
+#include "value/result_number.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -6,8 +8,6 @@
 #include <limits>
 #include <random>
 #include <string>
-
-#include "value/value.h"
 
 namespace expreval {
 namespace {

@@ -1,6 +1,8 @@
 // The number an arithmetic result's text reads back as, worked out without
 // writing the text: an operation whose result the next one reads at once
-// need not go through its digits.
+// need not go through its digits. Inline, since the scan of arithmetic
+// calls it for nearly every operation.
+#pragma once
 
 #include <cmath>
 #include <cstdint>
@@ -9,27 +11,21 @@
 #include "value/value.h"
 
 namespace expreval {
-namespace {
 
-constexpr int kSignificant = 14;
-constexpr double kLowest = 1e13;  // the scaled value has 14 integer digits
-constexpr double kBeyond = 1e14;
-
-// The integer part, by conversions rather than a library call; -0.3 gives -0,
-// as reading the text "-0" does.
-double IntegerPart(double x) {
-    return std::copysign(static_cast<double>(static_cast<std::int64_t>(x)), x);
-}
-
-}  // namespace
-
+// What reading the text that an arithmetic result x is written as gives:
+// NumberToText's text, or with cut the text an operation on two integer
+// texts writes, whose fixed form loses its fraction. False when that text
+// is not worked out without writing it (exponent forms, non-finite values,
+// values next to a power of ten).
+//
 // Whole numbers below 10^14 are written with all their digits: a point
 // follows unless there are 14 (or the text is cut). Otherwise the text reads
 // as the correctly rounded `rounded` x 10^(exponent-14). A fixed form has no
 // point only with 14 integer digits, and a cut leaves its integer part: a
 // 14-digit decimal lies too far from the neighbouring integers for the
 // rounding of its double to cross one. An exponent form is never cut.
-bool ResultNumber(double x, bool cut, PlainNumber& number) {
+inline bool ResultNumber(double x, bool cut, PlainNumber& number) {
+    using namespace significant_digits;
     const double magnitude = std::fabs(x);
     if (magnitude < kBeyond &&
         static_cast<double>(static_cast<std::int64_t>(magnitude)) == magnitude) {
@@ -41,13 +37,17 @@ bool ResultNumber(double x, bool cut, PlainNumber& number) {
     double rounded = 0;
     if (!std::isfinite(x) || !RoundToSignificant(magnitude, exponent, rounded))
         return false;
-    const double readBack = TimesPowerOfTen(rounded, exponent - kSignificant);
-    const double value = std::copysign(readBack, x);
-    if (exponent < 0 || exponent > kSignificant)
+    const double value = std::copysign(TimesPowerOfTen(rounded, exponent - kSignificant), x);
+    if (exponent < 0 || exponent > kSignificant) {
         number = PlainNumber{value, false};
-    else
-        number = cut ? PlainNumber{IntegerPart(value), true}
-                     : PlainNumber{value, exponent == kSignificant};
+    } else if (cut) {
+        // The integer part, by conversions rather than a library call; -0.3
+        // gives -0, as reading the text "-0" does.
+        number = PlainNumber{
+            std::copysign(static_cast<double>(static_cast<std::int64_t>(value)), value), true};
+    } else {
+        number = PlainNumber{value, exponent == kSignificant};
+    }
     return true;
 }
 
