@@ -18,13 +18,21 @@ int RunTerminalConsole(std::istream& in, std::ostream& out) {
     if (editor == nullptr)
         return RunConsole(in, out);
     out << kBanner << std::flush;
+    // As with piped input, the empty line that follows an answered one is
+    // passed over (pressing Enter twice does no harm) and any other is
+    // evaluated like every line.
+    bool skipEmptyLine = false;
     while (const std::optional<std::string> line = editor->ReadLine()) {
-        if (line->empty())
+        if (line->empty() && skipEmptyLine) {
+            skipEmptyLine = false;
             continue;
+        }
         if (IsQuitLine(*line))
             return 0;
-        editor->Remember(*line);
+        if (!line->empty())
+            editor->Remember(*line);
         AnswerLine(*line, out);
+        skipEmptyLine = true;
         out << std::flush;  // before libedit writes the next prompt
         if (!out)
             return 1;
