@@ -37,12 +37,14 @@ inline bool AtOrAbove(double m, int k, double scaled) {
 }
 
 // t = m x 10^k rounded half up to an integer, from `scaled`, t correctly
-// rounded, with 1 <= scaled <= 10^14. Below 2^47 scaled + 1/2 is exact and
-// its integer conversion the floor. A half and scaled are whole multiples of
-// scaled's last unit, and t lies within half of one from scaled, so t can
-// lie on the other side of a half only when scaled is that half; then the
-// error's sign decides. No jump on which way the rest round, which nothing
-// foresees.
+// rounded, with 1 <= scaled <= 10^14. There the integer conversion of
+// scaled + 1/2 is its floor (the sum is rounded only where it reaches a
+// power of two, which keeps the floor). A half and scaled are whole
+// multiples of scaled's last unit, and t lies within half of one from
+// scaled, so t can lie on the other side of a half only when scaled is that
+// half; then the error's sign decides. This needs scaled to be the rounded
+// product, not fused into what follows: ISO C++ builds do not fuse. No jump
+// on which way the rest round, which nothing foresees.
 inline double RoundHalfUp(double m, int k, double scaled) {
     const auto up = static_cast<double>(static_cast<std::int64_t>(scaled + 0.5));
     if (up - scaled == 0.5 && !AtOrAbove(m, k, scaled))
