@@ -71,5 +71,4 @@ struct PlainNumber {
 // one pass: such a text evaluates to itself.
 bool ReadPlainNumber(std::string_view text, PlainNumber& number);
 
-
 }  // namespace expreval
