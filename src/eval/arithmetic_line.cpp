@@ -11,7 +11,6 @@
 #include "eval/nesting.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
-#include "value/digit_words.h"
 #include "value/exact_powers.h"
 #include "value/last_number.h"
 #include "value/result_number.h"
@@ -26,11 +25,15 @@ enum Symbol : std::int8_t { kAdd, kSubtract, kMultiply, kDivide, kRemainder, kAs
 constexpr std::array<char, kCount> kSymbols = {'+', '-', '*', '/', '%', '='};
 constexpr std::array<Handler, kCount> kHandlers = {Add,    Subtract,  Multiply,
                                                    Divide, Remainder, Assign};
-// An open parenthesis on the operator stack: nothing is reduced past it.
-constexpr std::int8_t kGroup = kCount;
+// What may follow an operand besides an operator's symbol: an implied
+// multiplication, or something that ends the operators being read (")", the
+// end, a character the road leaves to the full road).
+constexpr std::int8_t kImplied = kCount;
+constexpr std::int8_t kStop = kCount + 1;
 
-// The precedence of each symbol, and of kGroup one that no operator reaches.
-using Precedences = std::array<int, kCount + 1>;
+// The precedence of each symbol, then of kImplied that of "*", and of kStop
+// one that no operator reaches.
+using Precedences = std::array<int, kCount + 2>;
 
 // The precedences of the operator table's records for those symbols, looked
 // up again only when the table changes. Null when a record is missing or does
@@ -57,7 +60,11 @@ class KnownOperators {
                        record->precedence < INT_MAX;
             precedences_[i] = record != nullptr ? record->precedence : 0;
         }
-        precedences_[kGroup] = INT_MAX;
+        // The "=" of "name=" is applied last, which only the loosest may be.
+        for (int i = 0; i < kAssign; ++i)
+            builtIn_ = builtIn_ && precedences_[i] < precedences_[kAssign];
+        precedences_[kImplied] = precedences_[kMultiply];
+        precedences_[kStop] = INT_MAX;
     }
 
     const SymbolList<Operator>* list_ = nullptr;
@@ -100,8 +107,7 @@ constinit thread_local VariableNumbers t_variableNumbers;
 // An operand as a handler would meet it: the value it reads, whether the
 // operand's own text is an integer text (which / and % look at), and where
 // its value text comes from should it be the line's result. Without
-// initialisers, so that the stack of them costs nothing to set up; every
-// field is set when an operand is pushed.
+// initialisers: every field is set when an operand is scanned or computed.
 struct Operand {
     double value;      // what the handler reads
     bool integer;      // and whether its value text is an integer text
@@ -115,7 +121,7 @@ struct Operand {
 };
 
 // What a character can be on this road; kOther ends the line or gives it up.
-enum CharClass : std::uint8_t { kOther, kDigit, kLetter, kOpen, kClose, kMinus, kOperator };
+enum CharClass : std::uint8_t { kOther, kDigit, kLetter, kOpen, kClose, kMinus };
 
 constexpr auto kCharClasses = [] {
     std::array<CharClass, 256> classes{};
@@ -126,8 +132,6 @@ constexpr auto kCharClasses = [] {
     classes['('] = kOpen;
     classes[')'] = kClose;
     classes['-'] = kMinus;
-    for (const char ch : {'+', '*', '/', '%'})
-        classes[static_cast<unsigned char>(ch)] = kOperator;
     return classes;
 }();
 
@@ -147,50 +151,48 @@ bool EndsOperator(char ch) {
     return chClass == kDigit || chClass == kLetter || chClass == kOpen || chClass == kMinus;
 }
 
-// The operator a character stands for; kCount for any other.
-constexpr auto kSymbolOf = [] {
-    std::array<Symbol, 256> symbols{};
-    symbols.fill(kCount);
-    for (int i = 0; i < kCount; ++i)
-        symbols[static_cast<unsigned char>(kSymbols[i])] = static_cast<Symbol>(i);
-    return symbols;
+// What a character after an operand stands for: an operator's symbol (never
+// "=", which the road takes only at the start), kImplied or kStop.
+constexpr auto kAfterOperand = [] {
+    std::array<std::int8_t, 256> after{};
+    after.fill(kStop);
+    for (int ch = 0; ch < 256; ++ch) {
+        const CharClass chClass = kCharClasses[ch];
+        if (chClass == kDigit || chClass == kLetter || chClass == kOpen)
+            after[ch] = kImplied;
+    }
+    for (int i = 0; i < kAssign; ++i)
+        after[static_cast<unsigned char>(kSymbols[i])] = static_cast<std::int8_t>(i);
+    return after;
 }();
 
-constexpr std::array<std::uint64_t, kWordBytes> kIntegerPowers = {1,     10,     100,     1000,
-                                                                  10000, 100000, 1000000, 10000000};
-
-// The line as the scan reads it. A line its caller pads is read where it
-// stands; a short one is otherwise copied with zero bytes after it, so that
-// reads past its end need no check; a long one is read where it stands,
-// every read checked, since copying it would cost more than a line given up
-// at its first blank would.
+// The line as the scan reads it: one character at a time, never past the
+// one after the end, which reads as a zero byte and ends every scan. A line
+// its caller pads is read where it stands; a short one is otherwise copied
+// with a zero byte after it, so that reads need no check; a long one is read
+// where it stands, every read checked, since copying it would cost more than
+// a line given up at its first blank would.
 struct PaddedText {
-    static constexpr size_t kPadding = 2 * kWordBytes;
+    static constexpr size_t kPadding = 1;
 
     char At(size_t i) const { return data[i]; }
-    std::uint64_t Word(size_t i) const { return LoadWord(data + i); }
 
-    const char* data;  // size characters, then kPadding zero bytes
+    const char* data;  // size characters, then a zero byte
     size_t size;
 };
 
 struct CheckedText {
     char At(size_t i) const { return i < size ? data[i] : '\0'; }
-    std::uint64_t Word(size_t i) const {
-        if (i + kWordBytes <= size)
-            return LoadWord(data + i);
-        std::array<char, kWordBytes> bytes{};
-        if (i < size)
-            std::memcpy(bytes.data(), data + i, size - i);
-        return LoadWord(bytes.data());
-    }
 
     const char* data;
     size_t size;
 };
 
-// Every step returns false to give the line up. Reads past the end of the
-// text give zero bytes, which end every scan.
+// Every step returns false to give the line up. Operators are applied by
+// precedence climbing: an operand, then each operator that binds more
+// tightly than the one being worked on, with its right side read by the same
+// steps at that operator's precedence. Equal precedences group from the
+// left, as on the stacks.
 template <typename Text>
 class ArithmeticLine {
   public:
@@ -199,16 +201,22 @@ class ArithmeticLine {
 
     bool Run(std::string& result) {
         const size_t target = AssignmentTarget();
-        if (!Scan() || !Drain() || operandCount_ != 1)
+        Operand value;
+        if (!Expression(kWhole, 0, value) || pos_ != text_.size)
             return false;
-        result = ValueText(operands_[0]);
+        result = ValueText(value);
         if (target > 0)
             SetVariable(std::string(text_.data, target), result);
         return true;
     }
 
   private:
-    static constexpr size_t kMaxEntries = 32;
+    // Nesting of groups and of ever tighter operators past which the line
+    // is left to the full road, which has no such bound.
+    static constexpr int kMaxDepth = 32;
+    // The precedence of a whole line or group: every operator binds within it.
+    static constexpr int kWhole = INT_MAX;
+    static constexpr int kExactDigits = 14;
 
     // "name=" at the start, the "=" a token of its own: its name's length,
     // with the scan set to begin after it; 0 when there is none. With the
@@ -231,100 +239,91 @@ class ArithmeticLine {
         return i;
     }
 
-    // Operand, then what may follow one, in turn: the place in the loop says
-    // which is expected, so no flag has to be tested for it.
-    bool Scan() {
+    // An operand and the operators after it that bind more tightly than
+    // `limit`, applied; stops before anything else (a looser operator, ")",
+    // the end), which the caller looks at.
+    bool Expression(int limit, int depth, Operand& left) {
+        if (depth > kMaxDepth || !ScanOperand(depth, left))
+            return false;
         while (true) {
-            CharClass chClass = ClassOf(text_.At(pos_));
-            for (; chClass == kOpen; chClass = ClassOf(text_.At(++pos_))) {
-                if (!PushEntry(kGroup))
-                    return false;
+            const std::int8_t next = kAfterOperand[static_cast<unsigned char>(text_.At(pos_))];
+            const int precedence = precedences_[next];
+            if (precedence >= limit)
+                return true;
+            // An operator's symbol is one character: what follows must be
+            // an operand, which the right side's scan checks.
+            Symbol symbol = kMultiply;
+            if (next != kImplied) {
+                symbol = static_cast<Symbol>(next);
+                ++pos_;
             }
-            if (chClass == kLetter) {
-                if (!ScanName())
-                    return false;
-            } else if (chClass == kDigit || chClass == kMinus) {
-                if (!ScanNumber())
-                    return false;
-            } else {
-                return false;  // an operator or ")" where an operand belongs
-            }
-            for (chClass = ClassOf(text_.At(pos_)); chClass == kClose;
-                 chClass = ClassOf(text_.At(++pos_))) {
-                if (!CloseGroup())
-                    return false;
-            }
-            if (chClass == kOperator || chClass == kMinus) {
-                if (!ScanOperator())
-                    return false;
-            } else if (chClass == kOther) {
-                return pos_ == text_.size;          // the end, or a character of the full road
-            } else if (!PushOperator(kMultiply)) {  // implied, before a digit, name or "("
+            // Settled first: the work of reading the right side then overlaps
+            // with it.
+            Operand right;
+            if (!Settle(left) || !Expression(precedence, depth + 1, right) || !Settle(right))
                 return false;
-            }
+            left = Applied(symbol, left, right);
         }
     }
 
-    bool ScanOperator() {
-        if (!EndsOperator(text_.At(pos_ + 1)))
-            return false;
-        const Symbol symbol = kSymbolOf[static_cast<unsigned char>(text_.At(pos_))];
-        ++pos_;
-        return PushOperator(symbol);
+    // A group, a variable's name or a number literal.
+    bool ScanOperand(int depth, Operand& operand) {
+        const CharClass chClass = ClassOf(text_.At(pos_));
+        if (chClass == kOpen) {
+            ++pos_;
+            if (!Expression(kWhole, depth + 1, operand) || ClassOf(text_.At(pos_)) != kClose)
+                return false;
+            ++pos_;
+            return true;
+        }
+        if (chClass == kLetter)
+            return ScanName(operand);
+        if (chClass == kDigit || chClass == kMinus)
+            return ScanNumber(operand);
+        return false;  // an operator, ")" or the end where an operand belongs
     }
 
     // Digits with at most one point, after a "-" that must lead to a digit;
     // an exponent or a second point (which would be an operator) gives up.
-    // Runs of eight digits or more are read one digit at a time.
-    bool ScanNumber() {
+    // Up to 14 digits the mantissa is an exact double, and the value the one
+    // quotient ReadPlainNumber computes; a longer literal is read by it.
+    bool ScanNumber(Operand& operand) {
         const size_t start = pos_;
-        const size_t first = pos_ + (text_.At(pos_) == '-' ? 1 : 0);
-        const std::uint64_t integerWord = text_.Word(first);
-        const int integerDigits = LeadingDigits(integerWord);
-        if (integerDigits == 0)
+        size_t i = pos_ + (text_.At(pos_) == '-' ? 1 : 0);
+        if (!IsDigit(text_.At(i)))
             return false;
-        if (integerDigits == kWordBytes)
-            return ScanLongNumber(start, first);
-        // The characters after the digits are taken from the words already
-        // read, not read again: each read would wait for the one before.
-        const std::uint64_t afterInteger = integerWord >> (kByteBits * integerDigits);
-        const bool hasPoint = static_cast<char>(afterInteger) == '.';
-        const size_t point = first + static_cast<size_t>(integerDigits);
-        // Without a point, the rest of the first word: no digits there.
-        const std::uint64_t fractionWord = hasPoint ? text_.Word(point + 1) : afterInteger;
-        const int fractionDigits = LeadingDigits(fractionWord);
-        if (fractionDigits == kWordBytes)
-            return ScanLongNumber(start, first);
-        const char next = static_cast<char>(fractionWord >> (kByteBits * fractionDigits));
-        if (next == '.' || next == 'e')
+        std::uint64_t mantissa = 0;
+        int digits = 0;
+        for (; IsDigit(text_.At(i)); ++i, ++digits)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text_.At(i) - '0');
+        const bool hasPoint = text_.At(i) == '.';
+        int fractionDigits = 0;
+        if (hasPoint) {
+            for (++i; IsDigit(text_.At(i)); ++i, ++fractionDigits)
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(text_.At(i) - '0');
+        }
+        if (digits + fractionDigits > kExactDigits)
+            return ScanLongNumber(start, start + (text_.At(start) == '-' ? 1 : 0), operand);
+        if (text_.At(i) == '.' || text_.At(i) == 'e')
             return false;
-        const size_t end = point + (hasPoint ? 1 : 0) + static_cast<size_t>(fractionDigits);
-        pos_ = end;
-        Operand* operand = NewOperand();
-        if (operand == nullptr)
-            return false;
-        const std::uint64_t mantissa =
-            DigitsValue(integerWord, integerDigits) * kIntegerPowers[fractionDigits] +
-            DigitsValue(fractionWord, fractionDigits);
-        // At most 14 digits: the mantissa is an exact double, and the value
-        // the one quotient ReadPlainNumber computes.
+        pos_ = i;
         const auto m = static_cast<double>(mantissa);
         const double value = fractionDigits > 0 ? m / kExactPowers[fractionDigits] : m;
-        *operand = Operand{text_.At(start) == '-' ? -value : value,
-                           !hasPoint,
-                           !hasPoint,
-                           false,
-                           false,
-                           0,
-                           nullptr,
-                           text_.data + start,
-                           end - start};
+        operand = Operand{text_.At(start) == '-' ? -value : value,
+                          !hasPoint,
+                          !hasPoint,
+                          false,
+                          false,
+                          0,
+                          nullptr,
+                          text_.data + start,
+                          i - start};
         return true;
     }
 
-    // The same for literals with a run of eight digits or more, which are
-    // rare: found one digit at a time and read by ReadPlainNumber.
-    bool ScanLongNumber(size_t start, size_t first) {
+    // The same for literals of more than 14 digits, which are rare: scanned
+    // again and read by ReadPlainNumber.
+    bool ScanLongNumber(size_t start, size_t first, Operand& operand) {
         size_t i = DigitsEnd(first);
         const bool point = text_.At(i) == '.';
         if (point)
@@ -332,12 +331,9 @@ class ArithmeticLine {
         if (text_.At(i) == '.' || text_.At(i) == 'e')
             return false;
         pos_ = i;
-        Operand* operand = NewOperand();
-        if (operand == nullptr)
-            return false;
-        *operand =
+        operand =
             Operand{0, !point, !point, false, false, 0, nullptr, text_.data + start, i - start};
-        return ReadNumber(std::string_view(operand->token, operand->tokenSize), *operand);
+        return ReadNumber(std::string_view(operand.token, operand.tokenSize), operand);
     }
 
     size_t DigitsEnd(size_t i) const {
@@ -347,82 +343,50 @@ class ArithmeticLine {
     }
 
     // A variable's name, which must not open a call or a group.
-    bool ScanName() {
+    bool ScanName(Operand& operand) {
         const size_t end = NameEnd(pos_);
         if (text_.At(end) == '(' || IsLetter(text_.At(end)))
             return false;
         const std::string_view name(text_.data + pos_, end - pos_);
         pos_ = end;
         const Variable* variable = FindVariable(name);
-        Operand* operand = NewOperand();
-        if (variable == nullptr || operand == nullptr)
+        if (variable == nullptr)
             return false;
         const bool textInteger = name.find('e') == std::string_view::npos;
-        *operand = Operand{0, false, textInteger, false, false, 0, &variable->value, nullptr, 0};
+        operand = Operand{0, false, textInteger, false, false, 0, &variable->value, nullptr, 0};
         PlainNumber number;
         if (!t_variableNumbers.Read(*variable, number))
             return false;
-        operand->value = number.value;
-        operand->integer = number.integer;
+        operand.value = number.value;
+        operand.integer = number.integer;
         return true;
     }
 
-    // Applies the stacked operators that bind at least as tightly.
-    bool PushOperator(int symbol) {
-        const int precedence = precedences_[symbol];
-        while (entryCount_ > 0 && precedence >= precedences_[entries_[entryCount_ - 1]]) {
-            if (!Reduce(true))
-                return false;
-        }
-        return PushEntry(static_cast<std::int8_t>(symbol));
-    }
-
-    bool CloseGroup() {
-        while (entryCount_ > 0) {
-            if (entries_[entryCount_ - 1] == kGroup) {
-                --entryCount_;
-                return true;
-            }
-            if (!Reduce(true))
-                return false;
-        }
-        return false;  // no group to close
-    }
-
-    bool Drain() {
-        while (entryCount_ > 0) {
-            if (entries_[entryCount_ - 1] == kGroup || !Reduce(entryCount_ > 1))
-                return false;
-        }
-        return true;
-    }
-
-    // Applies the top operator. Its result is settled at once when another
-    // operation will read it, which spares the operands a test of whether
-    // they are settled; the line's own result is written, never read.
-    bool Reduce(bool read) {
-        const int symbol = entries_[--entryCount_];
-        if (operandCount_ < 2)
-            return false;
-        Operand& left = operands_[operandCount_ - 2];
-        const Operand& right = operands_[operandCount_ - 1];
+    // The result of an operation on two settled operands.
+    static Operand Applied(Symbol symbol, const Operand& left, const Operand& right) {
         const bool cut = left.integer && right.integer;
-        const double raw = Compute(symbol, left, right);
-        left = Operand{0, false, false, true, cut, raw, nullptr, nullptr, 0};
-        --operandCount_;
-        return !read || Settle(left);
+        return Operand{0,       false,   false, true, cut, Compute(symbol, left, right),
+                       nullptr, nullptr, 0};
     }
 
-    // What the next operation reads of a result.
-    static bool Settle(Operand& operand) {
+    // What the next operation reads of a result: the number its text reads
+    // as. Other operands were read from their texts already. Inline, with
+    // its rare way through the text out of line: the scan runs faster kept
+    // small.
+    [[gnu::always_inline]] static bool Settle(Operand& operand) {
+        if (!operand.computed)
+            return true;
         PlainNumber number;
-        if (!ResultNumber(operand.raw, operand.cut, number) &&
-            !ReadPlainNumber(ArithmeticResultText(operand.cut, operand.raw), number))
+        if (!ResultNumber(operand.raw, operand.cut, number) && !ReadResultText(operand, number))
             return false;  // a result that cannot be read in place, such as 1.#INF
         operand.value = number.value;
         operand.integer = number.integer;
         operand.textInteger = number.integer;
         return true;
+    }
+
+    [[gnu::noinline]] static bool ReadResultText(const Operand& operand, PlainNumber& number) {
+        return ReadPlainNumber(ArithmeticResultText(operand.cut, operand.raw), number);
     }
 
     // The raw operations throw on a zero divisor; the line is then given up.
@@ -459,25 +423,9 @@ class ArithmeticLine {
         return true;
     }
 
-    // The slot for a new operand, or null when the stack is full.
-    Operand* NewOperand() {
-        return operandCount_ == kMaxEntries ? nullptr : &operands_[operandCount_++];
-    }
-
-    bool PushEntry(std::int8_t entry) {
-        if (entryCount_ == kMaxEntries)
-            return false;
-        entries_[entryCount_++] = entry;
-        return true;
-    }
-
     Text text_;
     const Precedences& precedences_;
     size_t pos_ = 0;
-    std::array<Operand, kMaxEntries> operands_;
-    std::array<std::int8_t, kMaxEntries> entries_;
-    size_t operandCount_ = 0;
-    size_t entryCount_ = 0;
 };
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -143,6 +145,9 @@ TEST(ArithmeticLineTest, GivesUpEverythingElseUntouched) {
           "1e300*1e300+1", "2*)"}) {
         EXPECT_FALSE(ExpectSameAsTheFullRoad(line)) << line;
     }
+    const std::string deep = std::string(40, '(') + "1+2" + std::string(40, ')');
+    EXPECT_FALSE(ExpectSameAsTheFullRoad(deep));
+    EXPECT_TRUE(ExpectSameAsTheFullRoad("2*(" + deep.substr(30, 23) + ")"));
 }
 
 // The numbers of variables are remembered by their texts: a new value, of
@@ -271,6 +276,48 @@ TEST(ArithmeticLineTest, AgreesWithTheFullRoadOnLongLines) {
     LineMaker maker;
     constexpr int kLines = 1000;
     EXPECT_GT(AnsweredAlike(kLines, [&maker] { return maker.LongLine(); }), kLines / 10);
+}
+
+// A host may build an operator table of its own: the road follows its
+// precedences, or leaves every line to the full road when "=" would not be
+// applied last.
+class WithOtherPrecedences : public ::testing::Test {
+  protected:
+    void SetUp() override { UseBuiltInTables(); }
+    void TearDown() override {
+        if (builtIn_ != nullptr)
+            std::unique_ptr<SymbolList<Operator>>(std::exchange(g_operators, builtIn_));
+    }
+
+    // The built-in rows, with the precedences that changed() gives.
+    void Use(const std::function<int(const std::string&, int)>& changed) {
+        builtIn_ = g_operators;
+        auto table = std::make_unique<SymbolList<Operator>>();
+        const Operator* end = builtIn_->Sentinel();
+        for (const Operator* op = end->next; op != end; op = op->next)
+            table->Append(
+                new Operator(op->symbol, op->handler, changed(op->symbol, op->precedence)));
+        g_operators = table.release();
+    }
+
+  private:
+    SymbolList<Operator>* builtIn_ = nullptr;
+};
+
+TEST_F(WithOtherPrecedences, SumsBindingTighterThanProducts) {
+    Use([](const std::string& symbol, int precedence) {
+        return symbol == "+" || symbol == "-" ? 3 : precedence;
+    });
+    EXPECT_TRUE(ExpectSameAsTheFullRoad("1+2*3-4"));
+    EXPECT_EQ(TheFullRoad("1+2*3-4").text, "-3");
+    LineMaker maker;
+    EXPECT_GT(AnsweredAlike(2000, [&maker] { return maker.Line(); }), 2000 / 4);
+}
+
+TEST_F(WithOtherPrecedences, AssignmentNotTheLoosest) {
+    Use([](const std::string& symbol, int precedence) { return symbol == "=" ? 1 : precedence; });
+    EXPECT_FALSE(ExpectSameAsTheFullRoad("q=1+2"));
+    EXPECT_EQ(TheFullRoad("q=1+2").text, "3");
 }
 
 }  // namespace
