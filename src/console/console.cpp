@@ -117,19 +117,11 @@ std::string Answer(Evaluation evaluate, std::ostream& out, HeldAnswers* held) {
     return "Error";
 }
 
-// Up to this long, a line's buffer may grow to take the zero bytes.
-constexpr size_t kGrownPaddingLimit = 4096;
-
-// The line is given the zero bytes after it that let arithmetic be read
-// where it stands; the next read replaces it whole. A long line whose buffer
-// has no room for them is evaluated as it is: growing would double the
-// buffer, and take memory that its answer may need.
-std::string EvaluatePaddedLine(std::string& line) {
-    const size_t size = line.size();
-    if (size > kGrownPaddingLimit && line.capacity() - size < kTextPadding)
-        return EvaluateText(line);
-    line.append(kTextPadding, '\0');
-    return EvaluatePaddedText(std::string_view(line.data(), size));
+// The zero byte that ends a string's characters is all the padding that
+// arithmetic needs to be read where it stands.
+std::string EvaluatePaddedLine(const std::string& line) {
+    static_assert(kTextPadding == 1);
+    return EvaluatePaddedText(line);
 }
 
 // In pieces: joined, they would need a copy of the result, for which a

@@ -18,8 +18,9 @@ std::string Evaluate(std::string expression);
 std::string EvaluateText(std::string_view text);
 
 // EvaluateText for a text followed by kTextPadding zero bytes, such as the
-// console's line: arithmetic is then read where it stands, without a copy.
-inline constexpr size_t kTextPadding = 16;
+// characters of a std::string with the zero byte that ends them: arithmetic
+// is then read where it stands, without a copy.
+inline constexpr size_t kTextPadding = 1;
 std::string EvaluatePaddedText(std::string_view text);
 
 // The full road for a text already rewritten (no white space or capitals
