@@ -27,14 +27,8 @@ size_t ArgumentStart(std::string_view text) {
 
 }  // namespace
 
-NestingGuard::NestingGuard() {
-    if (t_nestingLevel >= kMaxNesting)
-        throw Exception("Expression nested too deeply.");
-    ++t_nestingLevel;
-}
-
-NestingGuard::~NestingGuard() {
-    --t_nestingLevel;
+void ThrowNestedTooDeeply() {
+    throw Exception("Expression nested too deeply.");
 }
 
 // The run at this depth evaluates the first call, whose argument run is one
@@ -57,7 +51,7 @@ void RejectCallChainPastLimit(std::string_view text) {
         return;
     if (text.find_first_not_of(')', close) != std::string_view::npos)
         return;
-    throw Exception("Expression nested too deeply.");
+    ThrowNestedTooDeeply();
 }
 
 }  // namespace expreval

@@ -16,18 +16,25 @@ namespace expreval {
 // again and fail past 6 MB. Parentheses group within one run and cost none.
 inline constexpr int kMaxNesting = 1000;
 
-// Counts one level of nesting for as long as it lives; throws Exception
-// "Expression nested too deeply." past kMaxNesting.
+// The levels reached by the runs under way; only NestingGuard changes it.
+constinit inline thread_local int t_nestingLevel = 0;
+
+// Throws Exception "Expression nested too deeply.".
+[[noreturn]] void ThrowNestedTooDeeply();
+
+// Counts one level of nesting for as long as it lives; throws past
+// kMaxNesting. Inline: every line and operand evaluated takes one.
 class NestingGuard {
   public:
-    NestingGuard();
-    ~NestingGuard();
+    NestingGuard() {
+        if (t_nestingLevel >= kMaxNesting)
+            ThrowNestedTooDeeply();
+        ++t_nestingLevel;
+    }
+    ~NestingGuard() { --t_nestingLevel; }
     NestingGuard(const NestingGuard&) = delete;
     NestingGuard& operator=(const NestingGuard&) = delete;
 };
-
-// The levels reached by the runs under way; only NestingGuard changes it.
-constinit inline thread_local int t_nestingLevel = 0;
 
 // False when one more level would be refused. Inline: the handlers ask it
 // for every operand they read in place.
