@@ -289,36 +289,36 @@ class ArithmeticLine {
     // quotient ReadPlainNumber computes; a longer literal is read by it.
     bool ScanNumber(Operand& operand) {
         const size_t start = pos_;
-        size_t i = pos_ + (text_.At(pos_) == '-' ? 1 : 0);
+        const bool negative = text_.At(start) == '-';
+        const size_t first = start + (negative ? 1 : 0);
+        size_t i = first;
         if (!IsDigit(text_.At(i)))
             return false;
         std::uint64_t mantissa = 0;
-        int digits = 0;
-        for (; IsDigit(text_.At(i)); ++i, ++digits)
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text_.At(i) - '0');
+        const int digits = AddDigits(i, mantissa);
         const bool hasPoint = text_.At(i) == '.';
         int fractionDigits = 0;
-        if (hasPoint) {
-            for (++i; IsDigit(text_.At(i)); ++i, ++fractionDigits)
-                mantissa = mantissa * 10 + static_cast<std::uint64_t>(text_.At(i) - '0');
-        }
+        if (hasPoint)
+            fractionDigits = AddDigits(++i, mantissa);
         if (digits + fractionDigits > kExactDigits)
-            return ScanLongNumber(start, start + (text_.At(start) == '-' ? 1 : 0), operand);
+            return ScanLongNumber(start, first, operand);
         if (text_.At(i) == '.' || text_.At(i) == 'e')
             return false;
         pos_ = i;
         const auto m = static_cast<double>(mantissa);
         const double value = fractionDigits > 0 ? m / kExactPowers[fractionDigits] : m;
-        operand = Operand{text_.At(start) == '-' ? -value : value,
-                          !hasPoint,
-                          !hasPoint,
-                          false,
-                          false,
-                          0,
-                          nullptr,
-                          text_.data + start,
-                          i - start};
+        operand = Operand{negative ? -value : value, !hasPoint, !hasPoint, false, false, 0, nullptr,
+                          text_.data + start,        i - start};
         return true;
+    }
+
+    // The digits from i on, appended to mantissa (which wraps past 19 of
+    // them, when only their count is used); i is left after them. Their count.
+    int AddDigits(size_t& i, std::uint64_t& mantissa) const {
+        int count = 0;
+        for (; IsDigit(text_.At(i)); ++i, ++count)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text_.At(i) - '0');
+        return count;
     }
 
     // The same for literals of more than 14 digits, which are rare: scanned
