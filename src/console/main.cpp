@@ -8,8 +8,25 @@
 #ifdef EXPREVAL_HAVE_LIBEDIT
 #include "console/terminal_console.h"
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
+
+// Long lists and strings are texts of megabytes, copied a few times on each
+// line. The C library maps a block that large afresh for every copy, and each
+// of its pages then faults in again; kept in the heap, the pages that one copy
+// frees serve the next. Both limits are where the library's own adaptive ones
+// stop rising; set here, they hold from the first block on.
+void KeepLargeBlocksInHeap() {
+#ifdef __GLIBC__
+    constexpr int kMapThreshold = 32 * 1024 * 1024;    // larger blocks are still mapped
+    constexpr int kTrimThreshold = 2 * kMapThreshold;  // free heap kept for reuse
+    mallopt(M_MMAP_THRESHOLD, kMapThreshold);
+    mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
+#endif
+}
 
 // A person at a terminal sees every prompt and result at once; any other
 // reader gets the same bytes in large writes, flushed whenever the console is
@@ -30,6 +47,7 @@ int Converse() {
 // A dialogue whose answers could not all be written, or whose input could
 // not be read, must not look like one that went well.
 int main() {
+    KeepLargeBlocksInHeap();
     std::ios::sync_with_stdio(false);
     expreval::BuildSymbolTables();
     const int code = Converse();
