@@ -31,6 +31,11 @@ class Runner:
         # The Debian interpreter when there is one: the same everywhere.
         self.python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
         self.rounds = args.rounds
+        # A growth ratio divides one median by another, so a burst of load from
+        # other jobs during either size moves it: these take more rounds.
+        self.growth_rounds = 2 * args.rounds - 1
+        # bc's series take most of the time of W2: fewer rounds there.
+        self.w2_rounds = min(args.rounds, 3)
         self.clock = args.clock
         self.lines = []  # the report, in Markdown
 
@@ -114,9 +119,8 @@ class Runner:
                  "| bc -l / expreval | python3 / expreval | expreval / floor |")
         self.say("|---|---:|---:|---:|---:|---:|---:|---:|")
         self.peers(f"W1 arithmetic, {workloads.W1_LINES:,} lines", "w1", workloads.W1_LINES)
-        # bc's series take most of the time here: fewer rounds.
         self.peers(f"W2 sin cos tan log, {workloads.W2_LINES:,} lines", "w2",
-                   workloads.W2_LINES, rounds=min(self.rounds, 3))
+                   workloads.W2_LINES, rounds=self.w2_rounds)
 
     def w3(self, plot):
         sizes = workloads.W3_SIZES
@@ -130,7 +134,7 @@ class Runner:
             if problem:
                 self.say(f"| `{line}` | not run: {problem} |" + "|" * (len(sizes) + 1))
                 continue
-            t = self.measure(commands)
+            t = self.measure(commands, self.growth_rounds)
             rows[name] = t
             growth = ", ".join(f"{t[b] / t[a]:.2f}" for a, b in zip(sizes, sizes[1:]))
             self.say(f"| `{line}` | " + " | ".join(f"{t[s]:.3f} s" for s in sizes)
@@ -164,7 +168,7 @@ class Runner:
         if problem:
             self.say(f"| {title} | not run: {problem} |||")
             return
-        t = self.measure(commands)
+        t = self.measure(commands, self.growth_rounds)
         half, full = (t[f] for f in files)
         self.say(f"| {title} | {half:.3f} | {full:.3f} | {full / half:.2f} |")
 
@@ -226,7 +230,8 @@ def main():
     print(f"Generating workloads in {runner.work} ...", flush=True)
     workloads.generate(runner.work)
     clock = "CPU seconds (user + system)" if args.clock == "cpu" else "wall-clock seconds"
-    runner.say(f"Machine: {machine()}.\nTimes: {clock}, median of {args.rounds} runs.\n")
+    runner.say(f"Machine: {machine()}.\nTimes: {clock}, median of {args.rounds} runs "
+               f"({runner.w2_rounds} for W2, {runner.growth_rounds} for W3 to W5).\n")
     runner.w1_w2()
     runner.say()
     runner.w3(args.plot)
