@@ -3,14 +3,14 @@
 // texts take a faster road to the same doubles.
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <system_error>
 
+#include "value/digit_words.h"
 #include "value/exact_powers.h"
 #include "value/last_number.h"
 #include "value/value.h"
@@ -92,34 +92,6 @@ constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 // The exponent digits of a short number: NumberToText writes three.
 constexpr int kMaxShortExponentDigits = 3;
 
-// Eight bytes at once, first byte lowest: true when all are digits.
-bool AreEightDigits(std::uint64_t chunk) {
-    return (((chunk + 0x4646464646464646) | (chunk - 0x3030303030303030)) & 0x8080808080808080) ==
-           0;
-}
-
-// The value of eight digit bytes, first byte lowest, by pairing neighbours.
-std::uint64_t EightDigitsValue(std::uint64_t chunk) {
-    constexpr std::uint64_t kMask = 0x000000FF000000FF;
-    constexpr std::uint64_t kHundredsAndMillions = 100 + (1000000ULL << 32);
-    constexpr std::uint64_t kOnesAndTenThousands = 1 + (10000ULL << 32);
-    chunk -= 0x3030303030303030;
-    chunk = chunk * 10 + (chunk >> 8);
-    return ((chunk & kMask) * kHundredsAndMillions +
-            ((chunk >> 16) & kMask) * kOnesAndTenThousands) >>
-           32;
-}
-
-bool AreFourDigits(std::uint32_t chunk) {
-    return (((chunk + 0x46464646) | (chunk - 0x30303030)) & 0x80808080) == 0;
-}
-
-std::uint32_t FourDigitsValue(std::uint32_t chunk) {
-    chunk -= 0x30303030;
-    chunk = chunk * 10 + (chunk >> 8);
-    return (chunk & 0xFF) * 100 + ((chunk >> 16) & 0xFF);
-}
-
 // Appends digits to mantissa while they last, one at a time; the unsigned
 // arithmetic keeps the loop short.
 inline const char* AppendDigits(const char* p, const char* end, std::uint64_t& mantissa) {
@@ -132,20 +104,20 @@ inline const char* AppendDigits(const char* p, const char* end, std::uint64_t& m
     return p;
 }
 
-// Appends runs of eight and then four digits from p to mantissa and returns
-// the end of what it took: the long runs of digits, a few bytes at a time.
-const char* ReadDigitChunks(const char* p, const char* end, std::uint64_t& mantissa) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint64_t chunk;
-        while (end - p >= 8 && (std::memcpy(&chunk, p, 8), AreEightDigits(chunk))) {
-            mantissa = mantissa * 100000000 + EightDigitsValue(chunk);
-            p += 8;
-        }
-        std::uint32_t half;
-        if (end - p >= 4 && (std::memcpy(&half, p, 4), AreFourDigits(half))) {
-            mantissa = mantissa * 10000 + FourDigitsValue(half);
-            p += 4;
-        }
+constexpr std::array<std::uint64_t, kWordBytes + 1> kWordPowers = {
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// Appends the digits from p on to mantissa a word at a time while eight
+// bytes remain, and returns the end of what it took: long runs of digits
+// without a test per digit.
+const char* ReadDigitWords(const char* p, const char* end, std::uint64_t& mantissa) {
+    while (end - p >= kWordBytes) {
+        const std::uint64_t word = LoadWord(p);
+        const int count = LeadingDigits(word);
+        mantissa = mantissa * kWordPowers[count] + DigitsValue(word, count);
+        p += count;
+        if (count < kWordBytes)
+            break;
     }
     return p;
 }
@@ -155,7 +127,7 @@ const char* ReadDigitChunks(const char* p, const char* end, std::uint64_t& manti
 // run. Short runs, the common ones, go digit by digit.
 inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& mantissa) {
     if (end - p >= 8)
-        p = ReadDigitChunks(p, end, mantissa);
+        p = ReadDigitWords(p, end, mantissa);
     return AppendDigits(p, end, mantissa);
 }
 
