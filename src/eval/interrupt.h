@@ -1,0 +1,42 @@
+// Stopping an evaluation from outside it: a person's Ctrl-C at the console, a
+// host's other thread or signal handler. One mechanism serves both.
+#pragma once
+
+#include <atomic>
+
+namespace expreval {
+
+// Set from any thread, or from a signal handler (it is lock-free), to stop
+// the evaluations that watch it; whoever owns it clears it before the next.
+using InterruptFlag = std::atomic<bool>;
+static_assert(InterruptFlag::is_always_lock_free);
+
+// The flag that the evaluations of this thread watch; null when none does.
+constinit inline thread_local const InterruptFlag* t_interrupt = nullptr;
+
+// Throws Exception "Interrupted.".
+[[noreturn]] void ThrowInterrupted();
+
+// Called where evaluation already counts its work (each nesting level, each
+// list element, every so many bytes of a long scan): a relaxed load, so that
+// it costs next to nothing when no one interrupts.
+inline void CheckInterrupt() {
+    if (t_interrupt != nullptr && t_interrupt->load(std::memory_order_relaxed))
+        ThrowInterrupted();
+}
+
+// Makes the evaluations of this thread watch flag for as long as it lives.
+class WatchInterrupt {
+  public:
+    explicit WatchInterrupt(const InterruptFlag& flag) : previous_(t_interrupt) {
+        t_interrupt = &flag;
+    }
+    ~WatchInterrupt() { t_interrupt = previous_; }
+    WatchInterrupt(const WatchInterrupt&) = delete;
+    WatchInterrupt& operator=(const WatchInterrupt&) = delete;
+
+  private:
+    const InterruptFlag* previous_;
+};
+
+}  // namespace expreval
