@@ -4,6 +4,7 @@
 
 #include "console/console.h"
 #include "console/line_source.h"
+#include "console/memory_ceiling.h"
 #include "symbols/tables.h"
 #ifdef EXPREVAL_HAVE_LIBEDIT
 #include "console/terminal_console.h"
@@ -48,6 +49,7 @@ int Converse() {
 // not be read, must not look like one that went well.
 int main() {
     KeepLargeBlocksInHeap();
+    expreval::ApplyMemoryCeiling();
     std::ios::sync_with_stdio(false);
     expreval::BuildSymbolTables();
     const int code = Converse();
