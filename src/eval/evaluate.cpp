@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "eval/arithmetic_line.h"
+#include "eval/lexicon.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
@@ -104,9 +105,9 @@ std::string VariableValue(const std::string& name) {
 
 // A lone name becomes its variable's value, a lone call its function's result.
 std::string Resolve(std::string text) {
-    if (text.empty() || !IsLetter(text[0]))
+    if (text.empty() || !IsNameStart(text[0]))
         return text;
-    const size_t open = text.find('(');
+    const size_t open = FinalCallOpen(text);
     if (open == std::string::npos)
         return VariableValue(text);
     const std::string_view name = std::string_view(text).substr(0, open);
@@ -126,7 +127,7 @@ bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
         return false;
     if (ReadPlainNumber(text, number))
         return true;
-    if (!IsWholeName(text))
+    if (!IsKeptName(text))
         return false;
     const Variable* variable = FindVariable(text);
     return variable != nullptr && ReadPlainNumber(variable->value, number);
