@@ -145,11 +145,13 @@ namespace {
 
 // The text to work on: the caller's own copy when it gave one, which may
 // then be moved or changed, else a view of a text it keeps. With padded,
-// kTextPadding zero bytes follow it.
+// kTextPadding zero bytes follow it. A line is a whole line given to the
+// console or a host, rather than an operand a handler evaluates.
 struct Input {
     std::string_view text;
     std::string* owned;
     bool padded;
+    bool line;
 
     std::string Copy() const { return owned != nullptr ? std::move(*owned) : std::string(text); }
 };
@@ -174,8 +176,8 @@ std::string TokenValue(SingleToken kind, const Input& input) {
 //      its own value, a name its variable's, a call its function's result;
 //   2. arithmetic: plain arithmetic on numbers (arithmetic_line.h), which
 //      gives up, having changed nothing, on any other text; tried before
-//      road 1 when the text does not start with a name, since such texts
-//      are mostly arithmetic, a lone number included;
+//      road 1 for a line that does not start with a name, since such lines
+//      are mostly arithmetic (operands mostly single tokens);
 //   3. rewrite: a text that the rewrite changes is rewritten in a copy,
 //      which gets road 2 again;
 //   4. stacks: the scan, the two stacks and the handlers, which report
@@ -188,7 +190,7 @@ std::string TakeRoad(const Input& input) {
     const std::string_view text = input.text;
     std::string result;
     if (kShortcuts) {
-        const bool arithmeticFirst = text.empty() || !IsNameStart(text[0]);
+        const bool arithmeticFirst = input.line && (text.empty() || !IsNameStart(text[0]));
         if (arithmeticFirst && EvaluateArithmeticLine(text, result, input.padded))
             return result;
         const SingleToken kind = ClassifySingleToken(text);
@@ -211,15 +213,15 @@ std::string TakeRoad(const Input& input) {
 // A std::string's characters are followed by the zero byte that ends them.
 std::string Evaluate(std::string expression) {
     static_assert(kTextPadding == 1);
-    return TakeRoad(Input{expression, &expression, true});
+    return TakeRoad(Input{expression, &expression, true, false});
 }
 
 std::string EvaluateText(std::string_view text) {
-    return TakeRoad(Input{text, nullptr, false});
+    return TakeRoad(Input{text, nullptr, false, true});
 }
 
 std::string EvaluatePaddedText(std::string_view text) {
-    return TakeRoad(Input{text, nullptr, true});
+    return TakeRoad(Input{text, nullptr, true, true});
 }
 
 }  // namespace expreval
