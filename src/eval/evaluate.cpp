@@ -103,10 +103,11 @@ std::string VariableValue(std::string_view name) {
     return variable->value;
 }
 
-// A lone name becomes its variable's value, a lone call its function's result.
-std::string Resolve(std::string text) {
+// A lone name becomes its variable's value, a lone call its function's
+// result; any other text is the value itself, taken over.
+std::string Resolve(std::string& text) {
     if (text.empty() || !IsNameStart(text[0]))
-        return text;
+        return std::move(text);
     const size_t open = FinalCallOpen(text);
     if (open == std::string::npos)
         return VariableValue(text);
@@ -138,7 +139,7 @@ std::string EvaluateOnStacks(std::string_view text) {
     Evaluation evaluation;
     Scan(text, evaluation);
     evaluation.Drain();
-    return Resolve(std::move(evaluation.Result()));
+    return Resolve(evaluation.Result());
 }
 
 namespace {
@@ -156,6 +157,11 @@ struct Input {
     std::string Copy() const { return owned != nullptr ? std::move(*owned) : std::string(text); }
 };
 
+std::string ResolveCopy(const Input& input) {
+    std::string text = input.Copy();
+    return Resolve(text);
+}
+
 // The value of a text that is one operand token.
 std::string TokenValue(SingleToken kind, const Input& input) {
     switch (kind) {
@@ -163,7 +169,7 @@ std::string TokenValue(SingleToken kind, const Input& input) {
             return VariableValue(input.text);
         case SingleToken::kCall:
             RejectCallChainPastLimit(input.text);
-            return Resolve(input.Copy());
+            return ResolveCopy(input);
         case SingleToken::kValue:
         case SingleToken::kNone:
             break;
