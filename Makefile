@@ -16,6 +16,7 @@ test: release sanitize general
 	ctest --preset release
 	ctest --preset sanitize
 	ctest --preset general
+	python3 tests/differential/compare_roads.py build/release/expreval build/general/expreval
 
 bench:
 	@./scripts/ensure-tools.sh $(BENCH_PACKAGES)
