@@ -333,7 +333,7 @@ class ArithmeticLine {
         const Variable* variable = FindVariable(name);
         if (variable == nullptr)
             return false;
-        const bool textInteger = name.find('e') == std::string_view::npos;
+        const bool textInteger = IsIntegerText(name);
         operand = Operand{0, false, textInteger, false, false, 0, &variable->value, nullptr, 0};
         PlainNumber number;
         if (!t_variableNumbers.Read(*variable, number))
