@@ -1,8 +1,10 @@
 # Thin wrapper over the CMake presets: "make run" starts the console, "make
-# test" builds and runs every test, optimised and under the sanitizers, "make
+# test" builds and runs every test, optimised, under the sanitizers and
+# without the shortcut roads, then runs random sessions through the builds
+# with and without them, which must answer alike; "make
 # fuzz SECONDS=N" fuzzes the console for N seconds, and "make bench" times the
 # console against bc and python3 (a few minutes).
-.PHONY: run test bench tools release sanitize fuzz format clean
+.PHONY: run test bench tools release sanitize general fuzz format clean
 
 SECONDS ?= 60
 BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
@@ -10,9 +12,11 @@ BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
 run: release
 	@./build/release/expreval
 
-test: release sanitize
+test: release sanitize general
 	ctest --preset release
 	ctest --preset sanitize
+	ctest --preset general
+	python3 tests/differential/compare_roads.py build/release/expreval build/general/expreval
 
 bench:
 	@./scripts/ensure-tools.sh $(BENCH_PACKAGES)
@@ -31,6 +35,10 @@ release: tools
 sanitize: tools
 	@cmake --preset sanitize >/dev/null
 	@cmake --build --preset sanitize
+
+general: tools
+	@cmake --preset general >/dev/null
+	@cmake --build --preset general
 
 fuzz:
 	@./scripts/ensure-tools.sh clang libclang-rt-14-dev

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "eval/evaluate.h"
+#include "eval/lexicon.h"
 #include "eval/nesting.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
@@ -120,46 +121,20 @@ struct Operand {
     size_t tokenSize;
 };
 
-// What a character can be on this road; kOther ends the line or gives it up.
-enum CharClass : std::uint8_t { kOther, kDigit, kLetter, kOpen, kClose, kMinus };
-
-constexpr auto kCharClasses = [] {
-    std::array<CharClass, 256> classes{};
-    for (int ch = '0'; ch <= '9'; ++ch)
-        classes[ch] = kDigit;
-    for (int ch = 'a'; ch <= 'z'; ++ch)
-        classes[ch] = kLetter;  // capitals would be folded first: the full road
-    classes['('] = kOpen;
-    classes[')'] = kClose;
-    classes['-'] = kMinus;
-    return classes;
-}();
-
-CharClass ClassOf(char ch) {
-    return kCharClasses[static_cast<unsigned char>(ch)];
-}
-
-bool IsLowerLetter(char ch) {
-    return ClassOf(ch) == kLetter;
-}
-
-// Whether ch ends an operator token, which must then be one character. Of
-// the characters that end one, those without a class of their own here
-// (capitals, quotes, braces) would give the line up next anyway.
-bool EndsOperator(char ch) {
-    const CharClass chClass = ClassOf(ch);
-    return chClass == kDigit || chClass == kLetter || chClass == kOpen || chClass == kMinus;
+bool IsKeptLetter(char ch) {
+    return ClassOf(ch) == kLetterChar;
 }
 
 // What a character after an operand stands for: an operator's symbol (never
-// "=", which the road takes only at the start), kImplied or kStop.
+// "=", which the road takes only at the start), kImplied or kStop. Of the
+// characters that imply a "*", those without a class here (quotes, braces,
+// capitals) give the line up.
 constexpr auto kAfterOperand = [] {
     std::array<std::int8_t, 256> after{};
     after.fill(kStop);
-    for (int ch = 0; ch < 256; ++ch) {
-        const CharClass chClass = kCharClasses[ch];
-        if (chClass == kDigit || chClass == kLetter || chClass == kOpen)
-            after[ch] = kImplied;
+    for (int code = 0; code < 256; ++code) {
+        if (BeginsOperand(static_cast<char>(code)) && kCharClasses[code] != kOtherChar)
+            after[code] = kImplied;
     }
     for (int i = 0; i < kAssign; ++i)
         after[static_cast<unsigned char>(kSymbols[i])] = static_cast<std::int8_t>(i);
@@ -222,7 +197,7 @@ class ArithmeticLine {
     // with the scan set to begin after it; 0 when there is none. With the
     // lowest precedence it is applied last, to the value of the rest.
     size_t AssignmentTarget() {
-        if (!IsLowerLetter(text_.At(0)))
+        if (!IsKeptLetter(text_.At(0)))
             return 0;
         const size_t end = NameEnd(0);
         if (text_.At(end) != '=' || !EndsOperator(text_.At(end + 1)))
@@ -231,10 +206,10 @@ class ArithmeticLine {
         return end;
     }
 
-    // Letters and digits from `from` on.
+    // The name's characters from `from` on that the rewrite keeps.
     size_t NameEnd(size_t from) const {
         size_t i = from;
-        while (IsLowerLetter(text_.At(i)) || IsDigit(text_.At(i)))
+        while (IsKeptNameCharByClass(text_.At(i)))
             ++i;
         return i;
     }
@@ -269,25 +244,25 @@ class ArithmeticLine {
     // A group, a variable's name or a number literal.
     bool ScanOperand(int depth, Operand& operand) {
         const CharClass chClass = ClassOf(text_.At(pos_));
-        if (chClass == kOpen) {
+        if (chClass == kOpenChar) {
             ++pos_;
-            if (!Expression(kWhole, depth + 1, operand) || ClassOf(text_.At(pos_)) != kClose)
+            if (!Expression(kWhole, depth + 1, operand) || ClassOf(text_.At(pos_)) != kCloseChar)
                 return false;
             ++pos_;
             return true;
         }
-        if (chClass == kLetter)
+        if (chClass == kLetterChar)
             return ScanName(operand);
-        if (chClass == kDigit || chClass == kMinus)
-            return ScanNumber(operand);
+        if (chClass == kDigitChar || chClass == kMinusChar)
+            return ScanLiteral(operand);
         return false;  // an operator, ")" or the end where an operand belongs
     }
 
     // Digits with at most one point, after a "-" that must lead to a digit;
-    // an exponent or a second point (which would be an operator) gives up.
+    // a number token that goes on past them (an exponent) gives up.
     // Up to 14 digits the mantissa is an exact double, and the value the one
     // quotient ReadPlainNumber computes; a longer literal is read by it.
-    bool ScanNumber(Operand& operand) {
+    bool ScanLiteral(Operand& operand) {
         const size_t start = pos_;
         const bool negative = text_.At(start) == '-';
         const size_t first = start + (negative ? 1 : 0);
@@ -302,7 +277,7 @@ class ArithmeticLine {
             fractionDigits = AddDigits(++i, mantissa);
         if (digits + fractionDigits > kExactDigits)
             return ScanLongNumber(start, first, operand);
-        if (text_.At(i) == '.' || text_.At(i) == 'e')
+        if (NumberGoesOn(hasPoint, text_.At(i)))
             return false;
         pos_ = i;
         const auto m = static_cast<double>(mantissa);
@@ -328,12 +303,18 @@ class ArithmeticLine {
         const bool point = text_.At(i) == '.';
         if (point)
             i = DigitsEnd(i + 1);
-        if (text_.At(i) == '.' || text_.At(i) == 'e')
+        if (NumberGoesOn(point, text_.At(i)))
             return false;
         pos_ = i;
         operand =
             Operand{0, !point, !point, false, false, 0, nullptr, text_.data + start, i - start};
         return ReadNumber(std::string_view(operand.token, operand.tokenSize), operand);
+    }
+
+    // Whether the number token takes ch after the digits read, with or
+    // without a point, and no exponent.
+    static bool NumberGoesOn(bool pointSeen, char ch) {
+        return NumberRule{pointSeen, false}.Takes(ch) > 0;
     }
 
     size_t DigitsEnd(size_t i) const {
@@ -345,14 +326,14 @@ class ArithmeticLine {
     // A variable's name, which must not open a call or a group.
     bool ScanName(Operand& operand) {
         const size_t end = NameEnd(pos_);
-        if (text_.At(end) == '(' || IsLetter(text_.At(end)))
+        if (text_.At(end) == '(' || IsNameChar(text_.At(end)))
             return false;
         const std::string_view name(text_.data + pos_, end - pos_);
         pos_ = end;
         const Variable* variable = FindVariable(name);
         if (variable == nullptr)
             return false;
-        const bool textInteger = name.find('e') == std::string_view::npos;
+        const bool textInteger = IsIntegerText(name);
         operand = Operand{0, false, textInteger, false, false, 0, &variable->value, nullptr, 0};
         PlainNumber number;
         if (!t_variableNumbers.Read(*variable, number))

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "eval/arithmetic_line.h"
+#include "eval/lexicon.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
@@ -22,7 +23,7 @@ constexpr size_t kTypicalDepth = 8;
     throw Exception("Operator " + std::string(symbol) + " does not exist.");
 }
 
-const Operator& LookUpOperator(std::string_view symbol) {
+const Operator& RequireOperator(std::string_view symbol) {
     const Operator* op = FindOperator(symbol);
     if (op == nullptr)
         ThrowNoSuchOperator(symbol);
@@ -54,7 +55,7 @@ class Evaluation final : public TokenEvents {
     // Applies the stacked operators that bind at least as tightly, then
     // stacks the new one.
     void PushOperator(std::string_view symbol) {
-        const Operator& op = LookUpOperator(symbol);
+        const Operator& op = RequireOperator(symbol);
         while (!operators_.empty() && operators_.back() != nullptr &&
                op.precedence >= operators_.back()->precedence) {
             Reduce();
@@ -65,7 +66,7 @@ class Evaluation final : public TokenEvents {
     void Drain() {
         while (!operators_.empty()) {
             if (operators_.back() == nullptr)
-                LookUpOperator("(");
+                RequireOperator("(");
             Reduce();
         }
     }
@@ -95,18 +96,19 @@ class Evaluation final : public TokenEvents {
     SmallStack<std::string, kTypicalDepth> operands_;
 };
 
-std::string VariableValue(const std::string& name) {
+std::string VariableValue(std::string_view name) {
     const Variable* variable = FindVariable(name);
     if (variable == nullptr)
-        throw Exception("Variable " + name + " does not exist.");
+        throw Exception("Variable " + std::string(name) + " does not exist.");
     return variable->value;
 }
 
-// A lone name becomes its variable's value, a lone call its function's result.
-std::string Resolve(std::string text) {
-    if (text.empty() || !IsLetter(text[0]))
-        return text;
-    const size_t open = text.find('(');
+// A lone name becomes its variable's value, a lone call its function's
+// result; any other text is the value itself, taken over.
+std::string Resolve(std::string& text) {
+    if (text.empty() || !IsNameStart(text[0]))
+        return std::move(text);
+    const size_t open = FinalCallOpen(text);
     if (open == std::string::npos)
         return VariableValue(text);
     const std::string_view name = std::string_view(text).substr(0, open);
@@ -126,102 +128,106 @@ bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
         return false;
     if (ReadPlainNumber(text, number))
         return true;
-    if (!IsWholeName(text))
+    if (!IsKeptName(text))
         return false;
     const Variable* variable = FindVariable(text);
     return variable != nullptr && ReadPlainNumber(variable->value, number);
 }
-
-namespace {
-
-// The value of a text that is one operand token.
-std::string TokenValue(SingleToken kind, std::string text) {
-    switch (kind) {
-        case SingleToken::kName:
-            return VariableValue(text);
-        case SingleToken::kCall:
-            RejectCallChainPastLimit(text);
-            return Resolve(std::move(text));
-        case SingleToken::kValue:
-        case SingleToken::kNone:
-            break;
-    }
-    return text;
-}
-
-}  // namespace
 
 std::string EvaluateOnStacks(std::string_view text) {
     RejectCallChainPastLimit(text);
     Evaluation evaluation;
     Scan(text, evaluation);
     evaluation.Drain();
-    return Resolve(std::move(evaluation.Result()));
+    return Resolve(evaluation.Result());
 }
 
 namespace {
 
-// A text the rewrite changed gets its own chance on the arithmetic road.
-std::string EvaluateRewrittenCopy(std::string& text) {
-    StripWhiteSpaceAndFoldCase(text);
-    std::string result;
-    if (EvaluateArithmeticLine(text, result))
-        return result;
-    return EvaluateOnStacks(text);
+// The text to work on: the caller's own copy when it gave one, which may
+// then be moved or changed, else a view of a text it keeps. With padded,
+// kTextPadding zero bytes follow it. A line is a whole line given to the
+// console or a host, rather than an operand a handler evaluates.
+struct Input {
+    std::string_view text;
+    std::string* owned;
+    bool padded;
+    bool line;
+
+    std::string Copy() const { return owned != nullptr ? std::move(*owned) : std::string(text); }
+};
+
+std::string ResolveCopy(const Input& input) {
+    std::string text = input.Copy();
+    return Resolve(text);
 }
 
-}  // namespace
+// The value of a text that is one operand token.
+std::string TokenValue(SingleToken kind, const Input& input) {
+    switch (kind) {
+        case SingleToken::kName:
+            return VariableValue(input.text);
+        case SingleToken::kCall:
+            RejectCallChainPastLimit(input.text);
+            return ResolveCopy(input);
+        case SingleToken::kValue:
+        case SingleToken::kNone:
+            break;
+    }
+    return input.Copy();
+}
 
-// Handlers evaluate their operands, which are mostly single tokens (literals,
-// names, results of earlier operations, calls); those skip the rewrite and the
-// stacks, as do lines of plain arithmetic on numbers.
-std::string Evaluate(std::string expression) {
+// The one road chooser. A text takes the first road that answers it:
+//   1. single token: one operand token that the rewrite keeps; a literal is
+//      its own value, a name its variable's, a call its function's result;
+//   2. arithmetic: plain arithmetic on numbers (arithmetic_line.h), which
+//      gives up, having changed nothing, on any other text; tried before
+//      road 1 for a line that does not start with a name, since such lines
+//      are mostly arithmetic (operands mostly single tokens);
+//   3. rewrite: a text that the rewrite changes is rewritten in a copy,
+//      which gets road 2 again;
+//   4. stacks: the scan, the two stacks and the handlers, which report
+//      every failure.
+// Built with EXPREVAL_SHORTCUTS off, roads 1 and 2 are closed. Every road
+// runs within one level of nesting, with the symbol tables built.
+std::string TakeRoad(const Input& input) {
     EnsureSymbolTables();
     const NestingGuard guard;
-    const SingleToken kind = ClassifySingleToken(expression);
-    if (kind != SingleToken::kNone)
-        return TokenValue(kind, std::move(expression));
+    const std::string_view text = input.text;
     std::string result;
-    if (EvaluateArithmeticLine(expression, result))
-        return result;
-    if (RewriteKeeps(expression))
-        return EvaluateOnStacks(expression);
-    return EvaluateRewrittenCopy(expression);
-}
-
-namespace {
-
-// Evaluate's steps, copying only a text that the rewrite changes or that is
-// itself the value.
-std::string EvaluateKeptText(std::string_view text, bool padded) {
-    const NestingGuard guard;
-    std::string result;
-    // A line that does not start with a name (a number, a sign, a
-    // parenthesis) is mostly arithmetic, which the road answers, a lone
-    // literal included; one that starts with a name may be a call, which the
-    // road would only give up.
-    const bool numberFirst = !text.empty() && !IsLetter(text[0]);
-    if (numberFirst && EvaluateArithmeticLine(text, result, padded))
-        return result;
-    const SingleToken kind = ClassifySingleToken(text);
-    if (kind != SingleToken::kNone)
-        return TokenValue(kind, std::string(text));
-    if (!numberFirst && EvaluateArithmeticLine(text, result, padded))
-        return result;
+    if (kShortcuts) {
+        const bool arithmeticFirst = input.line && (text.empty() || !IsNameStart(text[0]));
+        if (arithmeticFirst && EvaluateArithmeticLine(text, result, input.padded))
+            return result;
+        const SingleToken kind = ClassifySingleToken(text);
+        if (kind != SingleToken::kNone)
+            return TokenValue(kind, input);
+        if (!arithmeticFirst && EvaluateArithmeticLine(text, result, input.padded))
+            return result;
+    }
     if (RewriteKeeps(text))
         return EvaluateOnStacks(text);
-    std::string rewritten(text);
-    return EvaluateRewrittenCopy(rewritten);
+    std::string rewritten = input.Copy();
+    StripWhiteSpaceAndFoldCase(rewritten);
+    if (kShortcuts && EvaluateArithmeticLine(rewritten, result, true))
+        return result;
+    return EvaluateOnStacks(rewritten);
 }
 
 }  // namespace
 
+// A std::string's characters are followed by the zero byte that ends them.
+std::string Evaluate(std::string expression) {
+    static_assert(kTextPadding == 1);
+    return TakeRoad(Input{expression, &expression, true, false});
+}
+
 std::string EvaluateText(std::string_view text) {
-    return EvaluateKeptText(text, false);
+    return TakeRoad(Input{text, nullptr, false, true});
 }
 
 std::string EvaluatePaddedText(std::string_view text) {
-    return EvaluateKeptText(text, true);
+    return TakeRoad(Input{text, nullptr, true, true});
 }
 
 }  // namespace expreval

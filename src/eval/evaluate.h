@@ -1,4 +1,6 @@
-// Evaluate: one expression text in, one value text out.
+// Evaluate: one expression text in, one value text out. The three entries
+// share one road chooser (evaluate.cpp), which tries the single-token road,
+// the arithmetic road, the rewrite and the stacks in that order.
 #pragma once
 
 #include <cstddef>
@@ -6,11 +8,13 @@
 #include <string_view>
 
 #include "eval/nesting.h"
+#include "eval/shortcuts.h"
 #include "value/value.h"
 
 namespace expreval {
 
-// Evaluates a copy of expression; throws Exception on any failure.
+// Evaluates a copy of expression; throws Exception on any failure. Each
+// entry builds the symbol tables first when a host has not.
 std::string Evaluate(std::string expression);
 
 // Evaluate for a text that the caller keeps, such as the console's line: the
@@ -23,10 +27,10 @@ std::string EvaluateText(std::string_view text);
 inline constexpr size_t kTextPadding = 1;
 std::string EvaluatePaddedText(std::string_view text);
 
-// The full road for a text already rewritten (no white space or capitals
+// The stacks road for a text already rewritten (no white space or capitals
 // outside quotes): the scan, the two stacks and the handlers, without the
-// shortcuts Evaluate takes first. Evaluate runs it inside its nesting guard;
-// tests compare the shortcuts with it.
+// roads tried before it. Evaluate runs it inside its nesting guard; tests
+// compare the shortcuts with it.
 std::string EvaluateOnStacks(std::string_view text);
 
 // Reads what Evaluate(text) would give as a number, without running it, when

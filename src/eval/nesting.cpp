@@ -3,7 +3,7 @@
 #include <climits>
 #include <string>
 
-#include "symbols/tables.h"
+#include "eval/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -11,18 +11,12 @@ namespace expreval {
 namespace {
 
 // Where the argument of the call that text starts with begins, just past its
-// "("; 0 when text does not start with a function name and "(".
+// "("; 0 when text does not start with a call.
 size_t ArgumentStart(std::string_view text) {
-    if (text.empty() || !IsLetter(text[0]))
+    if (text.empty() || !IsNameStart(text[0]))
         return 0;
-    size_t open = 1;
-    while (open < text.size() && (IsLetter(text[open]) || IsDigit(text[open])))
-        ++open;
-    if (open == text.size() || text[open] != '(')
-        return 0;
-    if (FindFunction(text.substr(0, open)) == nullptr)
-        return 0;
-    return open + 1;
+    const size_t open = NameEnd(text, 0);
+    return MakesCall(text, 0, open) ? open + 1 : 0;
 }
 
 }  // namespace
@@ -47,7 +41,7 @@ void RejectCallChainPastLimit(std::string_view text) {
         open += start;
     }
     const size_t close = text.size() - calls;
-    if (FindClosing(text, '(', ')', static_cast<int>(open - 1), -1) != static_cast<int>(close))
+    if (CallEnd(text, open - 1) != close + 1)
         return;
     if (text.find_first_not_of(')', close) != std::string_view::npos)
         return;

@@ -1,112 +1,43 @@
 #include "eval/single_token.h"
 
-#include "symbols/tables.h"
+#include "eval/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
 
 namespace {
 
-// Characters that StripWhiteSpace removes or FoldCase changes outside quotes.
-bool IsRewritten(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || (ch >= 'A' && ch <= 'Z');
-}
-
-// True when no rewritten character stands outside double quotes.
-bool KeptByRewrite(std::string_view text) {
-    bool inQuotes = false;
-    for (const char ch : text) {
-        if (ch == kQuote)
-            inQuotes = !inQuotes;
-        else if (!inQuotes && IsRewritten(ch))
-            return false;
-    }
-    return true;
-}
-
-// The number rules of the scan from position `from`: one point, one "e" that
-// takes the next character along. The token must end at the end marker; an
-// "e" that takes the end marker drops the number. Only the character taken
-// after the "e" can be one the rewrite would change.
-bool IsWholeNumber(std::string_view text, size_t from) {
-    bool pointSeen = false;
-    bool exponentSeen = false;
-    size_t i = from;
-    while (i < text.size()) {
-        const char ch = text[i];
-        if (IsDigit(ch)) {
-            ++i;
-        } else if (ch == '.' && !pointSeen) {
-            pointSeen = true;
-            ++i;
-        } else if (ch == 'e' && !exponentSeen && i + 1 < text.size() && !IsRewritten(text[i + 1])) {
-            exponentSeen = true;
-            i += 2;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A backslash takes the next character along; the closing quote must be the
-// last character.
-bool IsWholeString(std::string_view text) {
-    size_t i = 1;
-    while (i < text.size() && text[i] != kQuote) {
-        i += text[i] == '\\' ? 2 : 1;
-    }
-    return i == text.size() - 1 && KeptByRewrite(text);
-}
-
-// The length of the name at the start of text: lower case only, since
-// capitals would be folded.
-size_t NameLength(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && ((text[i] >= 'a' && text[i] <= 'z') || IsDigit(text[i])))
-        ++i;
-    return i;
-}
-
 // A name that is a function, its parenthesis and everything up to the one
 // that closes it: the scanner's call token, here ending the text.
-bool IsWholeCall(std::string_view text, size_t open) {
-    return text[open] == '(' && FindFunction(text.substr(0, open)) != nullptr &&
-           FindClosing(text, '(', ')', static_cast<int>(open), -1) ==
-               static_cast<int>(text.size()) - 1 &&
+bool IsWholeCall(std::string_view text, size_t nameEnd) {
+    return MakesCall(text, 0, nameEnd) && CallEnd(text, nameEnd) == text.size() &&
            KeptByRewrite(text);
 }
 
+// Only a name that the rewrite keeps can be whole: any capital in it would
+// be folded.
 SingleToken ClassifyName(std::string_view text) {
-    const size_t length = NameLength(text);
-    if (length == text.size())
+    const size_t end = KeptNameEnd(text, 0);
+    if (end == text.size())
         return SingleToken::kName;
-    return IsWholeCall(text, length) ? SingleToken::kCall : SingleToken::kNone;
+    return IsWholeCall(text, end) ? SingleToken::kCall : SingleToken::kNone;
 }
 
 bool IsWholeValue(std::string_view text) {
     const char first = text[0];
-    if (IsDigit(first))
-        return IsWholeNumber(text, 1);
-    if (first == '-')
-        return text.size() > 1 && IsWholeNumber(text, 1);
     if (first == kQuote)
-        return IsWholeString(text);
+        return StringEnd(text, 0) == text.size() && KeptByRewrite(text);
     if (first == '{')
-        return text.find('}') == text.size() - 1 && KeptByRewrite(text);
-    return false;
+        return ListEnd(text, 0) == text.size() && KeptByRewrite(text);
+    return IsKeptNumberToken(text);
 }
 
 }  // namespace
 
-bool IsWholeName(std::string_view text) {
-    return !text.empty() && IsLetter(text[0]) && NameLength(text) == text.size();
-}
-
 SingleToken ClassifySingleToken(std::string_view text) {
     if (text.empty())
         return SingleToken::kNone;
-    if (IsLetter(text[0]))
+    if (IsNameStart(text[0]))
         return ClassifyName(text);
     return IsWholeValue(text) ? SingleToken::kValue : SingleToken::kNone;
 }

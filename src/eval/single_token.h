@@ -18,7 +18,4 @@ enum class SingleToken {
 // the text qualify.
 SingleToken ClassifySingleToken(std::string_view text);
 
-// True when the whole text is a name token that the rewrite keeps as it is.
-bool IsWholeName(std::string_view text);
-
 }  // namespace expreval

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "ops/operands.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -34,15 +35,8 @@ std::string CutResult(double value) {
     return text;
 }
 
-std::string NumberResult(const std::string& left, const std::string& right, double value) {
-    return ArithmeticResultText(IsIntegerText(left) && IsIntegerText(right), value);
-}
-
-// Operands that evaluate to plain numbers are read where they stand: the
-// same values and integer tests as evaluating and reading copies of them.
-bool ReadPlainOperands(const std::string& left, const std::string& right, PlainNumber& a,
-                       PlainNumber& b) {
-    return EvaluatePlainNumber(left, a) && EvaluatePlainNumber(right, b);
+std::string RefuseStrings(const std::string&, const std::string&) {
+    throw Exception("Operation does not support strings.");
 }
 
 void ThrowDivisionByZero() {
@@ -58,20 +52,12 @@ std::string ArithmeticResultText(bool integers, double value) {
 
 std::string ApplyArithmetic(const std::string& left, const std::string& right,
                             RawOperation rawOperation, Handler self) {
-    PlainNumber a;
-    PlainNumber b;
-    if (ReadPlainOperands(left, right, a, b))
-        return ArithmeticResultText(a.integer && b.integer, rawOperation(a.value, b.value));
-    std::string leftValue;
-    std::string rightValue;
-    std::string result;
-    if (EvaluateOperands(left, right, self, leftValue, rightValue, result))
-        return result;
-    if (IsString(leftValue) || IsString(rightValue)) {
-        throw Exception("Operation does not support strings.");
-    }
-    const double value = rawOperation(TextToNumber(leftValue), TextToNumber(rightValue));
-    return NumberResult(leftValue, rightValue, value);
+    return ApplyToOperands(
+        left, right, self, TwoLists::kRefused,
+        [rawOperation](PlainNumber a, PlainNumber b) {
+            return ArithmeticResultText(a.integer && b.integer, rawOperation(a.value, b.value));
+        },
+        RefuseStrings);
 }
 
 double RealDivide(double a, double b) {
@@ -107,23 +93,16 @@ double IntegerRemainder(double a, double b) {
     return static_cast<double>(i % j);
 }
 
+// Lists join, and a string joins with whatever meets it.
 std::string Add(const std::string& left, const std::string& right, int) {
-    PlainNumber a;
-    PlainNumber b;
-    if (ReadPlainOperands(left, right, a, b))
-        return ArithmeticResultText(a.integer && b.integer, a.value + b.value);
-    std::string leftValue = Evaluate(left);
-    std::string rightValue = Evaluate(right);
-    if (IsList(leftValue) && IsList(rightValue))
-        return JoinLists(std::move(leftValue), rightValue);
-    std::string result;
-    if (ApplyToList(leftValue, rightValue, Add, result))
-        return result;
-    if (IsString(leftValue) || IsString(rightValue)) {
-        return JoinWithString(std::move(leftValue), rightValue);
-    }
-    const double value = TextToNumber(leftValue) + TextToNumber(rightValue);
-    return NumberResult(leftValue, rightValue, value);
+    return ApplyToOperands(
+        left, right, Add, TwoLists::kJoined,
+        [](PlainNumber a, PlainNumber b) {
+            return ArithmeticResultText(a.integer && b.integer, a.value + b.value);
+        },
+        [](std::string& leftValue, const std::string& rightValue) {
+            return JoinWithString(std::move(leftValue), rightValue);
+        });
 }
 
 std::string Subtract(const std::string& left, const std::string& right, int) {

@@ -1,4 +1,5 @@
 #include "eval/evaluate.h"
+#include "ops/operands.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -15,23 +16,16 @@ std::string IntegerResult(int32_t value) {
 
 }  // namespace
 
-// Operands that evaluate to plain numbers are read where they stand: the same
-// values as reading evaluated copies of them.
 std::string ApplyBitwise(const std::string& left, const std::string& right,
                          IntegerOperation integerOperation, Handler self) {
-    PlainNumber a;
-    PlainNumber b;
-    if (EvaluatePlainNumber(left, a) && EvaluatePlainNumber(right, b))
-        return IntegerResult(integerOperation(RoundHalfAway(a.value), RoundHalfAway(b.value)));
-    std::string leftValue;
-    std::string rightValue;
-    std::string result;
-    if (EvaluateOperands(left, right, self, leftValue, rightValue, result))
-        return result;
-    if (IsString(leftValue) || IsString(rightValue))
-        throw Exception("Operation does not support strings.");
-    return IntegerResult(integerOperation(RoundHalfAway(TextToNumber(leftValue)),
-                                          RoundHalfAway(TextToNumber(rightValue))));
+    return ApplyToOperands(
+        left, right, self, TwoLists::kRefused,
+        [integerOperation](PlainNumber a, PlainNumber b) {
+            return IntegerResult(integerOperation(RoundHalfAway(a.value), RoundHalfAway(b.value)));
+        },
+        [](const std::string&, const std::string&) -> std::string {
+            throw Exception("Operation does not support strings.");
+        });
 }
 
 std::string BitwiseAnd(const std::string& left, const std::string& right, int) {

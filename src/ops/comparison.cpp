@@ -1,4 +1,5 @@
 #include "eval/evaluate.h"
+#include "ops/operands.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -24,24 +25,23 @@ bool TextLess(std::string_view l, std::string_view r) {
 
 }  // namespace
 
+// Without a number predicate every value is compared as text.
 std::string ApplyComparison(const std::string& left, const std::string& right, int,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self) {
-    PlainNumber a;
-    PlainNumber b;
-    if (numberPredicate != nullptr && EvaluatePlainNumber(left, a) && EvaluatePlainNumber(right, b))
-        return Truth(numberPredicate(a.value, b.value));  // what reading evaluated copies gives
-    std::string leftValue;
-    std::string rightValue;
-    std::string result;
-    if (EvaluateOperands(left, right, self, leftValue, rightValue, result))
-        return result;
-    if (IsString(leftValue) || IsString(rightValue) || numberPredicate == nullptr) {
+    const auto texts = [textPredicate](const std::string& l, const std::string& r) {
         if (textPredicate == nullptr)
             throw Exception("Operation does not support strings.");
-        return Truth(textPredicate(Content(leftValue), Content(rightValue)));
-    }
-    return Truth(numberPredicate(TextToNumber(leftValue), TextToNumber(rightValue)));
+        return Truth(textPredicate(Content(l), Content(r)));
+    };
+    if (numberPredicate == nullptr)
+        return ApplyToOperands(left, right, self, TwoLists::kRefused, AsTexts{}, texts);
+    return ApplyToOperands(
+        left, right, self, TwoLists::kRefused,
+        [numberPredicate](PlainNumber a, PlainNumber b) {
+            return Truth(numberPredicate(a.value, b.value));
+        },
+        texts);
 }
 
 std::string Equal(const std::string& left, const std::string& right, int flag) {

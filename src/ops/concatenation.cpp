@@ -1,6 +1,7 @@
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "ops/operands.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -42,17 +43,14 @@ std::string JoinWithString(std::string left, const std::string& right) {
     return left + right + kQuote;
 }
 
+// Lists join; every single value is joined as the text it is.
 std::string Concatenate(const std::string& left, const std::string& right, int) {
-    std::string leftValue = Evaluate(left);
-    std::string rightValue = Evaluate(right);
-    if (IsList(leftValue) && IsList(rightValue))
-        return JoinLists(std::move(leftValue), rightValue);
-    std::string result;
-    if (ApplyToList(leftValue, rightValue, Concatenate, result))
-        return result;
-    if (IsString(leftValue) || IsString(rightValue))
-        return JoinWithString(std::move(leftValue), rightValue);
-    return JoinNumbers(std::move(leftValue), rightValue);
+    return ApplyToOperands(left, right, Concatenate, TwoLists::kJoined, AsTexts{},
+                           [](std::string& leftValue, const std::string& rightValue) {
+                               if (IsString(leftValue) || IsString(rightValue))
+                                   return JoinWithString(std::move(leftValue), rightValue);
+                               return JoinNumbers(std::move(leftValue), rightValue);
+                           });
 }
 
 }  // namespace expreval

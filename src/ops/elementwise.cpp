@@ -38,24 +38,4 @@ std::string ApplyToElements(Handler handler, std::string list, const std::string
     return result;
 }
 
-bool EvaluateOperands(const std::string& left, const std::string& right, Handler self,
-                      std::string& leftValue, std::string& rightValue, std::string& result) {
-    leftValue = Evaluate(left);
-    rightValue = Evaluate(right);
-    if (IsList(leftValue) && IsList(rightValue))
-        throw Exception("Operation does not support two lists.");
-    return ApplyToList(leftValue, rightValue, self, result);
-}
-
-bool ApplyToList(std::string& left, std::string& right, Handler self, std::string& result) {
-    if (IsList(left)) {
-        result = ApplyToElements(self, std::move(left), right, false);
-    } else if (IsList(right)) {
-        result = ApplyToElements(self, std::move(right), left, true);
-    } else {
-        return false;
-    }
-    return true;
-}
-
 }  // namespace expreval

@@ -2,23 +2,15 @@
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "ops/operands.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
 namespace expreval {
 
-// An argument that evaluates to a plain number is read where it stands: the
-// same value as evaluating and reading a copy of it.
 std::string ApplyFunction(const std::string& argument, RawFunction rawFunction, Handler self) {
-    PlainNumber number;
-    if (EvaluatePlainNumber(argument, number))
-        return NumberToText(rawFunction(number.value));
-    std::string value = Evaluate(argument);
-    if (IsString(value))
-        throw Exception("Function does not support strings.");
-    if (IsList(value))
-        return ApplyFunctionToElements(self, std::move(value));
-    return NumberToText(rawFunction(TextToNumber(value)));
+    return ApplyToArgument(argument, self,
+                           [rawFunction](double x) { return NumberToText(rawFunction(x)); });
 }
 
 // A function handler takes its argument on the left and an empty right text,

@@ -16,17 +16,6 @@ namespace expreval {
 // the list did not stand on, and returns the list of the results.
 std::string ApplyToElements(Handler handler, std::string list, const std::string& other,
                             bool otherFirst);
-// The common start of the operator families: both operand texts evaluated,
-// left first, into leftValue and rightValue; two lists refused with
-// "Operation does not support two lists."; when one is a list, self applied
-// to each of its elements, the list of results stored in result and true
-// returned. False leaves the two values to the caller.
-bool EvaluateOperands(const std::string& left, const std::string& right, Handler self,
-                      std::string& leftValue, std::string& rightValue, std::string& result);
-// When exactly one value is a list, applies self to each of its elements
-// with the other value on its own side and stores the list in result; false
-// when neither is a list. Two lists are the caller's case.
-bool ApplyToList(std::string& left, std::string& right, Handler self, std::string& result);
 // Half away from zero, then the low 32 bits of the integer value; 0 for
 // infinities and NaN.
 int32_t RoundHalfAway(double x);

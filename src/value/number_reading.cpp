@@ -10,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "eval/lexicon.h"
 #include "value/digit_words.h"
 #include "value/exact_powers.h"
 #include "value/last_number.h"
@@ -29,9 +30,9 @@ std::size_t SkipDigits(std::string_view text, std::size_t i) {
     return i;
 }
 
-// End of the decimal number starting at `start` (after any sign), or `start`
-// itself when there is none.
-std::size_t ScanNumber(std::string_view text, std::size_t start) {
+// End of the decimal number that the C library reads from `start` (after
+// any sign), or `start` itself when there is none.
+std::size_t DecimalPrefixEnd(std::string_view text, std::size_t start) {
     std::size_t i = SkipDigits(text, start);
     std::size_t digits = i - start;
     if (i < text.size() && text[i] == '.') {
@@ -230,8 +231,8 @@ bool ReadSimpleDecimal(const char* p, const char* end, PlainNumber& number) {
 [[gnu::noinline]] bool ReadOtherPlainNumber(std::string_view text, PlainNumber& number) {
     const char* const end = text.data() + text.size();
     const ShortDecimal read = ReadShortDecimal(text.data(), end);
-    if (read.end != end || read.exponentMark == 'E')
-        return false;  // more than a number, or a capital that the rewrite would fold
+    if (read.end != end)
+        return false;  // not all of it read on the short road
     number.value = read.value;
     number.integer = !read.point && read.exponentMark == 0;
     return true;
@@ -253,7 +254,7 @@ double TextToNumber(std::string_view text) {
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         ++i;
     }
-    std::string_view number = text.substr(i, ScanNumber(text, i) - i);
+    std::string_view number = text.substr(i, DecimalPrefixEnd(text, i) - i);
     if (number.empty()) {
         return 0;
     }
@@ -264,17 +265,19 @@ double TextToNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
-// The scanner reads such a text as one number token (a digit or "-" first,
-// then digits, at most one point, a lower-case "e" with the character after
-// it), which Evaluate returns unchanged; reading all of it on the short road
-// gives what TextToNumber gives.
+// A text that the scan reads as one number token evaluates to itself;
+// reading all of it on the short road gives what TextToNumber gives. The
+// commonest texts, digits with at most one point after a start of a number,
+// are whole number tokens, and are read before the rest of the token is
+// looked at.
 bool ReadPlainNumber(std::string_view text, PlainNumber& number) {
     if (t_lastNumber.Recall(text, number))
         return true;
-    if (text.empty() || !(IsDigit(text[0]) || text[0] == '-'))
+    if (text.empty() || !StartsNumber(text[0], true))
         return false;
-    return ReadSimpleDecimal(text.data(), text.data() + text.size(), number) ||
-           ReadOtherPlainNumber(text, number);
+    if (ReadSimpleDecimal(text.data(), text.data() + text.size(), number))
+        return true;
+    return IsKeptNumberToken(text) && ReadOtherPlainNumber(text, number);
 }
 
 }  // namespace expreval

@@ -1,17 +1,12 @@
 #include <algorithm>
-#include <bit>
-#include <cstdint>
-#include <cstring>
+#include <climits>
 
+#include "eval/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
 
 namespace {
-
-bool IsWhiteSpace(char ch) {
-    return ch == ' ' || ch == '\n' || ch == '\t' || ch == '\r';
-}
 
 // Clamps a search range: an end before the start means "to the last character".
 int SearchEnd(std::string_view text, int start, int end) {
@@ -53,51 +48,15 @@ void StripWhiteSpace(std::string& text) {
     text.resize(kept);
 }
 
-// Eight bytes at once: true when one of them may be one that the rewrite
-// removes or changes, or a quote, which changes what it does. It tests for
-// bytes below 0x21 (the white space among them), 0x22 (the quote) and 0x41
-// to 0x5A (the capitals): the standard tests for a byte below, equal to and
-// between given values, each exact in telling whether any byte qualifies.
-bool MayNeedRewrite(std::uint64_t chunk) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHigh = 0x8080808080808080;
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
-    const std::uint64_t belowBang = (chunk - kOnes * 0x21) & ~chunk & kHigh;
-    const std::uint64_t quotes = chunk ^ (kOnes * static_cast<unsigned char>(kQuote));
-    const std::uint64_t isQuote = (quotes - kOnes) & ~quotes & kHigh;
-    const std::uint64_t low7 = chunk & kLow7;
-    const std::uint64_t isCapital =
-        (kOnes * (127 + 'Z' + 1) - low7) & ~chunk & (low7 + kOnes * (127 - ('A' - 1))) & kHigh;
-    return (belowBang | isQuote | isCapital) != 0;
-}
-
-// The first position from which the rewrite may change anything, or the size
-// when it leaves the text as it is.
-std::size_t FirstRewritten(std::string_view text) {
-    std::size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (std::uint64_t chunk; i + 8 <= text.size(); i += 8) {
-            std::memcpy(&chunk, text.data() + i, 8);
-            if (MayNeedRewrite(chunk))
-                break;
-        }
-    }
-    while (i < text.size() && !IsWhiteSpace(text[i]) && text[i] != kQuote &&
-           !(text[i] >= 'A' && text[i] <= 'Z')) {
-        ++i;
-    }
-    return i;
-}
-
 bool RewriteKeeps(std::string_view text) {
-    return FirstRewritten(text) == text.size();
+    return FirstAffectingRewriteByWords(text) == text.size();
 }
 
 // Works through plain pointers: stores through a char may alias the string
 // object itself, which would make the compiler reload its data each time.
 // Most lines hold no white space, capital or quote: those stay untouched.
 void StripWhiteSpaceAndFoldCase(std::string& text) {
-    const std::size_t first = FirstRewritten(text);
+    const std::size_t first = FirstAffectingRewriteByWords(text);
     if (first == text.size())
         return;
     bool inQuotes = false;
@@ -109,7 +68,7 @@ void StripWhiteSpaceAndFoldCase(std::string& text) {
         if (inQuotes) {
             *kept++ = ch;
         } else if (!IsWhiteSpace(ch)) {
-            *kept++ = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
+            *kept++ = IsCapital(ch) ? static_cast<char>(ch + 32) : ch;
         }
     }
     text.resize(static_cast<size_t>(kept - text.data()));
@@ -120,7 +79,7 @@ void FoldCase(std::string& text) {
     for (char& ch : text) {
         if (ch == kQuote)
             inQuotes = !inQuotes;
-        if (!inQuotes && ch >= 'A' && ch <= 'Z')
+        if (!inQuotes && IsCapital(ch))
             ch = static_cast<char>(ch + 32);
     }
 }

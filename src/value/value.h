@@ -36,10 +36,10 @@ int FindTopLevel(std::string_view text, char c, int start, int end);
 // Position of the close that balances the open at start, or -1.
 int FindClosing(std::string_view text, char open, char close, int start, int end);
 
-inline bool IsDigit(char ch) {
+constexpr bool IsDigit(char ch) {
     return ch >= '0' && ch <= '9';
 }
-inline bool IsLetter(char ch) {
+constexpr bool IsLetter(char ch) {
     return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
 }
 

@@ -4,9 +4,12 @@
 
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "support/tables.h"
+#include "symbols/tables.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -124,6 +127,23 @@ TEST_F(EvaluateTest, EvaluateTextAgreesWithEvaluate) {
             viaPadded = failure.message;
         }
         ASSERT_EQ(viaPadded, viaCopy) << text;
+    }
+}
+
+// A host may evaluate before it builds the tables: every entry builds them.
+TEST(EvaluateEntries, BuildTheTablesAHostHasNotBuilt) {
+    UseBuiltInTables();
+    const auto entries = {+[] { return Evaluate("zurp.1"); },
+                          +[] { return EvaluateText("zurp.1"); },
+                          +[] { return EvaluatePaddedText("zurp.1"); }};
+    for (const auto entry : entries) {
+        auto* const functions = std::exchange(g_functions, nullptr);
+        auto* const operators = std::exchange(g_operators, nullptr);
+        auto* const variables = std::exchange(g_variables, nullptr);
+        EXPECT_EQ(entry(), "{11,21,31,41,51}");
+        std::unique_ptr<SymbolList<Function>>(std::exchange(g_functions, functions));
+        std::unique_ptr<SymbolList<Operator>>(std::exchange(g_operators, operators));
+        std::unique_ptr<SymbolList<Variable>>(std::exchange(g_variables, variables));
     }
 }
 

@@ -1,0 +1,191 @@
+"""Runs random console sessions through two builds and requires the same bytes.
+
+The build with the shortcut roads and the build without them (every line on
+the general road) must answer every line alike: values, messages, prompts and
+variables carried from line to line. The lines come from a fixed seed, so a
+failure is repeatable; the first differing session is written out.
+
+Usage: compare_roads.py FAST_CONSOLE GENERAL_CONSOLE [--lines N] [--seed S]
+"""
+
+import argparse
+import os
+import random
+import subprocess
+import sys
+
+SESSION_LINES = 2000
+
+NAMES = ["x", "y", "n", "rate", "big", "w", "l", "ll", "s", "q", "zurp"]
+UNKNOWN = ["nowhere", "foo", "e", "x9"]
+FUNCTIONS = ["sin", "cos", "tan", "log", "sec", "csc", "cot"]
+OPERATORS = ["+", "-", "*", "/", "%", "&", "|", "^", "==", "!=", "<", "<=", ">", ">=",
+             "=~", "!~", "&&", "||", "."]
+ASSIGNMENTS = ["=", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", ".="]
+BOGUS = ["$", "**", "=<", "*)", "!", "<>", "..", "+*"]
+NUMBERS = ["0", "1", "2", "7", "12", "-3", "007", "3.5", "-0.5", "0.1", "5.", "-.5",
+           "99999999999999", "123456789012345", "2147483648", "4294967303", "1e5",
+           "1.5e-007", "1e+5", "0.000001234", "12345678901234567890", "1e300"]
+STRINGS = ['"ab"', '"A b"', '""', '"1"', '"5"', '"x\\"y"', '"{,}"', '"abc"', '"10"']
+
+
+class Lines:
+    def __init__(self, seed):
+        self.rng = random.Random(seed)
+
+    def chance(self, percent):
+        return self.rng.randrange(100) < percent
+
+    def pick(self, items):
+        return items[self.rng.randrange(len(items))]
+
+    def number(self):
+        if self.chance(50):
+            text = str(self.rng.randrange(1000))
+            if self.chance(40):
+                text += "." + str(self.rng.randrange(1000))
+            return ("-" if self.chance(15) else "") + text
+        return self.pick(NUMBERS)
+
+    def literal_list(self, depth):
+        items = [self.literal(depth + 1) for _ in range(self.rng.randrange(5))]
+        return "{" + ",".join(items) + "}"
+
+    # Operands that read no variable: the right sides of assignments, so that
+    # no value can grow from line to line faster than by its literal.
+    def literal(self, depth=0):
+        kind = self.rng.randrange(10)
+        if kind < 6:
+            return self.number()
+        if kind < 7:
+            return self.pick(STRINGS)
+        if kind < 9 and depth < 2:
+            return self.literal_list(depth)
+        return "(" + self.number() + self.pick(["+", "*", "-"]) + self.number() + ")"
+
+    def name(self):
+        if self.chance(1):
+            return "selfref"  # a list that holds itself: nested too deeply
+        return self.pick(NAMES) if self.chance(96) else self.pick(UNKNOWN)
+
+    def operand(self, depth):
+        kind = self.rng.randrange(20)
+        if kind < 8:
+            return self.number()
+        if kind < 12:
+            return self.name()
+        if kind < 13:
+            return self.pick(STRINGS)
+        if kind < 14:
+            return self.literal_list(1)
+        if kind < 11 and depth < 4:
+            return self.pick(FUNCTIONS) + "(" + self.expression(depth + 1) + ")"
+        if depth < 4:
+            return "(" + self.expression(depth + 1) + ")"
+        return self.number()
+
+    def expression(self, depth=0):
+        text = self.operand(depth)
+        for _ in range(self.rng.randrange(4)):
+            if self.chance(8):
+                text += ""  # implied multiplication
+            elif self.chance(3):
+                text += self.pick(BOGUS)
+            else:
+                text += self.pick(OPERATORS if self.chance(85) else ["+", "-", "*", "/"])
+            text += self.operand(depth)
+        return text
+
+    def assignment(self):
+        if self.chance(1):
+            return "selfref={selfref}"
+        target = self.pick(NAMES) if self.chance(95) else self.pick(["5", '"s"', "sin(0)", "-x"])
+        if self.chance(60):
+            value = self.literal() if self.chance(70) else self.name()
+            return target + "=" + value
+        return target + self.pick(ASSIGNMENTS[1:]) + self.literal()
+
+    def deep(self):
+        calls = self.rng.randrange(990, 1010)
+        if self.chance(50):
+            return "cos(" * calls + "0" + ")" * calls
+        return "(" * calls + "1+" + "(1)" + ")" * calls
+
+    def edited(self, line):
+        for _ in range(self.rng.randrange(3)):
+            at = self.rng.randrange(len(line) + 1)
+            if self.chance(50) or not line:
+                line = line[:at] + self.pick(list("()-.=\" {}e,*+xX2")) + line[at:]
+            else:
+                line = line[:at] + line[at + 1:]
+        return line
+
+    def spaced(self, line):
+        out = []
+        for ch in line:
+            if self.chance(10):
+                out.append(self.pick([" ", "\t"]))
+            out.append(ch.upper() if self.chance(10) else ch)
+        return "".join(out)
+
+    def line(self):
+        kind = self.rng.randrange(100)
+        if kind < 25:
+            line = self.assignment()
+        elif kind < 27:
+            line = "(" + self.assignment() + ")" + self.pick(OPERATORS) + self.operand(2)
+        elif kind < 28:
+            line = ""
+        elif kind == 28 and self.chance(5):
+            line = self.deep()
+        else:
+            line = self.expression()
+        if self.chance(15):
+            line = self.edited(line)
+        if self.chance(10):
+            line = self.spaced(line)
+        # A line that starts with "." ends the session.
+        return "1" + line if line.startswith(".") else line
+
+    def session(self):
+        return "".join(self.line() + "\n" for _ in range(SESSION_LINES)) + ".\n"
+
+
+def run(console, text):
+    result = subprocess.run([console], input=text.encode("latin-1"), capture_output=True,
+                            timeout=300)
+    return result.returncode, result.stdout
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("fast")
+    parser.add_argument("general")
+    parser.add_argument("--lines", type=int, default=100_000)
+    parser.add_argument("--seed", type=int, default=2026)
+    args = parser.parse_args()
+    lines = Lines(args.seed)
+    sessions = (args.lines + SESSION_LINES - 1) // SESSION_LINES
+    answered = 0
+    for index in range(sessions):
+        text = lines.session()
+        fast, general = run(args.fast, text), run(args.general, text)
+        if fast != general:
+            path = os.path.join(os.path.dirname(os.path.abspath(args.general)),
+                                f"roads-differ-{index}.in")
+            with open(path, "w", encoding="latin-1") as out:
+                out.write(text)
+            print(f"session {index}: the two builds answer differently; its input is {path}")
+            fast_lines, general_lines = fast[1].split(b"\n"), general[1].split(b"\n")
+            for number, (a, b) in enumerate(zip(fast_lines, general_lines)):
+                if a != b:
+                    print(f"first difference at output line {number}:\n  {a[:300]!r}\n  {b[:300]!r}")
+                    break
+            return 1
+        answered += fast[1].count(b"The result is ")
+    print(f"{sessions * SESSION_LINES} lines in {sessions} sessions, {answered} answers alike")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
