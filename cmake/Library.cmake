@@ -16,8 +16,7 @@ set_target_properties(expreval_library PROPERTIES
     SOVERSION ${PROJECT_VERSION_MAJOR})
 target_include_directories(expreval_library PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
-    $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
-    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+    $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>)
 
 # Hidden visibility keeps the internal routines out of the shared library's
 # symbol table, but not the standard library templates they instantiate: the
