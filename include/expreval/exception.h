@@ -4,11 +4,13 @@
 #include <string>
 #include <utility>
 
+#include "expreval/export.h"
+
 namespace expreval {
 
 // Every failure of an evaluation is thrown as an Exception by value; message
 // is exactly the text the user sees, such as "Variable y does not exist.".
-class Exception {
+class EXPREVAL_API Exception {
   public:
     explicit Exception(std::string text) : message(std::move(text)) {}
     std::string message;

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "expreval/exception.h"
+#include "expreval/export.h"
+#include "expreval/version.h"
 
 namespace expreval {
 
@@ -18,12 +20,12 @@ namespace expreval {
 // variables, holding only zurp = {1,2,3,4,5}. Call it once, before anything
 // else (SetVariable and Evaluate call it themselves when it has not been);
 // a second call would start over and leave the old tables unreachable.
-void BuildSymbolTables();
+EXPREVAL_API void BuildSymbolTables();
 
 // Defines the variable name (case-insensitive; a letter, then letters and
 // digits) with value, a value text such as "12", "\"abc\"" or "{1,2}". A
 // variable of that name takes the new value.
-void SetVariable(std::string name, std::string value);
+EXPREVAL_API void SetVariable(std::string name, std::string value);
 
 // Evaluates expression with the variables defined so far and returns the
 // result's value text: "7", "3.5", "\"abcd\"", "{2,4,6}". Evaluating a name
@@ -31,6 +33,6 @@ void SetVariable(std::string name, std::string value);
 // and stay done even when a later part of it fails. Throws Exception, whose
 // message is meant for the user, when the expression fails, and
 // std::bad_alloc when memory runs out.
-std::string Evaluate(std::string expression);
+EXPREVAL_API std::string Evaluate(std::string expression);
 
 }  // namespace expreval

@@ -9,6 +9,7 @@
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
+#include "expreval/expreval.h"  // its declarations export what is defined here
 #include "symbols/tables.h"
 #include "value/value.h"
 

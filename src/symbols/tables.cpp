@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "expreval/expreval.h"  // its declarations export what is defined here
 #include "ops/ops.h"
 #include "symbols/lookup_cache.h"
 

@@ -1,5 +1,6 @@
 // Uses the library the way a host program does: build the tables, define a
-// variable, evaluate texts and catch the failures.
+// variable, evaluate texts and catch the failures. EXPECTED_VERSION is the
+// version the build found the package with.
 #include <expreval/expreval.h>
 
 #include <iostream>
@@ -25,6 +26,14 @@ void Expect(const std::string& expression, const std::string& expected) {
 }  // namespace
 
 int main() {
+    const std::string version = std::to_string(EXPREVAL_VERSION_MAJOR) + "." +
+                                std::to_string(EXPREVAL_VERSION_MINOR) + "." +
+                                std::to_string(EXPREVAL_VERSION_PATCH);
+    if (version != EXPREVAL_VERSION_STRING || version != EXPECTED_VERSION) {
+        std::cout << "headers of version " << version << " (" << EXPREVAL_VERSION_STRING
+                  << "), package of version " << EXPECTED_VERSION << '\n';
+        ++failures;
+    }
     expreval::BuildSymbolTables();
     expreval::SetVariable("Rate", "0.25");
     expreval::SetVariable("names", "{\"ab\",\"cd\"}");
