@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "eval/arithmetic_line.h"
+#include "eval/limits.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
+#include "ops/host_function.h"
 #include "symbols/tables.h"
 #include "value/value.h"
 
@@ -87,6 +89,7 @@ class Evaluation final : public TokenEvents {
         if (count < 2)
             throw Exception("Not enough operands.");
         std::string result = op->handler(operands_[count - 2], operands_[count - 1], 0);
+        CheckValueSize(result.size());
         operands_.pop_back();
         operands_.back() = std::move(result);
     }
@@ -114,7 +117,10 @@ std::string Resolve(std::string text) {
     if (function == nullptr)
         throw Exception("Function " + std::string(name) + " does not exist.");
     const size_t argumentEnd = std::max(text.size() - 1, open + 1);
-    return function->handler(text.substr(open + 1, argumentEnd - open - 1), std::string(), 0);
+    std::string argument = text.substr(open + 1, argumentEnd - open - 1);
+    if (function->host != nullptr)
+        return CallHostFunction(*function, argument);
+    return function->handler(argument, std::string(), 0);
 }
 
 }  // namespace
@@ -176,7 +182,8 @@ std::string EvaluateRewrittenCopy(std::string& text) {
 // names, results of earlier operations, calls); those skip the rewrite and the
 // stacks, as do lines of plain arithmetic on numbers.
 std::string Evaluate(std::string expression) {
-    EnsureSymbolTables();
+    if (t_session == nullptr)
+        EnsureSymbolTables();
     const NestingGuard guard;
     const SingleToken kind = ClassifySingleToken(expression);
     if (kind != SingleToken::kNone)
