@@ -1,8 +1,9 @@
 # Thin wrapper over the CMake presets: "make run" starts the console, "make
-# test" builds and runs every test, optimised and under the sanitizers, "make
+# test" builds and runs every test, optimised and under the sanitizers (the
+# tests of sessions under ThreadSanitizer too), "make
 # fuzz SECONDS=N" fuzzes the console for N seconds, and "make bench" times the
 # console against bc and python3 (a few minutes).
-.PHONY: run test bench tools release sanitize fuzz format clean
+.PHONY: run test bench tools release sanitize tsan fuzz format clean
 
 SECONDS ?= 60
 BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
@@ -10,9 +11,10 @@ BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
 run: release
 	@./build/release/expreval
 
-test: release sanitize
+test: release sanitize tsan
 	ctest --preset release
 	ctest --preset sanitize
+	ctest --preset tsan
 
 bench:
 	@./scripts/ensure-tools.sh $(BENCH_PACKAGES)
@@ -31,6 +33,10 @@ release: tools
 sanitize: tools
 	@cmake --preset sanitize >/dev/null
 	@cmake --build --preset sanitize
+
+tsan: tools
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan
 
 fuzz:
 	@./scripts/ensure-tools.sh clang libclang-rt-14-dev
