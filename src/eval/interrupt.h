@@ -68,7 +68,7 @@ struct BudgetState {
     std::uint64_t checksLeft = 0;  // beyond t_checksLeft
     std::chrono::steady_clock::time_point deadline;
 };
-inline thread_local BudgetState t_budget;
+constinit inline thread_local BudgetState t_budget;
 
 // Gives the evaluations of this thread budget for as long as it lives; the
 // budget before it comes back afterwards, as it was.
