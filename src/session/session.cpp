@@ -89,6 +89,13 @@ class Evaluating {
                            " called while the session evaluates");
 }
 
+// Out of line, so that the console's lines, which have no limits, need not
+// make room for these.
+[[gnu::noinline]] std::string EvaluateLimited(const std::string& expression, const Limits& limits) {
+    const Limiting limiting(limits);
+    return EvaluatePaddedText(expression);
+}
+
 void RefuseDuringEvaluation(bool evaluating, const char* operation) {
     if (evaluating)
         ThrowDuringEvaluation(operation);
@@ -145,8 +152,7 @@ std::string Session::Evaluate(const std::string& expression) {
     static_assert(kTextPadding == 1);
     if (!state.limited)
         return EvaluatePaddedText(expression);
-    const Limiting limiting(state.limits);
-    return EvaluatePaddedText(expression);
+    return EvaluateLimited(expression, state.limits);
 }
 
 void Session::SetVariable(std::string_view name, std::string value) {

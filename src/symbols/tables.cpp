@@ -147,16 +147,25 @@ constinit thread_local LookupCache<Function> t_functionCache;
 
 }  // namespace
 
+namespace {
+
+// Out of line: the built-in functions' lookup stays small.
+[[gnu::noinline]] const Function* FindHostFunction(const SymbolList<Function>& hosts,
+                                                   std::string_view name) {
+    if (hosts.Sentinel()->next == hosts.Sentinel())
+        return nullptr;
+    return Lookup(hosts, name, [](std::string key) { return Function(std::move(key), nullptr); });
+}
+
+}  // namespace
+
 // A host's function cannot have a built-in one's name, so the order of the
 // two lookups changes no answer; the built-in one comes first for speed.
 const Function* FindFunction(std::string_view name) {
     const Function* builtIn = t_functionCache.Find(g_functions, name, LookUpFunction);
     if (builtIn != nullptr || t_session == nullptr)
         return builtIn;
-    const SymbolList<Function>& hosts = t_session->functions;
-    if (hosts.Sentinel()->next == hosts.Sentinel())
-        return nullptr;
-    return Lookup(hosts, name, [](std::string key) { return Function(std::move(key), nullptr); });
+    return FindHostFunction(t_session->functions, name);
 }
 
 const Operator* FindOperator(std::string_view symbol) {
