@@ -16,7 +16,7 @@ constinit inline thread_local std::size_t t_maxValueSize = SIZE_MAX;
 
 // Where a value is built: a result pushed, stored or grown element by
 // element. Its operands are no longer than the limit, so no text grows
-// past about twice it before this refuses it.
+// past a few times it before this refuses it.
 inline void CheckValueSize(std::size_t size) {
     if (size > t_maxValueSize)
         ThrowValueTooLarge();
