@@ -1,10 +1,12 @@
 # Thin wrapper over the CMake presets: "make run" starts the console, "make
-# test" builds and runs every test, optimised, under the sanitizers and
-# without the shortcut roads, then runs random sessions through the builds
-# with and without them, which must answer alike; "make
+# Thin wrapper over the CMake presets: "make run" starts the console, "make
+# test" builds and runs every test, optimised, under the sanitizers (the
+# tests of sessions under ThreadSanitizer too) and without the shortcut
+# roads, then runs random sessions through the builds with and without them,
+# which must answer alike; "make
 # fuzz SECONDS=N" fuzzes the console for N seconds, and "make bench" times the
 # console against bc and python3 (a few minutes).
-.PHONY: run test bench tools release sanitize general fuzz format clean
+.PHONY: run test bench tools release sanitize general tsan fuzz format clean
 
 SECONDS ?= 60
 BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
@@ -12,10 +14,11 @@ BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
 run: release
 	@./build/release/expreval
 
-test: release sanitize general
+test: release sanitize general tsan
 	ctest --preset release
 	ctest --preset sanitize
 	ctest --preset general
+	ctest --preset tsan
 	python3 tests/differential/compare_roads.py build/release/expreval build/general/expreval
 
 bench:
@@ -39,6 +42,10 @@ sanitize: tools
 general: tools
 	@cmake --preset general >/dev/null
 	@cmake --build --preset general
+
+tsan: tools
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan
 
 fuzz:
 	@./scripts/ensure-tools.sh clang libclang-rt-14-dev

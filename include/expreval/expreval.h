@@ -4,8 +4,10 @@
 //
 // A host calls BuildSymbolTables once, may define variables with
 // SetVariable, and then calls Evaluate as often as it likes, catching
-// Exception around it. The tables are process-wide and live until the process
-// ends; use them from one thread only.
+// Exception around it. The variables are process-wide and live until the
+// process ends; use them from one thread only (sessions may evaluate on other
+// threads meanwhile). For separate sets of variables, host functions, limits
+// and interrupts, see expreval/session.h.
 #pragma once
 
 #include <string>
@@ -19,7 +21,7 @@ namespace expreval {
 // Creates the tables of built-in functions and operators and the table of
 // variables, holding only zurp = {1,2,3,4,5}. Call it once, before anything
 // else (SetVariable and Evaluate call it themselves when it has not been);
-// a second call would start over and leave the old tables unreachable.
+// a second call starts over, with only zurp.
 EXPREVAL_API void BuildSymbolTables();
 
 // Defines the variable name (case-insensitive; a letter, then letters and

@@ -57,9 +57,13 @@ Completion CompleteName(std::string_view beforeCursor) {
     CollectMatches(
         *g_functions, [](const Function& f) -> const std::string& { return f.name; }, prefix, "(",
         matches);
+    if (t_session != nullptr)
+        CollectMatches(
+            t_session->functions, [](const Function& f) -> const std::string& { return f.name; },
+            prefix, "(", matches);
     CollectMatches(
-        *g_variables, [](const Variable& v) -> const std::string& { return v.name; }, prefix, "",
-        matches);
+        CurrentVariables(), [](const Variable& v) -> const std::string& { return v.name; }, prefix,
+        "", matches);
     if (matches.empty())
         return completion;
     std::sort(matches.begin(), matches.end());

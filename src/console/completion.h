@@ -18,7 +18,7 @@ struct Completion {
 
 // Completes the name that ends at the cursor. beforeCursor is the line up to
 // the cursor. Inside a quoted string nothing is offered. Reads g_functions
-// and g_variables, which must have been built.
+// and the current session's functions and variables (or g_variables).
 Completion CompleteName(std::string_view beforeCursor);
 
 }  // namespace expreval

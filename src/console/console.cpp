@@ -9,7 +9,6 @@
 #include <string_view>
 #include <utility>
 
-#include "eval/evaluate.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -117,13 +116,6 @@ std::string Answer(Evaluation evaluate, std::ostream& out, HeldAnswers* held) {
     return "Error";
 }
 
-// The zero byte that ends a string's characters is all the padding that
-// arithmetic needs to be read where it stands.
-std::string EvaluatePaddedLine(const std::string& line) {
-    static_assert(kTextPadding == 1);
-    return EvaluatePaddedText(line);
-}
-
 // In pieces: joined, they would need a copy of the result, for which a
 // result that fills the memory leaves no room.
 void WriteAnswer(std::ostream& out, const std::string& result) {
@@ -152,8 +144,8 @@ void WriteAnswerAndPrompt(std::ostream& out, const std::string& result, bool pro
 
 }  // namespace
 
-void AnswerLine(const std::string& line, std::ostream& out) {
-    WriteAnswer(out, Answer([&line] { return EvaluateText(line); }, out, nullptr));
+void AnswerLine(const std::string& line, std::ostream& out, Session& session) {
+    WriteAnswer(out, Answer([&] { return session.Evaluate(line); }, out, nullptr));
 }
 
 namespace {
@@ -161,7 +153,7 @@ namespace {
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
 // while a person at a terminal sees each result as soon as Enter is pressed.
-void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
+void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& session) {
     out << kBanner << kPrompt;
     if (flushEveryLine)
         out.flush();
@@ -178,10 +170,9 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
         if (IsQuitLine(line))
             return;
         const bool last = read == LineRead::kLastLine;
-        const std::string result =
-            read == LineRead::kTooLong
-                ? ReportOutOfMemory(out, &held)
-                : Answer([&line] { return EvaluatePaddedLine(line); }, out, &held);
+        const std::string result = read == LineRead::kTooLong
+                                       ? ReportOutOfMemory(out, &held)
+                                       : Answer([&] { return session.Evaluate(line); }, out, &held);
         WriteAnswerAndPrompt(out, result, !last, flushEveryLine, held);
         if (last)
             return;
@@ -193,15 +184,20 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine) {
 
 // Buffered answers are written out even when an unexpected failure ends the
 // dialogue.
-int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
+int RunConsole(LineSource& in, std::ostream& out, Flushing flushing, Session& session) {
     try {
-        Converse(in, out, flushing == Flushing::kEveryLine);
+        Converse(in, out, flushing == Flushing::kEveryLine, session);
     } catch (...) {
         out.flush();
         throw;
     }
     out.flush();
     return out && !in.Failed() ? 0 : 1;
+}
+
+int RunConsole(LineSource& in, std::ostream& out, Flushing flushing) {
+    Session session = Session::Console();
+    return RunConsole(in, out, flushing, session);
 }
 
 int RunConsole(std::istream& in, std::ostream& out) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "console/line_source.h"
+#include "expreval/session.h"
 
 namespace expreval {
 
@@ -18,9 +19,10 @@ inline bool IsQuitLine(std::string_view line) {
     return !line.empty() && line[0] == '.';
 }
 
-// Evaluates line and writes its answer: the failure's message line, if any,
-// then "The result is " and the value or "Error". Does not flush.
-void AnswerLine(const std::string& line, std::ostream& out);
+// Evaluates line in session and writes its answer: the failure's message
+// line, if any, then "The result is " and the value or "Error". Does not
+// flush.
+void AnswerLine(const std::string& line, std::ostream& out, Session& session);
 
 enum class Flushing {
     kEveryLine,   // after each prompt and each result, for a person at a terminal
@@ -29,9 +31,12 @@ enum class Flushing {
 
 // Writes the banner, then prompts for, evaluates and answers one line at a
 // time until a line starting with "." or the end of input, or until out
-// fails. The symbol tables must have been built. Returns the exit code: 1
-// when out could not be written or in could not be read, else 0. With
-// kBeforeWait the source must flush out before it waits.
+// fails, evaluating in session. Returns the exit code: 1 when out could not
+// be written or in could not be read, else 0. With kBeforeWait the source
+// must flush out before it waits.
+int RunConsole(LineSource& in, std::ostream& out, Flushing flushing, Session& session);
+
+// The same in a session of its own, started as the console program starts.
 int RunConsole(LineSource& in, std::ostream& out, Flushing flushing);
 
 // The same loop over a stream, flushing every line.

@@ -5,7 +5,7 @@
 #include "console/console.h"
 #include "console/line_source.h"
 #include "console/memory_ceiling.h"
-#include "symbols/tables.h"
+#include "expreval/session.h"
 #ifdef EXPREVAL_HAVE_LIBEDIT
 #include "console/terminal_console.h"
 #endif
@@ -33,14 +33,15 @@ void KeepLargeBlocksInHeap() {
 // reader gets the same bytes in large writes, flushed whenever the console is
 // about to wait for input.
 int Converse() {
+    expreval::Session session = expreval::Session::Console();
 #ifdef EXPREVAL_HAVE_LIBEDIT
     if (expreval::StandardStreamsAreTerminals())
-        return expreval::RunTerminalConsole(std::cin, std::cout);
+        return expreval::RunTerminalConsole(std::cin, std::cout, session);
 #endif
     expreval::DescriptorLineSource source(STDIN_FILENO, [] { std::cout.flush(); });
     const expreval::Flushing flushing =
         isatty(STDOUT_FILENO) ? expreval::Flushing::kEveryLine : expreval::Flushing::kBeforeWait;
-    return expreval::RunConsole(source, std::cout, flushing);
+    return expreval::RunConsole(source, std::cout, flushing, session);
 }
 
 }  // namespace
@@ -51,7 +52,6 @@ int main() {
     KeepLargeBlocksInHeap();
     expreval::ApplyMemoryCeiling();
     std::ios::sync_with_stdio(false);
-    expreval::BuildSymbolTables();
     const int code = Converse();
     if (code != 0)
         std::cerr << (std::cout ? "expreval: standard input could not be read\n"

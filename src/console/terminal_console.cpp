@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "console/line_editor.h"
+#include "session/session.h"
 
 namespace expreval {
 
@@ -13,10 +14,13 @@ bool StandardStreamsAreTerminals() {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
 }
 
-int RunTerminalConsole(std::istream& in, std::ostream& out) {
+int RunTerminalConsole(std::istream& in, std::ostream& out, Session& session) {
     const std::unique_ptr<LineEditor> editor = LineEditor::Open();
-    if (editor == nullptr)
-        return RunConsole(in, out);
+    if (editor == nullptr) {
+        StreamLineSource source(in);
+        return RunConsole(source, out, Flushing::kEveryLine, session);
+    }
+    const UsingSession completed(session);  // Tab completes its names
     out << kBanner << std::flush;
     // As with piped input, the empty line that follows an answered one is
     // passed over (pressing Enter twice does no harm) and any other is
@@ -31,7 +35,7 @@ int RunTerminalConsole(std::istream& in, std::ostream& out) {
             return 0;
         if (!line->empty())
             editor->Remember(*line);
-        AnswerLine(*line, out);
+        AnswerLine(*line, out, session);
         skipEmptyLine = true;
         out << std::flush;  // before libedit writes the next prompt
         if (!out)

@@ -6,10 +6,12 @@
 
 #include "eval/arithmetic_line.h"
 #include "eval/lexicon.h"
+#include "eval/limits.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
 #include "expreval/expreval.h"  // its declarations export what is defined here
+#include "ops/host_function.h"
 #include "symbols/tables.h"
 #include "value/value.h"
 
@@ -89,6 +91,7 @@ class Evaluation final : public TokenEvents {
         if (count < 2)
             throw Exception("Not enough operands.");
         std::string result = op->handler(operands_[count - 2], operands_[count - 1], 0);
+        CheckValueSize(result.size());
         operands_.pop_back();
         operands_.back() = std::move(result);
     }
@@ -117,7 +120,10 @@ std::string Resolve(std::string& text) {
     if (function == nullptr)
         throw Exception("Function " + std::string(name) + " does not exist.");
     const size_t argumentEnd = std::max(text.size() - 1, open + 1);
-    return function->handler(text.substr(open + 1, argumentEnd - open - 1), std::string(), 0);
+    std::string argument = text.substr(open + 1, argumentEnd - open - 1);
+    if (function->host != nullptr)
+        return CallHostFunction(*function, argument);
+    return function->handler(argument, std::string(), 0);
 }
 
 }  // namespace
@@ -192,7 +198,8 @@ std::string TokenValue(SingleToken kind, const Input& input) {
 // Built with EXPREVAL_SHORTCUTS off, roads 1 and 2 are closed. Every road
 // runs within one level of nesting, with the symbol tables built.
 std::string TakeRoad(const Input& input) {
-    EnsureSymbolTables();
+    if (t_session == nullptr)
+        EnsureSymbolTables();
     const NestingGuard guard;
     const std::string_view text = input.text;
     std::string result;

@@ -1,8 +1,11 @@
 // Stopping an evaluation from outside it: a person's Ctrl-C at the console, a
-// host's other thread or signal handler. One mechanism serves both.
+// host's other thread or signal handler. One mechanism serves both, and with
+// it the budget of work or time a host gives each evaluation.
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 
 namespace expreval {
 
@@ -14,15 +17,26 @@ static_assert(InterruptFlag::is_always_lock_free);
 // The flag that the evaluations of this thread watch; null when none does.
 constinit inline thread_local const InterruptFlag* t_interrupt = nullptr;
 
+// Checks this thread may still make before the budget is looked at again.
+// Without a budget it starts too high to run out.
+constinit inline thread_local std::int64_t t_checksLeft = INT64_MAX;
+
 // Throws Exception "Interrupted.".
 [[noreturn]] void ThrowInterrupted();
 
+// Refills t_checksLeft from the budget of the evaluation under way, or
+// throws Exception "Evaluation took too long." once it is spent.
+void SpendBudget();
+
 // Called where evaluation already counts its work (each nesting level, each
-// list element, every so many bytes of a long scan): a relaxed load, so that
-// it costs next to nothing when no one interrupts.
+// list element, every so many bytes of a long scan): a relaxed load and a
+// count, so that it costs next to nothing when no one interrupts and no
+// budget is set.
 inline void CheckInterrupt() {
     if (t_interrupt != nullptr && t_interrupt->load(std::memory_order_relaxed))
         ThrowInterrupted();
+    if (--t_checksLeft < 0)
+        SpendBudget();
 }
 
 // Makes the evaluations of this thread watch flag for as long as it lives.
@@ -37,6 +51,37 @@ class WatchInterrupt {
 
   private:
     const InterruptFlag* previous_;
+};
+
+// What one evaluation may spend: checks (about one per operand evaluated and
+// one per list element) and time; the largest values mean no bound.
+struct Budget {
+    std::uint64_t checks = UINT64_MAX;
+    std::chrono::steady_clock::duration time = std::chrono::steady_clock::duration::max();
+};
+
+// The budget of the evaluation under way on this thread.
+struct BudgetState {
+    bool limited = false;
+    bool spent = false;
+    bool timed = false;
+    std::uint64_t checksLeft = 0;  // beyond t_checksLeft
+    std::chrono::steady_clock::time_point deadline;
+};
+constinit inline thread_local BudgetState t_budget;
+
+// Gives the evaluations of this thread budget for as long as it lives; the
+// budget before it comes back afterwards, as it was.
+class SpendingBudget {
+  public:
+    explicit SpendingBudget(const Budget& budget);
+    ~SpendingBudget();
+    SpendingBudget(const SpendingBudget&) = delete;
+    SpendingBudget& operator=(const SpendingBudget&) = delete;
+
+  private:
+    BudgetState previous_;
+    std::int64_t previousChecks_;
 };
 
 }  // namespace expreval

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "eval/interrupt.h"
+
 namespace expreval {
 
 // Deepest nesting of evaluations and element-wise applications a line may
@@ -16,19 +18,23 @@ namespace expreval {
 // again and fail past 6 MB. Parentheses group within one run and cost none.
 inline constexpr int kMaxNesting = 1000;
 
-// The levels reached by the runs under way; only NestingGuard changes it.
+// The levels reached by the runs under way; only NestingGuard changes it,
+// and a session that allows fewer levels, which starts its evaluations at a
+// level that many below kMaxNesting.
 constinit inline thread_local int t_nestingLevel = 0;
 
 // Throws Exception "Expression nested too deeply.".
 [[noreturn]] void ThrowNestedTooDeeply();
 
 // Counts one level of nesting for as long as it lives; throws past
-// kMaxNesting. Inline: every line and operand evaluated takes one.
+// kMaxNesting. Inline: every line and operand evaluated takes one, and with
+// it a check for an interrupt or a spent budget.
 class NestingGuard {
   public:
     NestingGuard() {
         if (t_nestingLevel >= kMaxNesting)
             ThrowNestedTooDeeply();
+        CheckInterrupt();
         ++t_nestingLevel;
     }
     ~NestingGuard() { --t_nestingLevel; }

@@ -1,4 +1,5 @@
 #include "eval/evaluate.h"
+#include "eval/limits.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -7,7 +8,8 @@ namespace expreval {
 
 // The right operand is evaluated before anything else, the name test
 // included. A compound form hands the name on to its operator, which reads
-// the variable's current value through it.
+// the variable's current value through it. A value too large is refused
+// before it is stored.
 std::string ApplyAssignment(const std::string& left, const std::string& right, int flag,
                             Handler underlying) {
     std::string value = Evaluate(right);
@@ -16,6 +18,7 @@ std::string ApplyAssignment(const std::string& left, const std::string& right, i
     } else if (left.empty() || !IsLetter(left[0])) {
         throw Exception(left + " is not a valid variable name.");
     }
+    CheckValueSize(value.size());
     SetVariable(left, value);
     return value;
 }

@@ -2,6 +2,8 @@
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "eval/interrupt.h"
+#include "eval/limits.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -19,7 +21,9 @@ std::string ApplyToElements(Handler handler, std::string list, const std::string
     result.push_back(list.front());
     std::string element;
     const auto apply = [&]() {
+        CheckInterrupt();
         result += otherFirst ? handler(other, element, 0) : handler(element, other, 0);
+        CheckValueSize(result.size());
     };
     int start = 1;
     for (int p = FindTopLevel(list, ',', start, -1); p >= 0;

@@ -2,6 +2,7 @@
 // every built-in function and operator.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ namespace expreval {
 // right operand text (empty for functions); flag: always 0. Operands arrive
 // unevaluated. Fails by throwing Exception.
 using Handler = std::string (*)(const std::string& left, const std::string& right, int flag);
+
+// A function that a host program defines on a session (ops/host_function.h).
+struct HostFunction;
 
 struct Function {
     Function() = default;
@@ -30,6 +34,8 @@ struct Function {
     Function* next = nullptr;
     Function* previous = nullptr;
     Handler handler = nullptr;
+    // Set instead of handler in a host's function: a callable with state.
+    std::shared_ptr<const HostFunction> host;
 };
 
 struct Operator {

@@ -3,6 +3,7 @@
 // both ends; the list owns every record linked into it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -114,13 +115,14 @@ class SymbolList {
     }
 
   private:
-    void Changed() { stamp_ = ++lastStamp_; }
+    // Lists of different sessions change on different threads at once.
+    void Changed() { stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1; }
 
     T* sentinel_;
     T* tail_;
     int count_ = 0;
     std::uint64_t stamp_ = 0;
-    static inline std::uint64_t lastStamp_ = 0;
+    static inline std::atomic<std::uint64_t> lastStamp_ = 0;
 };
 
 }  // namespace expreval

@@ -1,5 +1,6 @@
 #include "symbols/tables.h"
 
+#include <mutex>
 #include <utility>
 
 #include "expreval/expreval.h"  // its declarations export what is defined here
@@ -83,21 +84,33 @@ void BuildOperatorTable() {
     }
 }
 
+void EnsureBuiltInTables() {
+    static std::once_flag built;
+    std::call_once(built, [] {
+        BuildFunctionTable();
+        BuildOperatorTable();
+    });
+}
+
+void DefinePredefinedVariables(SymbolList<Variable>& list) {
+    StoreVariable(list, kPredefinedName, kPredefinedValue);
+}
+
 void BuildSymbolTables() {
-    g_variables = new SymbolList<Variable>();
-    BuildFunctionTable();
-    BuildOperatorTable();
-    SetVariable(kPredefinedName, kPredefinedValue);
+    EnsureBuiltInTables();
+    if (g_variables == nullptr)
+        g_variables = new SymbolList<Variable>();
+    ResetVariables();
 }
 
 void EnsureSymbolTables() {
-    if (g_variables == nullptr || g_functions == nullptr || g_operators == nullptr)
+    if (g_variables == nullptr)
         BuildSymbolTables();
 }
 
 void ResetVariables() {
     g_variables->Clear();
-    SetVariable(kPredefinedName, kPredefinedValue);
+    DefinePredefinedVariables(*g_variables);
 }
 
 namespace {
@@ -113,7 +126,8 @@ bool HasCapital(std::string_view text) {
 // FoldCase changes capitals only, so a key without any is already what a key
 // record would hold, and the list is searched for it directly.
 template <typename T, typename MakeKey>
-const T* Lookup(const SymbolList<T>& list, std::string_view key, MakeKey makeKey) {
+[[gnu::always_inline]] inline const T* Lookup(const SymbolList<T>& list, std::string_view key,
+                                              MakeKey makeKey) {
     const T* found = HasCapital(key) ? list.Find(makeKey(std::string(key))) : list.FindKey(key);
     return found == list.Sentinel() ? nullptr : found;
 }
@@ -128,39 +142,77 @@ const Function* LookUpFunction(std::string_view name) {
                   [](std::string key) { return Function(std::move(key), nullptr); });
 }
 
-LookupCache<Operator> g_operatorCache;
-LookupCache<Function> g_functionCache;
+// Each thread fills caches of its own.
+constinit thread_local LookupCache<Operator> t_operatorCache;
+constinit thread_local LookupCache<Function> t_functionCache;
 
 }  // namespace
 
+namespace {
+
+// Out of line: the built-in functions' lookup stays small.
+[[gnu::noinline]] const Function* FindHostFunction(const SymbolList<Function>& hosts,
+                                                   std::string_view name) {
+    if (hosts.Sentinel()->next == hosts.Sentinel())
+        return nullptr;
+    return Lookup(hosts, name, [](std::string key) { return Function(std::move(key), nullptr); });
+}
+
+}  // namespace
+
+// A host's function cannot have a built-in one's name, so the order of the
+// two lookups changes no answer; the built-in one comes first for speed.
 const Function* FindFunction(std::string_view name) {
-    return g_functionCache.Find(g_functions, name, LookUpFunction);
+    const Function* builtIn = t_functionCache.Find(g_functions, name, LookUpFunction);
+    if (builtIn != nullptr || t_session == nullptr)
+        return builtIn;
+    return FindHostFunction(t_session->functions, name);
 }
 
 const Operator* FindOperator(std::string_view symbol) {
-    return g_operatorCache.Find(g_operators, symbol, LookUpOperator);
+    return t_operatorCache.Find(g_operators, symbol, LookUpOperator);
+}
+
+namespace {
+
+Variable VariableKey(std::string key) {
+    return Variable(std::move(key), std::string());
+}
+
+}  // namespace
+
+const Variable* FindVariableIn(const SymbolList<Variable>& list, std::string_view name) {
+    return Lookup(list, name, VariableKey);
 }
 
 const Variable* FindVariable(std::string_view name) {
-    return Lookup(*g_variables, name,
-                  [](std::string key) { return Variable(std::move(key), std::string()); });
+    return Lookup(CurrentVariables(), name, VariableKey);
+}
+
+bool IsBuiltInFunction(std::string_view name) {
+    return LookUpFunction(name) != nullptr;
 }
 
 // One walk, as InsertOrReplace makes, to the first variable whose name is not
 // less: it takes the value when the name is its own, and the new record goes
 // before it otherwise. Only a name with capitals needs the record built first,
 // for its folded name.
-void SetVariable(std::string name, std::string value) {
-    EnsureSymbolTables();
+void StoreVariable(SymbolList<Variable>& list, std::string&& name, std::string&& value) {
     if (HasCapital(name)) {
-        g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
+        list.InsertOrReplace(new Variable(std::move(name), std::move(value)));
         return;
     }
-    Variable* place = g_variables->LowerBound(name);
-    if (place != g_variables->Sentinel() && place->name == name)
+    Variable* place = list.LowerBound(name);
+    if (place != list.Sentinel() && place->name == name)
         place->value = std::move(value);
     else
-        g_variables->InsertBefore(place, new Variable(std::move(name), std::move(value)));
+        list.InsertBefore(place, new Variable(std::move(name), std::move(value)));
+}
+
+void SetVariable(std::string name, std::string value) {
+    if (t_session == nullptr)
+        EnsureSymbolTables();
+    StoreVariable(CurrentVariables(), std::move(name), std::move(value));
 }
 
 }  // namespace expreval

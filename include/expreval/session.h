@@ -1,0 +1,118 @@
+// expreval::Session: a set of variables and host functions in which texts
+// are evaluated, with limits for texts that come from people a host does not
+// trust. See docs/embedding.md.
+//
+// Sessions are independent: each has its own variables and functions, and
+// any number of them may evaluate at the same time on different threads. One
+// session is used by one thread at a time; only Interrupt may be called from
+// another thread (or a signal handler) while it evaluates.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "expreval/exception.h"
+#include "expreval/export.h"
+
+namespace expreval {
+
+struct SessionTables;
+
+// What one evaluation of a session may take. Going past a limit fails the
+// evaluation with an Exception, like any failure: what it had assigned
+// before stays, the operation that went past it stores nothing. The defaults
+// bound nothing that the console does not.
+struct Limits {
+    static constexpr int kDeepestNesting = 1000;
+
+    // Bytes of the text given to Evaluate: "Expression too long.".
+    std::size_t maxTextLength = SIZE_MAX;
+    // Bytes of any value an operation builds: "Value too large.".
+    std::size_t maxValueSize = SIZE_MAX;
+    // Levels of nesting, 1 to kDeepestNesting: "Expression nested too deeply.".
+    int maxNesting = kDeepestNesting;
+    // Steps of work (about one per operand evaluated and one per list
+    // element): "Evaluation took too long.".
+    std::uint64_t maxSteps = UINT64_MAX;
+    // Time: "Evaluation took too long.".
+    std::chrono::steady_clock::duration maxTime = std::chrono::steady_clock::duration::max();
+};
+
+class EXPREVAL_API Session {
+  public:
+    // No variables, no functions beyond the built-in ones, default limits.
+    Session();
+    explicit Session(const Limits& limits);
+    // The console's start: the variable zurp holding {1,2,3,4,5}.
+    static Session Console();
+
+    // Movable, not copyable. A moved-from session may only be assigned to or
+    // destroyed.
+    Session(Session&& other) noexcept;
+    Session& operator=(Session&& other) noexcept;
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    ~Session();
+
+    // Evaluates expression with this session's variables and functions and
+    // returns the result's value text ("7", "3.5", "\"ab\"", "{2,4}").
+    // Assignments in it (x=2) define variables of this session. Throws
+    // Exception when the evaluation fails or goes past a limit;
+    // std::bad_alloc when memory runs out; whatever a host function throws
+    // other than Exception, unchanged. The session stays usable after any.
+    std::string Evaluate(const std::string& expression);
+
+    // Defines the variable name (a letter, then letters and digits;
+    // case-insensitive) with value, a value text as evaluation writes them:
+    // a number ("12", "-1.5", "2e3"), a string in quotes ("\"Ab c\"") or a
+    // list in braces ("{1,2}"), without blanks or capitals outside quotes.
+    // Throws std::invalid_argument for any other name or value.
+    void SetVariable(std::string_view name, std::string value);
+    // The value text of the variable name, or nothing when it has none.
+    std::optional<std::string> Variable(std::string_view name) const;
+    // Every variable, name (lower case) and value text, in name order.
+    std::vector<std::pair<std::string, std::string>> Variables() const;
+
+    // Defines the function name(...) for this session's evaluations, as the
+    // built-in ones are: a list argument is mapped element by element, a
+    // string refused with "Function does not support strings.", and the
+    // result written as a number text. A name defined before is redefined.
+    // Throws std::invalid_argument for a name that is not a valid name or
+    // is that of a built-in function, or for an empty function, and
+    // std::logic_error while this session evaluates.
+    void DefineFunction(std::string_view name, std::function<double(double)> function);
+    // The same for a function given the argument's value text (a number, a
+    // string with its quotes, a list with its braces) that returns a value
+    // text as SetVariable takes them; any other result fails the evaluation
+    // with "Function " + name + " returned an invalid value.".
+    void DefineValueFunction(std::string_view name,
+                             std::function<std::string(const std::string&)> function);
+
+    // Takes effect with the next evaluation. Throws std::invalid_argument
+    // for a maxNesting outside 1 to Limits::kDeepestNesting, and
+    // std::logic_error while this session evaluates.
+    void SetLimits(const Limits& limits);
+    const Limits& CurrentLimits() const;
+
+    // Makes the evaluation under way fail with "Interrupted." at its next
+    // check; no effect when none is under way. Safe from any thread and from
+    // a signal handler.
+    void Interrupt() noexcept;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+
+    // The console's line editor completes the names of its session.
+    friend SessionTables& TablesOf(Session& session);
+};
+
+}  // namespace expreval
