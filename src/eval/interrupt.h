@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 
 namespace expreval {
 
@@ -17,13 +18,36 @@ constinit inline thread_local const InterruptFlag* t_interrupt = nullptr;
 // Throws Exception "Interrupted.".
 [[noreturn]] void ThrowInterrupted();
 
+// Whether the flag watched here is set: a relaxed load, so that it costs
+// next to nothing when no one interrupts.
+inline bool InterruptRequested() {
+    return t_interrupt != nullptr && t_interrupt->load(std::memory_order_relaxed);
+}
+
 // Called where evaluation already counts its work (each nesting level, each
-// list element, every so many bytes of a long scan): a relaxed load, so that
-// it costs next to nothing when no one interrupts.
+// list element, every so many bytes of a long scan).
 inline void CheckInterrupt() {
-    if (t_interrupt != nullptr && t_interrupt->load(std::memory_order_relaxed))
+    if (InterruptRequested())
         ThrowInterrupted();
 }
+
+// For a scan that may run through megabytes in one step of the evaluation:
+// checks each time the scan has moved kInterruptStride bytes further, at
+// the cost of one comparison for every other step.
+inline constexpr size_t kInterruptStride = 4096;
+
+class InterruptCheckpoints {
+  public:
+    void Pass(size_t position) {
+        if (position >= next_) [[unlikely]] {
+            next_ = position + kInterruptStride;
+            CheckInterrupt();
+        }
+    }
+
+  private:
+    size_t next_ = kInterruptStride;
+};
 
 // Makes the evaluations of this thread watch flag for as long as it lives.
 class WatchInterrupt {

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "eval/interrupt.h"
+
 namespace expreval {
 
 // Deepest nesting of evaluations and element-wise applications a line may
@@ -23,10 +25,12 @@ constinit inline thread_local int t_nestingLevel = 0;
 [[noreturn]] void ThrowNestedTooDeeply();
 
 // Counts one level of nesting for as long as it lives; throws past
-// kMaxNesting. Inline: every line and operand evaluated takes one.
+// kMaxNesting, and when an interrupt is pending. Inline: every line and
+// operand evaluated takes one.
 class NestingGuard {
   public:
     NestingGuard() {
+        CheckInterrupt();
         if (t_nestingLevel >= kMaxNesting)
             ThrowNestedTooDeeply();
         ++t_nestingLevel;

@@ -1,5 +1,6 @@
 #include "eval/tokenizer.h"
 
+#include "eval/interrupt.h"
 #include "symbols/tables.h"
 #include "value/value.h"
 
@@ -18,6 +19,7 @@ class Scanner {
     void Run() {
         const size_t n = text_.size();
         while (pos_ <= n) {
+            checkpoints_.Pass(pos_);
             const bool atEnd = pos_ == n;
             const char ch = atEnd ? '\0' : text_[pos_];
             if (Step(ch, atEnd))
@@ -182,6 +184,7 @@ class Scanner {
 
     std::string_view text_;
     TokenEvents& events_;
+    InterruptCheckpoints checkpoints_;
     size_t pos_ = 0;
     size_t start_ = 0;
     Mode mode_ = Mode::kNone;

@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "eval/interrupt.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -19,6 +20,7 @@ std::string ApplyToElements(Handler handler, std::string list, const std::string
     result.push_back(list.front());
     std::string element;
     const auto apply = [&]() {
+        CheckInterrupt();
         result += otherFirst ? handler(other, element, 0) : handler(element, other, 0);
     };
     int start = 1;
