@@ -39,7 +39,7 @@ bool BothStreamsAreTerminals() {
 // A person at a terminal sees every prompt and result at once; any other
 // reader gets the same bytes in large writes, flushed whenever the console is
 // about to wait for input.
-int RunDialogueOnStandardStreams(bool atTerminal, expreval::Signals& signals) {
+int RunDialogueOnStandardStreams([[maybe_unused]] bool atTerminal, expreval::Signals& signals) {
 #ifdef EXPREVAL_HAVE_LIBEDIT
     if (atTerminal)
         return expreval::RunTerminalConsole(std::cout, signals);
