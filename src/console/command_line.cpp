@@ -8,7 +8,7 @@ namespace expreval {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: expreval [--help | --version]\n"
+    "Usage: expreval [-h | --help | --version]\n"
     "\n"
     "An interactive calculator. It reads one expression a line from standard\n"
     "input and answers each with \"The result is \" and the value. Values are\n"

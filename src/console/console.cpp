@@ -206,7 +206,8 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Signals* s
     HeldAnswers held(in, out, flushEveryLine);
     bool skipEmptyLine = false;
     for (LineRead read = in.ReadLine(line); read != LineRead::kEnd; read = in.ReadLine(line)) {
-        // Answers that cannot be written: reading on would lose them all.
+        // Answers that cannot be written (reading on would lose them all), or
+        // a signal that ends the program.
         if (!out || Ending(signals))
             return;
         if (read == LineRead::kInterrupted && signals != nullptr) {
