@@ -1,15 +1,20 @@
 # Thin wrapper over the CMake presets: "make run" starts the console, "make
-# Thin wrapper over the CMake presets: "make run" starts the console, "make
 # test" builds and runs every test, optimised, under the sanitizers (the
 # tests of sessions under ThreadSanitizer too) and without the shortcut
 # roads, then runs random sessions through the builds with and without them,
 # which must answer alike; "make
 # fuzz SECONDS=N" fuzzes the console for N seconds, and "make bench" times the
 # console against bc and python3 (a few minutes).
+# Set-up and build progress go to standard error, so that standard output
+# carries only what is asked for: "printf '1+2\n.\n' | make run" shows
+# exactly the dialogue.
 .PHONY: run test bench tools release sanitize general tsan fuzz format clean
 
 SECONDS ?= 60
 BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
+# The report and the plot stay in build/; the picture the README shows
+# changes only on purpose: make bench BENCH_PLOT=bench/results/w3-list-size.png
+BENCH_PLOT ?= build/bench/w3-list-size.png
 
 run: release
 	@./build/release/expreval
@@ -25,15 +30,15 @@ bench:
 	@./scripts/ensure-tools.sh $(BENCH_PACKAGES)
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench
-	python3 bench/run_bench.py --build build/bench --plot bench/results/w3-list-size.png \
+	python3 bench/run_bench.py --build build/bench --plot $(BENCH_PLOT) \
 		--report build/bench/report.md
 
 tools:
-	@./scripts/ensure-tools.sh
+	@./scripts/ensure-tools.sh >&2
 
 release: tools
 	@cmake --preset release >/dev/null
-	@cmake --build --preset release
+	@cmake --build --preset release >&2
 
 sanitize: tools
 	@cmake --preset sanitize >/dev/null

@@ -12,6 +12,7 @@ command -v g++ >/dev/null || need+=(g++)
 command -v prlimit >/dev/null || need+=(util-linux)
 command -v python3 >/dev/null || need+=(python3)
 command -v pkg-config >/dev/null || need+=(pkg-config)
+command -v groff >/dev/null || need+=(groff-base)  # the manual page test renders it
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 for package in "$@"; do
     dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")

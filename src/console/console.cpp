@@ -1,9 +1,12 @@
 #include "console/console.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <istream>
 #include <memory>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -101,14 +104,17 @@ std::string ReportOutOfMemory(std::ostream& out, HeldAnswers* held) {
 }
 
 // The value that evaluate() gives, or "Error" after writing the failure's
-// message, which follows the answers held back.
+// message, which follows the answers held back. A terminal has echoed the
+// Ctrl-C that interrupts a line where the message is about to start.
 template <typename Evaluation>
-std::string Answer(Evaluation evaluate, std::ostream& out, HeldAnswers* held) {
+std::string Answer(Evaluation evaluate, std::ostream& out, HeldAnswers* held, bool terminal) {
     try {
         return evaluate();
     } catch (const Exception& failure) {
         if (held != nullptr)
             held->WriteOut();
+        if (terminal && InterruptRequested())
+            Write(out, "\r");
         out << failure.message << '\n';
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory(out, held);
@@ -145,15 +151,47 @@ void WriteAnswerAndPrompt(std::ostream& out, const std::string& result, bool pro
 }  // namespace
 
 void AnswerLine(const std::string& line, std::ostream& out, Session& session) {
-    WriteAnswer(out, Answer([&] { return session.Evaluate(line); }, out, nullptr));
+    WriteAnswer(out, Answer([&] { return session.Evaluate(line); }, out, nullptr, true));
+}
+
+// The pipe is read away before the flag is cleared: a signal in between
+// leaves its byte, which then ends the next wait, rather than being lost.
+void SpendInterrupt(Signals& signals) {
+    if (!signals.interrupt.load(std::memory_order_relaxed) || signals.ending.load() != 0)
+        return;
+    char bytes[64];
+    while (signals.wake >= 0 && read(signals.wake, bytes, sizeof bytes) > 0) {
+    }
+    signals.interrupt.store(false);
 }
 
 namespace {
 
+bool Ending(const Signals* signals) {
+    return signals != nullptr && signals->ending.load() != 0;
+}
+
+// Ctrl-C while a line was typed: it is dropped, and the next one is asked for
+// on a line of its own.
+void PromptAfresh(std::ostream& out, Signals& signals, HeldAnswers& held) {
+    SpendInterrupt(signals);
+    held.WriteOut();
+    Write(out, "\n");
+    Write(out, kPrompt);
+    out.flush();
+}
+
+// An interrupt that came too late to stop its line is spent all the same.
+void AfterAnswer(Signals* signals) {
+    if (signals != nullptr)
+        SpendInterrupt(*signals);
+}
+
 // An empty line right after an evaluated line is skipped without a prompt:
 // piped input gets exactly the bytes of a loop that swallows it in advance,
 // while a person at a terminal sees each result as soon as Enter is pressed.
-void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& session) {
+void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& session,
+              Signals* signals) {
     out << kBanner << kPrompt;
     if (flushEveryLine)
         out.flush();
@@ -161,8 +199,15 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& s
     HeldAnswers held(in, out, flushEveryLine);
     bool skipEmptyLine = false;
     for (LineRead read = in.ReadLine(line); read != LineRead::kEnd; read = in.ReadLine(line)) {
-        if (!out)
-            return;  // answers that cannot be written: reading on would lose them all
+        // Answers that cannot be written (reading on would lose them all), or
+        // a signal that ends the program.
+        if (!out || Ending(signals))
+            return;
+        if (read == LineRead::kInterrupted && signals != nullptr) {
+            PromptAfresh(out, *signals, held);
+            skipEmptyLine = false;
+            continue;
+        }
         if (read != LineRead::kTooLong && skipEmptyLine && line.empty()) {
             skipEmptyLine = false;
             continue;
@@ -170,11 +215,13 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& s
         if (IsQuitLine(line))
             return;
         const bool last = read == LineRead::kLastLine;
-        const std::string result = read == LineRead::kTooLong
-                                       ? ReportOutOfMemory(out, &held)
-                                       : Answer([&] { return session.Evaluate(line); }, out, &held);
+        const std::string result =
+            read == LineRead::kTooLong
+                ? ReportOutOfMemory(out, &held)
+                : Answer([&] { return session.Evaluate(line); }, out, &held, flushEveryLine);
+        AfterAnswer(signals);
         WriteAnswerAndPrompt(out, result, !last, flushEveryLine, held);
-        if (last)
+        if (last || Ending(signals))
             return;
         skipEmptyLine = true;
     }
@@ -184,9 +231,16 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& s
 
 // Buffered answers are written out even when an unexpected failure ends the
 // dialogue.
-int RunConsole(LineSource& in, std::ostream& out, Flushing flushing, Session& session) {
+int RunConsole(LineSource& in, std::ostream& out, Flushing flushing, Session& session,
+               Signals* signals) {
+    std::optional<WatchInterrupt> watch;  // what the answers ask between evaluations
+    std::optional<InterruptingSession> interrupting;
+    if (signals != nullptr) {
+        watch.emplace(signals->interrupt);
+        interrupting.emplace(*signals, session);
+    }
     try {
-        Converse(in, out, flushing == Flushing::kEveryLine, session);
+        Converse(in, out, flushing == Flushing::kEveryLine, session, signals);
     } catch (...) {
         out.flush();
         throw;

@@ -2,10 +2,14 @@
 
 #include <histedit.h>
 #include <langinfo.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cwchar>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "console/completion.h"
@@ -63,6 +67,40 @@ unsigned char EndOrDelete(EditLine* editLine, wint_t) {
     return CC_REFRESH;
 }
 
+// libedit's own reader reads again when a signal cuts a read short, so a
+// Ctrl-C would not end the line being typed. This one waits for the wake
+// descriptor as well, and turns bytes into characters of the locale's
+// encoding as libedit does: a byte that cannot continue a character starts
+// the next one, and one that can start none is dropped.
+int ReadKey(EditLine* editLine, wchar_t* key) {
+    LineEditor::KeyReader* reader = nullptr;
+    el_get(editLine, EL_CLIENTDATA, &reader);
+    std::mbstate_t state{};
+    bool midCharacter = false;
+    while (true) {
+        if (!AwaitInput(STDIN_FILENO, reader->wake)) {
+            reader->woken = true;
+            return -1;
+        }
+        char byte;
+        const ssize_t count = read(STDIN_FILENO, &byte, 1);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return static_cast<int>(count);
+        size_t size = std::mbrtowc(key, &byte, 1, &state);
+        if (size == static_cast<size_t>(-1) && std::exchange(midCharacter, false)) {
+            state = {};
+            size = std::mbrtowc(key, &byte, 1, &state);
+        }
+        midCharacter = size == static_cast<size_t>(-2);
+        if (size == static_cast<size_t>(-1))
+            state = {};
+        else if (!midCharacter)
+            return 1;  // size 0 is the NUL character, stored as such
+    }
+}
+
 // libedit reads keys as characters of the locale's encoding and drops bytes
 // that are none. The terminal's locale, unless it knows ASCII alone: then
 // UTF-8, which keeps what a terminal sends for characters beyond it.
@@ -89,11 +127,12 @@ void Configure(EditLine* editLine, History* lineHistory) {
     el_wset(editLine, EL_ADDFN, L"expreval-end-or-delete", L"End the input or delete a character",
             &EndOrDelete);
     el_set(editLine, EL_BIND, "^D", "expreval-end-or-delete", nullptr);
+    el_set(editLine, EL_GETCFN, &ReadKey);
 }
 
 }  // namespace
 
-std::unique_ptr<LineEditor> LineEditor::Open() {
+std::unique_ptr<LineEditor> LineEditor::Open(int wake) {
     ChooseEncoding();
     EditLine* editLine = el_init("expreval", stdin, stdout, stderr);
     if (editLine == nullptr)
@@ -104,26 +143,33 @@ std::unique_ptr<LineEditor> LineEditor::Open() {
         return nullptr;
     }
     Configure(editLine, lineHistory);
-    return std::unique_ptr<LineEditor>(new LineEditor(editLine, lineHistory));
+    return std::unique_ptr<LineEditor>(new LineEditor(editLine, lineHistory, wake));
 }
 
-LineEditor::LineEditor(EditLine* editLine, History* lineHistory)
-    : editLine_(editLine), history_(lineHistory) {}
+// The key reader finds its state through the client data, which must not
+// move: the editor is only ever held by pointer.
+LineEditor::LineEditor(EditLine* editLine, History* lineHistory, int wake)
+    : editLine_(editLine), history_(lineHistory), reader_{wake} {
+    el_set(editLine_, EL_CLIENTDATA, &reader_);
+}
 
 LineEditor::~LineEditor() {
     el_end(editLine_);
     history_end(history_);
 }
 
-std::optional<std::string> LineEditor::ReadLine() {
+LineRead LineEditor::ReadLine(std::string& line) {
+    reader_.woken = false;
     int count = 0;
     const char* text = el_gets(editLine_, &count);
+    if (reader_.woken)
+        return LineRead::kInterrupted;
     if (text == nullptr || count <= 0)
-        return std::nullopt;
-    std::string line(text, static_cast<size_t>(count));
+        return LineRead::kEnd;
+    line.assign(text, static_cast<size_t>(count));
     if (line.back() == '\n')
         line.pop_back();
-    return line;
+    return LineRead::kLine;
 }
 
 void LineEditor::Remember(const std::string& line) {

@@ -32,6 +32,22 @@ bool WouldBlock(int fd) {
 
 }  // namespace
 
+// The wake descriptor is looked at first: a long line that keeps arriving
+// is cut short as well.
+bool AwaitInput(int fd, int wake) {
+    if (wake < 0)
+        return true;
+    while (true) {
+        pollfd requests[2] = {{fd, POLLIN, 0}, {wake, POLLIN, 0}};
+        if (poll(requests, 2, -1) < 0 && errno != EINTR)
+            return true;
+        if (requests[1].revents != 0)
+            return false;
+        if (requests[0].revents != 0)
+            return true;
+    }
+}
+
 // std::getline turns any failure into a failed stream, which would end the
 // dialogue as quietly as the end of input. With badbit in the exception mask
 // a std::bad_alloc comes through instead. Input that cannot be read ends the
@@ -55,8 +71,9 @@ LineRead StreamLineSource::ReadLine(std::string& line) {
     return read;
 }
 
-DescriptorLineSource::DescriptorLineSource(int fd, std::function<void()> beforeWait)
+DescriptorLineSource::DescriptorLineSource(int fd, std::function<void()> beforeWait, int wake)
     : fd_(fd),
+      wake_(wake),
       beforeWait_(std::move(beforeWait)),
       buffer_(std::make_unique_for_overwrite<char[]>(kReadBlock)) {}
 
@@ -67,6 +84,10 @@ LineRead DescriptorLineSource::ReadLine(std::string& line) {
     try {
         if (PassLine(&line))
             return LineRead::kLine;
+        if (std::exchange(interrupted_, false)) {
+            line.clear();
+            return LineRead::kInterrupted;
+        }
         return line.empty() ? LineRead::kEnd : LineRead::kLastLine;
     } catch (const std::bad_alloc&) {
         // The append that failed would have started at begin_.
@@ -112,6 +133,10 @@ bool DescriptorLineSource::Fill() {
         beforeRead_();
     if (beforeWait_ && WouldBlock(fd_))
         beforeWait_();
+    if (!AwaitInput(fd_, wake_)) {
+        interrupted_ = true;
+        return false;
+    }
     ssize_t count;
     do {
         count = read(fd_, buffer_.get(), kReadBlock);

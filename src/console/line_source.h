@@ -10,11 +10,13 @@
 namespace expreval {
 
 enum class LineRead {
-    kLine,      // a line ended by a line feed
-    kLastLine,  // characters that the end of input cut off before a line feed
-    kTooLong,   // a line too long to hold in memory, passed over through its line
-                // feed or to the end of input; only its first character is kept
-    kEnd,       // nothing left
+    kLine,         // a line ended by a line feed
+    kLastLine,     // characters that the end of input cut off before a line feed
+    kTooLong,      // a line too long to hold in memory, passed over through its line
+                   // feed or to the end of input; only its first character is kept
+    kInterrupted,  // a wait for input was cut short by a signal: the line being
+                   // read is dropped
+    kEnd,          // nothing left
 };
 
 class LineSource {
@@ -42,12 +44,20 @@ class StreamLineSource final : public LineSource {
     bool failed_ = false;
 };
 
+// Waits until fd has input, or has ended or failed, which a read then finds;
+// false, at once, when a byte can be read from wake. With wake -1 it returns
+// at once.
+bool AwaitInput(int fd, int wake);
+
 // Lines of a file descriptor, read with read(2) in large blocks. beforeWait
 // runs whenever the next read would block, so a program that drives the
 // console through pipes sees all pending output before it has to answer.
+// A byte that can be read from wake (unless that is -1) ends the reading of
+// the line as kInterrupted, whether input is waited for or still arriving;
+// the byte is left for its owner to read.
 class DescriptorLineSource final : public LineSource {
   public:
-    DescriptorLineSource(int fd, std::function<void()> beforeWait);
+    DescriptorLineSource(int fd, std::function<void()> beforeWait, int wake = -1);
     LineRead ReadLine(std::string& line) override;
     bool CallBeforeReading(std::function<void()> hook) override;
     bool Failed() const override { return failed_; }
@@ -57,6 +67,7 @@ class DescriptorLineSource final : public LineSource {
     bool Fill();
 
     int fd_;
+    int wake_;
     std::function<void()> beforeWait_;
     std::function<void()> beforeRead_;
     std::unique_ptr<char[]> buffer_;
@@ -64,6 +75,7 @@ class DescriptorLineSource final : public LineSource {
     size_t end_ = 0;    // one past the last byte read
     bool ended_ = false;
     bool failed_ = false;
+    bool interrupted_ = false;  // the last wait was cut short
 };
 
 }  // namespace expreval

@@ -1,10 +1,14 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <optional>
+#include <span>
 
+#include "console/command_line.h"
 #include "console/console.h"
 #include "console/line_source.h"
 #include "console/memory_ceiling.h"
+#include "console/signals.h"
 #include "expreval/session.h"
 #ifdef EXPREVAL_HAVE_LIBEDIT
 #include "console/terminal_console.h"
@@ -29,30 +33,43 @@ void KeepLargeBlocksInHeap() {
 #endif
 }
 
+bool BothStreamsAreTerminals() {
+    return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
+}
+
 // A person at a terminal sees every prompt and result at once; any other
 // reader gets the same bytes in large writes, flushed whenever the console is
 // about to wait for input.
-int Converse() {
+int RunDialogueOnStandardStreams([[maybe_unused]] bool atTerminal, expreval::Signals& signals) {
     expreval::Session session = expreval::Session::Console();
 #ifdef EXPREVAL_HAVE_LIBEDIT
-    if (expreval::StandardStreamsAreTerminals())
-        return expreval::RunTerminalConsole(std::cin, std::cout, session);
+    if (atTerminal)
+        return expreval::RunTerminalConsole(std::cout, session, signals);
 #endif
-    expreval::DescriptorLineSource source(STDIN_FILENO, [] { std::cout.flush(); });
+    expreval::DescriptorLineSource source(
+        STDIN_FILENO, [] { std::cout.flush(); }, signals.wake);
     const expreval::Flushing flushing =
         isatty(STDOUT_FILENO) ? expreval::Flushing::kEveryLine : expreval::Flushing::kBeforeWait;
-    return expreval::RunConsole(source, std::cout, flushing, session);
+    return expreval::RunConsole(source, std::cout, flushing, session, &signals);
 }
 
 }  // namespace
 
 // A dialogue whose answers could not all be written, or whose input could
-// not be read, must not look like one that went well.
-int main() {
+// not be read, must not look like one that went well; one that a signal
+// ended exits as the signal asks, once its answers are out.
+int main(int argc, char* argv[]) {
+    std::ios::sync_with_stdio(false);
+    if (const std::optional<int> code =
+            expreval::AnswerArguments(std::span(argv, argc).subspan(1), std::cout, std::cerr))
+        return *code;
     KeepLargeBlocksInHeap();
     expreval::ApplyMemoryCeiling();
-    std::ios::sync_with_stdio(false);
-    const int code = Converse();
+    const bool atTerminal = BothStreamsAreTerminals();
+    expreval::Signals& signals = expreval::CatchSignals(atTerminal);
+    const int code = RunDialogueOnStandardStreams(atTerminal, signals);
+    if (const int ending = signals.ending.load())
+        return expreval::ExitStatusAfter(ending);
     if (code != 0)
         std::cerr << (std::cout ? "expreval: standard input could not be read\n"
                                 : "expreval: standard output could not be written\n");

@@ -3,45 +3,67 @@
 #include <unistd.h>
 
 #include <ostream>
+#include <string>
+#include <utility>
 
-#include "console/console.h"
 #include "console/line_editor.h"
+#include "console/line_source.h"
 #include "session/session.h"
 
 namespace expreval {
 
-bool StandardStreamsAreTerminals() {
-    return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
+namespace {
+
+int RunWithoutEditing(std::ostream& out, Session& session, Signals& signals) {
+    DescriptorLineSource source(
+        STDIN_FILENO, [&out] { out.flush(); }, signals.wake);
+    return RunConsole(source, out, Flushing::kEveryLine, session, &signals);
 }
 
-int RunTerminalConsole(std::istream& in, std::ostream& out, Session& session) {
-    const std::unique_ptr<LineEditor> editor = LineEditor::Open();
-    if (editor == nullptr) {
-        StreamLineSource source(in);
-        return RunConsole(source, out, Flushing::kEveryLine, session);
-    }
-    const UsingSession completed(session);  // Tab completes its names
-    out << kBanner << std::flush;
-    // As with piped input, the empty line that follows an answered one is
-    // passed over (pressing Enter twice does no harm) and any other is
-    // evaluated like every line.
+// As with piped input, the empty line that follows an answered one is
+// passed over (pressing Enter twice does no harm) and any other is
+// evaluated like every line. Ctrl-C while typing starts that over too.
+LineRead AnswerEditedLines(LineEditor& editor, std::ostream& out, Session& session,
+                           Signals& signals) {
     bool skipEmptyLine = false;
-    while (const std::optional<std::string> line = editor->ReadLine()) {
-        if (line->empty() && skipEmptyLine) {
+    std::string line;
+    LineRead read;
+    while ((read = editor.ReadLine(line)) != LineRead::kEnd && signals.ending.load() == 0) {
+        if (read == LineRead::kInterrupted) {
+            SpendInterrupt(signals);
+            out << '\n' << std::flush;
             skipEmptyLine = false;
             continue;
         }
-        if (IsQuitLine(*line))
-            return 0;
-        if (!line->empty())
-            editor->Remember(*line);
-        AnswerLine(*line, out, session);
+        if (line.empty() && std::exchange(skipEmptyLine, false))
+            continue;
+        if (IsQuitLine(line))
+            return LineRead::kLine;
+        if (!line.empty())
+            editor.Remember(line);
+        AnswerLine(line, out, session);
+        SpendInterrupt(signals);
         skipEmptyLine = true;
         out << std::flush;  // before libedit writes the next prompt
-        if (!out)
-            return 1;
+        if (!out || signals.ending.load() != 0)
+            return LineRead::kLine;
     }
-    out << '\n' << std::flush;  // Ctrl-D: the shell's prompt starts on a new line
+    return read;
+}
+
+}  // namespace
+
+int RunTerminalConsole(std::ostream& out, Session& session, Signals& signals) {
+    const std::unique_ptr<LineEditor> editor = LineEditor::Open(signals.wake);
+    if (editor == nullptr)
+        return RunWithoutEditing(out, session, signals);
+    const WatchInterrupt watch(signals.interrupt);  // what the answers ask between evaluations
+    const InterruptingSession interrupting(signals, session);
+    const UsingSession completed(session);  // Tab completes its names
+    out << kBanner << std::flush;
+    // Ctrl-D, or a signal while waiting: the shell's prompt starts on a new line.
+    if (AnswerEditedLines(*editor, out, session, signals) != LineRead::kLine)
+        out << '\n' << std::flush;
     return out ? 0 : 1;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "eval/evaluate.h"
+#include "eval/interrupt.h"
 #include "eval/lexicon.h"
 #include "eval/nesting.h"
 #include "ops/ops.h"
@@ -225,6 +226,7 @@ class ArithmeticLine {
             const int precedence = precedences_[next];
             if (precedence >= limit)
                 return true;
+            checkpoints_.Pass(pos_);
             // An operator's symbol is one character: what follows must be
             // an operand, which the right side's scan checks.
             Symbol symbol = kMultiply;
@@ -406,6 +408,7 @@ class ArithmeticLine {
 
     Text text_;
     const Precedences& precedences_;
+    InterruptCheckpoints checkpoints_;
     size_t pos_ = 0;
 };
 
@@ -427,7 +430,8 @@ bool EvaluateArithmeticLine(std::string_view text, std::string& result, bool pad
         std::memset(copy.data() + text.size(), 0, PaddedText::kPadding);
         return ArithmeticLine(PaddedText{copy.data(), text.size()}, *precedences).Run(result);
     } catch (const Exception&) {
-        return false;  // a zero divisor: the full road reports it
+        CheckInterrupt();  // an interrupt goes on up; the full road would only meet it again
+        return false;      // a zero divisor: the full road reports it
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 
 namespace expreval {
@@ -28,16 +29,40 @@ constinit inline thread_local std::int64_t t_checksLeft = INT64_MAX;
 // throws Exception "Evaluation took too long." once it is spent.
 void SpendBudget();
 
+// Whether the flag watched here is set: a relaxed load, so that it costs
+// next to nothing when no one interrupts.
+inline bool InterruptRequested() {
+    return t_interrupt != nullptr && t_interrupt->load(std::memory_order_relaxed);
+}
+
 // Called where evaluation already counts its work (each nesting level, each
 // list element, every so many bytes of a long scan): a relaxed load and a
 // count, so that it costs next to nothing when no one interrupts and no
 // budget is set.
 inline void CheckInterrupt() {
-    if (t_interrupt != nullptr && t_interrupt->load(std::memory_order_relaxed))
+    if (InterruptRequested())
         ThrowInterrupted();
     if (--t_checksLeft < 0)
         SpendBudget();
 }
+
+// For a scan that may run through megabytes in one step of the evaluation:
+// checks each time the scan has moved kInterruptStride bytes further, at
+// the cost of one comparison for every other step.
+inline constexpr size_t kInterruptStride = 4096;
+
+class InterruptCheckpoints {
+  public:
+    void Pass(size_t position) {
+        if (position >= next_) [[unlikely]] {
+            next_ = position + kInterruptStride;
+            CheckInterrupt();
+        }
+    }
+
+  private:
+    size_t next_ = kInterruptStride;
+};
 
 // Makes the evaluations of this thread watch flag for as long as it lives.
 class WatchInterrupt {

@@ -1,5 +1,6 @@
 #include "eval/tokenizer.h"
 
+#include "eval/interrupt.h"
 #include "eval/lexicon.h"
 #include "value/value.h"
 
@@ -16,8 +17,10 @@ class Scanner {
     // The end marker needs no step of its own: an operator begun at it is
     // always empty, and every other token has ended before it.
     void Run() {
-        while (pos_ < text_.size())
+        while (pos_ < text_.size()) {
+            checkpoints_.Pass(pos_);
             Step(text_[pos_]);
+        }
     }
 
   private:
@@ -88,6 +91,7 @@ class Scanner {
 
     std::string_view text_;
     TokenEvents& events_;
+    InterruptCheckpoints checkpoints_;
     size_t pos_ = 0;
     bool expectOperand_ = true;
 };

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -166,6 +167,59 @@ TEST(PipeDialogueTest, AnswersThatCannotBeWrittenEndTheDialogueAsAFailure) {
     if (WEXITSTATUS(status) == 77)
         GTEST_SKIP() << "no /dev/full here";
     EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+// A program that ends the console with SIGTERM while it works through a long
+// input still gets every answer computed, in order, and the conventional
+// exit status. The console is stopped while its answers back up in the
+// pipe, so that many are held back when the signal comes.
+TEST(PipeDialogueTest, SigtermStillDeliversEveryAnswerComputed) {
+    constexpr int kLines = 200000;
+    FILE* input = std::tmpfile();
+    for (int i = 1; i <= kLines; ++i)
+        std::fprintf(input, "%d*2\n", i);
+    std::fflush(input);
+    std::rewind(input);
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fileno(input), STDIN_FILENO);
+        dup2(output[1], STDOUT_FILENO);
+        close(output[0]);
+        close(output[1]);
+        execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(output[1]);
+    std::string text;
+    char block[4096];
+    for (ssize_t count; text.size() < 4096 && (count = read(output[0], block, sizeof block)) > 0;)
+        text.append(block, static_cast<size_t>(count));
+    kill(pid, SIGTERM);
+    for (ssize_t count; (count = read(output[0], block, sizeof block)) > 0;)
+        text.append(block, static_cast<size_t>(count));
+    close(output[0]);
+    std::fclose(input);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal, its answers lost";
+    EXPECT_EQ(WEXITSTATUS(status), 143);
+
+    // The line under way when the signal came may have been stopped.
+    const std::string interrupted = "Interrupted.\nThe result is Error\n" + std::string(kPrompt);
+    if (text.ends_with(interrupted))
+        text.resize(text.size() - interrupted.size());
+    int answered = 0;
+    for (size_t at = text.find("The result is "); at != std::string::npos;
+         at = text.find("The result is ", at + 1))
+        ++answered;
+    std::string expected = std::string(kBanner) + kPrompt;
+    for (int i = 1; i <= answered; ++i)
+        expected += "The result is " + std::to_string(2 * i) + "\n" + kPrompt;
+    EXPECT_TRUE(text == expected) << "answers lost or out of order; " << answered << " answers";
+    EXPECT_GT(answered, 100);
+    EXPECT_LT(answered, kLines) << "the signal came too late to test anything";
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
-"""Drives the console in a pseudo-terminal as a person at the keyboard would:
-history recall, Tab completion, editing inside a line, empty lines, Ctrl-D
-and the full-stop line.
+"""Drives the console in a pseudo-terminal as a person at the keyboard would.
 
-Usage: drive_terminal.py CONSOLE with-libedit|without-libedit
-Exits 77 (skipped) for a console built without line editing.
+editing: history recall, Tab completion, editing inside a line, empty lines,
+Ctrl-D and the full-stop line; skipped (exit 77) for a console built without
+line editing. interrupts: Ctrl-C during a long evaluation and while typing,
+then Ctrl-D, with or without line editing.
+
+Usage: drive_terminal.py CONSOLE with-libedit|without-libedit editing|interrupts
 """
 import fcntl
 import os
 import pty
 import select
+import signal
 import struct
 import sys
 import tempfile
@@ -18,7 +21,7 @@ import time
 
 SKIPPED = 77
 UP, DOWN, LEFT = "\x1b[A", "\x1b[B", "\x1b[D"
-TAB, BACKSPACE, CTRL_D, CTRL_T, ENTER = "\t", "\x7f", "\x04", "\x14", "\r"
+TAB, BACKSPACE, CTRL_C, CTRL_D, CTRL_T, ENTER = "\t", "\x7f", "\x03", "\x04", "\x14", "\r"
 BANNER = b"Expression Evaluator Test Program v 1.01\r\nType in a . to quit.\r\n"
 PROMPT = b"Enter expression: "
 # A start-up file that would turn Ctrl-T into typing EDITRC: the console
@@ -33,14 +36,14 @@ class Failure(Exception):
 class Session:
     """One run of the console on its own pseudo-terminal."""
 
-    def __init__(self, console, home, **settings):
+    def __init__(self, console, home, editing=True, **settings):
         pid, master = pty.fork()
         if pid == 0:
             fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 80, 0, 0))
             env = dict(os.environ, TERM="xterm", HOME=home, EDITRC=os.path.join(home, ".editrc"))
             env.update(settings)
             os.execve(console, [console], env)
-        self.pid, self.master = pid, master
+        self.pid, self.master, self.editing = pid, master, editing
         self.output, self.position = b"", 0
 
     def _read(self, deadline):
@@ -71,10 +74,14 @@ class Session:
         """Types keys once the line editor reads key by key: keys that arrived
         earlier would be echoed, or taken as end of file, by the terminal."""
         deadline = time.monotonic() + timeout
-        while termios.tcgetattr(self.master)[3] & termios.ICANON:
+        while self.editing and termios.tcgetattr(self.master)[3] & termios.ICANON:
             if time.monotonic() > deadline:
                 raise Failure(f"the terminal never left line mode; it shows:\n{self.output!r}")
             time.sleep(0.01)
+        os.write(self.master, keys.encode())
+
+    def press(self, keys):
+        """Types keys at once, whatever mode the terminal is in."""
         os.write(self.master, keys.encode())
 
     def answer(self, keys, result):
@@ -90,7 +97,15 @@ class Session:
             pass
         os.close(self.master)
         _, status = os.waitpid(self.pid, 0)
+        self.pid = None
         return os.waitstatus_to_exitcode(status), self.output[self.position:]
+
+    def end(self):
+        """Kills a console that a failed check left running."""
+        if self.pid is not None:
+            os.kill(self.pid, signal.SIGKILL)
+            os.waitpid(self.pid, 0)
+            os.close(self.master)
 
 
 def check(condition, message, session):
@@ -150,22 +165,60 @@ def full_stop_line(console, home):
     check(b"The result is" not in tail, "nothing is evaluated after the full-stop line", session)
 
 
+def interrupts(console, home, editing):
+    session = Session(console, home, editing)
+    try:
+        session.expect(PROMPT)
+        session.answer("n=5" + ENTER, "5")
+        session.answer("x=zurp" + ENTER, "{1,2,3,4,5}")
+        for _ in range(22):  # x doubles, and the line fails: no list is shown
+            session.type("(x=x+x)*{1}" + ENTER)
+            session.expect("Operation does not support two lists.\r\nThe result is Error\r\n")
+            session.expect(PROMPT)
+        session.type("n=x*3" + ENTER)  # 21 million elements: seconds of work
+        session.expect("n=x*3\r\n")
+        time.sleep(0.2)
+        pressed = time.monotonic()
+        session.press(CTRL_C)  # at once: the terminal is in line mode while evaluating
+        seen = session.expect("Interrupted.\r\nThe result is Error\r\n")
+        waited = time.monotonic() - pressed
+        check(b"The result is" not in seen, "the line is stopped before its answer", session)
+        check(waited < 2.0, f"the evaluation stops promptly, not after {waited:.2f} s", session)
+        session.expect(PROMPT)
+        session.answer("n" + ENTER, "5")  # the assignment never happened
+        session.type("1+2")
+        session.expect("1+2")
+        session.type(CTRL_C)  # the typed text is dropped, a new prompt comes
+        session.expect("\r\n" + PROMPT.decode())
+        session.answer("n" + ENTER, "5")  # evaluated alone: nothing was kept of 1+2
+        session.type(CTRL_D)
+        code, _ = session.finish()
+        check(code == 0, f"Ctrl-D ends the console with exit code 0, not {code}", session)
+        print(f"Ctrl-C stopped 21 million elements in {waited * 1000:.0f} ms")
+    finally:
+        session.end()
+
+
 def main():
-    console, build = sys.argv[1], sys.argv[2]
-    if build != "with-libedit":
+    console, build, scenario = sys.argv[1], sys.argv[2], sys.argv[3]
+    editing = build == "with-libedit"
+    if scenario == "editing" and not editing:
         print("SKIPPED: the console was built without libedit (install libedit-dev and reconfigure)")
         return SKIPPED
     with tempfile.TemporaryDirectory() as home:
         with open(os.path.join(home, ".editrc"), "w") as editrc:
             editrc.write(EDITRC)
         try:
-            history_and_editing(console, home)
-            characters_beyond_ascii(console, home)
-            full_stop_line(console, home)
+            if scenario == "editing":
+                history_and_editing(console, home)
+                characters_beyond_ascii(console, home)
+                full_stop_line(console, home)
+            else:
+                interrupts(console, home, editing)
         except Failure as failure:
             print(f"FAILED: {failure}")
             return 1
-    print("line editing works in a terminal")
+    print("line editing works in a terminal" if scenario == "editing" else "Ctrl-C works in a terminal")
     return 0
 
 
