@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "symbols/key_text.h"
 
@@ -14,9 +15,20 @@ namespace expreval {
 // unevaluated. Fails by throwing Exception.
 using Handler = std::string (*)(const std::string& left, const std::string& right, int flag);
 
+// Assigning a record from another of the same key (InsertOrReplace) takes
+// the other's data only: the key and the links stay, so the list stays whole.
 struct Function {
     Function() = default;
     Function(std::string functionName, Handler functionHandler);
+    Function(const Function&) = delete;
+    Function& operator=(Function&& other) noexcept {
+        if (this != &other) {
+            secondText = std::move(other.secondText);
+            thirdText = std::move(other.thirdText);
+            handler = other.handler;
+        }
+        return *this;
+    }
 
     static std::string_view Key(const Function& f) { return f.name; }
     static bool KeyEqual(const Function& a, const Function& b) { return a.name == b.name; }
@@ -35,6 +47,15 @@ struct Function {
 struct Operator {
     Operator() = default;
     Operator(std::string operatorSymbol, Handler operatorHandler, int operatorPrecedence);
+    Operator(const Operator&) = delete;
+    Operator& operator=(Operator&& other) noexcept {
+        if (this != &other) {
+            handler = other.handler;
+            secondText = std::move(other.secondText);
+            precedence = other.precedence;
+        }
+        return *this;
+    }
 
     static std::string_view Key(const Operator& o) { return o.symbol; }
     static bool KeyEqual(const Operator& a, const Operator& b) { return a.symbol == b.symbol; }
@@ -54,7 +75,6 @@ struct Variable {
     Variable() = default;
     Variable(std::string variableName, std::string variableValue);
     Variable(const Variable&) = delete;
-    // Takes the other's value only; name and links stay.
     Variable& operator=(Variable&& other) noexcept {
         if (this != &other)
             value = std::move(other.value);

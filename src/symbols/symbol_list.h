@@ -32,9 +32,10 @@ class SymbolList {
 
     T* Sentinel() const { return sentinel_; }
 
-    // A stamp that changes whenever records join or leave the list, and that
-    // no other list of this kind has had: what was found in the list stays
-    // valid for as long as the stamp is the same.
+    // A stamp that changes whenever records join or leave the list or a
+    // record takes new data, and that no other list of this kind has had:
+    // what was found in the list stays valid for as long as the stamp is the
+    // same.
     std::uint64_t Stamp() const { return stamp_; }
 
     // Takes ownership of record; the caller keeps the key order.
@@ -85,18 +86,16 @@ class SymbolList {
     }
 
     // Stores record by key; an existing record of equal key takes its data
-    // and record is destroyed.
+    // by the record's own assignment, which keeps its key and links, and
+    // record is destroyed.
     T* InsertOrReplace(T* record) {
-        T* p = sentinel_->next;
-        while (p != sentinel_ && !T::KeyLess(*record, *p)) {
-            if (T::KeyEqual(*p, *record)) {
-                *p = std::move(*record);
-                delete record;
-                return p;
-            }
-            p = p->next;
-        }
-        return InsertBefore(p, record);
+        T* p = LowerBound(T::Key(*record));
+        if (p == sentinel_ || !T::KeyEqual(*p, *record))
+            return InsertBefore(p, record);
+        *p = std::move(*record);
+        delete record;
+        Changed();  // a cached handler or precedence must be looked up again
+        return p;
     }
 
     // Destroys every record but the sentinel.

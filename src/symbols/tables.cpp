@@ -1,5 +1,6 @@
 #include "symbols/tables.h"
 
+#include <cstddef>
 #include <utility>
 
 #include "ops/ops.h"
@@ -13,24 +14,34 @@ SymbolList<Variable>* g_variables = nullptr;
 
 namespace {
 
+// Find relies on the rows' keys ascending in byte order, which Append does
+// not check: a row added out of its place fails the build.
+template <typename Row, std::size_t kCount>
+constexpr bool Ascending(const Row (&rows)[kCount]) {
+    for (std::size_t i = 1; i < kCount; ++i) {
+        if (!KeyTextLess(rows[i - 1].key, rows[i].key))
+            return false;
+    }
+    return true;
+}
+
 struct FunctionRow {
-    const char* name;
+    const char* key;  // the name, lower-case
     Handler handler;
 };
 
-// Rows in ascending byte order of their names: Find relies on it.
 constexpr FunctionRow kFunctionRows[] = {
     {"cos", Cosine}, {"cot", Cotangent}, {"csc", Cosecant}, {"log", Logarithm},
     {"sec", Secant}, {"sin", Sine},      {"tan", Tangent},
 };
+static_assert(Ascending(kFunctionRows));
 
 struct OperatorRow {
-    const char* symbol;
+    const char* key;  // the symbol
     Handler handler;
     int precedence;
 };
 
-// Rows in ascending byte order of their symbols: Find relies on it.
 constexpr OperatorRow kOperatorRows[] = {
     {"!=", NotEqual, 8},
     {"!~", DoesNotMatch, 3},
@@ -62,6 +73,7 @@ constexpr OperatorRow kOperatorRows[] = {
     {"|=", OrAssign, 15},
     {"||", LogicalOr, 13},
 };
+static_assert(Ascending(kOperatorRows));
 
 constexpr char kPredefinedName[] = "zurp";
 constexpr char kPredefinedValue[] = "{1,2,3,4,5}";
@@ -71,14 +83,14 @@ constexpr char kPredefinedValue[] = "{1,2,3,4,5}";
 void BuildFunctionTable() {
     g_functions = new SymbolList<Function>();
     for (const FunctionRow& row : kFunctionRows) {
-        g_functions->Append(new Function(row.name, row.handler));
+        g_functions->Append(new Function(row.key, row.handler));
     }
 }
 
 void BuildOperatorTable() {
     g_operators = new SymbolList<Operator>();
     for (const OperatorRow& row : kOperatorRows) {
-        g_operators->Append(new Operator(row.symbol, row.handler, row.precedence));
+        g_operators->Append(new Operator(row.key, row.handler, row.precedence));
     }
 }
 
@@ -145,21 +157,9 @@ const Variable* FindVariable(std::string_view name) {
                   [](std::string key) { return Variable(std::move(key), std::string()); });
 }
 
-// One walk, as InsertOrReplace makes, to the first variable whose name is not
-// less: it takes the value when the name is its own, and the new record goes
-// before it otherwise. Only a name with capitals needs the record built first,
-// for its folded name.
 void SetVariable(std::string name, std::string value) {
     EnsureSymbolTables();
-    if (HasCapital(name)) {
-        g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
-        return;
-    }
-    Variable* place = g_variables->LowerBound(name);
-    if (place != g_variables->Sentinel() && place->name == name)
-        place->value = std::move(value);
-    else
-        g_variables->InsertBefore(place, new Variable(std::move(name), std::move(value)));
+    g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
 }
 
 }  // namespace expreval
