@@ -75,6 +75,9 @@ struct Variable {
     Variable() = default;
     Variable(std::string variableName, std::string variableValue);
     Variable(const Variable&) = delete;
+    // A record moved to the heap takes the name and value; links stay null.
+    Variable(Variable&& other) noexcept
+        : name(std::move(other.name)), value(std::move(other.value)) {}
     Variable& operator=(Variable&& other) noexcept {
         if (this != &other)
             value = std::move(other.value);

@@ -90,11 +90,20 @@ class SymbolList {
     // record is destroyed.
     T* InsertOrReplace(T* record) {
         T* p = LowerBound(T::Key(*record));
-        if (p == sentinel_ || !T::KeyEqual(*p, *record))
+        if (!Holds(p, *record))
             return InsertBefore(p, record);
-        *p = std::move(*record);
+        Replace(*p, std::move(*record));
         delete record;
-        Changed();  // a cached handler or precedence must be looked up again
+        return p;
+    }
+
+    // The same for a record not yet on the heap, which goes there only when
+    // its key is new: replacing a value allocates nothing.
+    T* InsertOrReplace(T&& record) {
+        T* p = LowerBound(T::Key(record));
+        if (!Holds(p, record))
+            return InsertBefore(p, new T(std::move(record)));
+        Replace(*p, std::move(record));
         return p;
     }
 
@@ -114,6 +123,17 @@ class SymbolList {
 
   private:
     void Changed() { stamp_ = ++lastStamp_; }
+
+    bool Holds(const T* p, const T& record) const {
+        return p != sentinel_ && T::KeyEqual(*p, record);
+    }
+
+    // A cached handler or precedence of the stored record must be looked up
+    // again.
+    void Replace(T& stored, T&& record) {
+        stored = std::move(record);
+        Changed();
+    }
 
     T* sentinel_;
     T* tail_;

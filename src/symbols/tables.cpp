@@ -159,7 +159,7 @@ const Variable* FindVariable(std::string_view name) {
 
 void SetVariable(std::string name, std::string value) {
     EnsureSymbolTables();
-    g_variables->InsertOrReplace(new Variable(std::move(name), std::move(value)));
+    g_variables->InsertOrReplace(Variable(std::move(name), std::move(value)));
 }
 
 }  // namespace expreval
