@@ -13,9 +13,7 @@
 #include "eval/nesting.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
-#include "value/exact_powers.h"
-#include "value/last_number.h"
-#include "value/result_number.h"
+#include "value/number_text.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -78,9 +76,9 @@ class KnownOperators {
 constinit thread_local KnownOperators t_knownOperators;
 
 // What the values of variables read as, remembered by their texts: a
-// variable is mostly read many times between two assignments. An entry is
-// taken only when its text is the value's text, so an assignment needs no
-// notice; the variable's address only spreads the entries.
+// variable is mostly read many times between two assignments. The variable's
+// address only spreads the entries.
+// Never stale: an entry is taken only when its text is the value's text now.
 class VariableNumbers {
   public:
     bool Read(const Variable& variable, PlainNumber& number) {

@@ -12,9 +12,9 @@ namespace expreval {
 
 // Keys of up to eight bytes already looked up in g_functions or g_operators,
 // with what the lookup found: the record, or null. Those tables never change
-// after start-up, so a key keeps finding what it found the first time; the
-// cache is tied to the list it was filled from and to that list's stamp, in
-// case a table is built again, changed or swapped for another (tests do).
+// after start-up, so a key keeps finding what it found the first time.
+// Invalidated when the list is swapped for another or its stamp changes
+// (a record joins, leaves or takes new data), as when a test rebuilds it.
 template <typename T>
 class LookupCache {
   public:

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "symbols/key_text.h"
 
@@ -18,9 +19,21 @@ using Handler = std::string (*)(const std::string& left, const std::string& righ
 // A function that a host program defines on a session (ops/host_function.h).
 struct HostFunction;
 
+// Assigning a record from another of the same key (InsertOrReplace) takes
+// the other's data only: the key and the links stay, so the list stays whole.
 struct Function {
     Function() = default;
     Function(std::string functionName, Handler functionHandler);
+    Function(const Function&) = delete;
+    Function& operator=(Function&& other) noexcept {
+        if (this != &other) {
+            secondText = std::move(other.secondText);
+            thirdText = std::move(other.thirdText);
+            handler = other.handler;
+            host = std::move(other.host);
+        }
+        return *this;
+    }
 
     static std::string_view Key(const Function& f) { return f.name; }
     static bool KeyEqual(const Function& a, const Function& b) { return a.name == b.name; }
@@ -41,6 +54,15 @@ struct Function {
 struct Operator {
     Operator() = default;
     Operator(std::string operatorSymbol, Handler operatorHandler, int operatorPrecedence);
+    Operator(const Operator&) = delete;
+    Operator& operator=(Operator&& other) noexcept {
+        if (this != &other) {
+            handler = other.handler;
+            secondText = std::move(other.secondText);
+            precedence = other.precedence;
+        }
+        return *this;
+    }
 
     static std::string_view Key(const Operator& o) { return o.symbol; }
     static bool KeyEqual(const Operator& a, const Operator& b) { return a.symbol == b.symbol; }
@@ -60,7 +82,9 @@ struct Variable {
     Variable() = default;
     Variable(std::string variableName, std::string variableValue);
     Variable(const Variable&) = delete;
-    // Takes the other's value only; name and links stay.
+    // A record moved to the heap takes the name and value; links stay null.
+    Variable(Variable&& other) noexcept
+        : name(std::move(other.name)), value(std::move(other.value)) {}
     Variable& operator=(Variable&& other) noexcept {
         if (this != &other)
             value = std::move(other.value);

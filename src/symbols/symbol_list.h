@@ -33,9 +33,10 @@ class SymbolList {
 
     T* Sentinel() const { return sentinel_; }
 
-    // A stamp that changes whenever records join or leave the list, and that
-    // no other list of this kind has had: what was found in the list stays
-    // valid for as long as the stamp is the same.
+    // A stamp that changes whenever records join or leave the list or a
+    // record takes new data, and that no other list of this kind has had:
+    // what was found in the list stays valid for as long as the stamp is the
+    // same.
     std::uint64_t Stamp() const { return stamp_; }
 
     // Takes ownership of record; the caller keeps the key order.
@@ -86,18 +87,25 @@ class SymbolList {
     }
 
     // Stores record by key; an existing record of equal key takes its data
-    // and record is destroyed.
+    // by the record's own assignment, which keeps its key and links, and
+    // record is destroyed.
     T* InsertOrReplace(T* record) {
-        T* p = sentinel_->next;
-        while (p != sentinel_ && !T::KeyLess(*record, *p)) {
-            if (T::KeyEqual(*p, *record)) {
-                *p = std::move(*record);
-                delete record;
-                return p;
-            }
-            p = p->next;
-        }
-        return InsertBefore(p, record);
+        T* p = LowerBound(T::Key(*record));
+        if (!Holds(p, *record))
+            return InsertBefore(p, record);
+        Replace(*p, std::move(*record));
+        delete record;
+        return p;
+    }
+
+    // The same for a record not yet on the heap, which goes there only when
+    // its key is new: replacing a value allocates nothing.
+    T* InsertOrReplace(T&& record) {
+        T* p = LowerBound(T::Key(record));
+        if (!Holds(p, record))
+            return InsertBefore(p, new T(std::move(record)));
+        Replace(*p, std::move(record));
+        return p;
     }
 
     // Destroys every record but the sentinel.
@@ -117,6 +125,17 @@ class SymbolList {
   private:
     // Lists of different sessions change on different threads at once.
     void Changed() { stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1; }
+
+    bool Holds(const T* p, const T& record) const {
+        return p != sentinel_ && T::KeyEqual(*p, record);
+    }
+
+    // A cached handler or precedence of the stored record must be looked up
+    // again.
+    void Replace(T& stored, T&& record) {
+        stored = std::move(record);
+        Changed();
+    }
 
     T* sentinel_;
     T* tail_;

@@ -1,5 +1,6 @@
 #include "symbols/tables.h"
 
+#include <cstddef>
 #include <mutex>
 #include <utility>
 
@@ -15,24 +16,34 @@ SymbolList<Variable>* g_variables = nullptr;
 
 namespace {
 
+// Find relies on the rows' keys ascending in byte order, which Append does
+// not check: a row added out of its place fails the build.
+template <typename Row, std::size_t kCount>
+constexpr bool Ascending(const Row (&rows)[kCount]) {
+    for (std::size_t i = 1; i < kCount; ++i) {
+        if (!KeyTextLess(rows[i - 1].key, rows[i].key))
+            return false;
+    }
+    return true;
+}
+
 struct FunctionRow {
-    const char* name;
+    const char* key;  // the name, lower-case
     Handler handler;
 };
 
-// Rows in ascending byte order of their names: Find relies on it.
 constexpr FunctionRow kFunctionRows[] = {
     {"cos", Cosine}, {"cot", Cotangent}, {"csc", Cosecant}, {"log", Logarithm},
     {"sec", Secant}, {"sin", Sine},      {"tan", Tangent},
 };
+static_assert(Ascending(kFunctionRows));
 
 struct OperatorRow {
-    const char* symbol;
+    const char* key;  // the symbol
     Handler handler;
     int precedence;
 };
 
-// Rows in ascending byte order of their symbols: Find relies on it.
 constexpr OperatorRow kOperatorRows[] = {
     {"!=", NotEqual, 8},
     {"!~", DoesNotMatch, 3},
@@ -64,6 +75,7 @@ constexpr OperatorRow kOperatorRows[] = {
     {"|=", OrAssign, 15},
     {"||", LogicalOr, 13},
 };
+static_assert(Ascending(kOperatorRows));
 
 constexpr char kPredefinedName[] = "zurp";
 constexpr char kPredefinedValue[] = "{1,2,3,4,5}";
@@ -73,14 +85,14 @@ constexpr char kPredefinedValue[] = "{1,2,3,4,5}";
 void BuildFunctionTable() {
     g_functions = new SymbolList<Function>();
     for (const FunctionRow& row : kFunctionRows) {
-        g_functions->Append(new Function(row.name, row.handler));
+        g_functions->Append(new Function(row.key, row.handler));
     }
 }
 
 void BuildOperatorTable() {
     g_operators = new SymbolList<Operator>();
     for (const OperatorRow& row : kOperatorRows) {
-        g_operators->Append(new Operator(row.symbol, row.handler, row.precedence));
+        g_operators->Append(new Operator(row.key, row.handler, row.precedence));
     }
 }
 
@@ -193,20 +205,10 @@ bool IsBuiltInFunction(std::string_view name) {
     return LookUpFunction(name) != nullptr;
 }
 
-// One walk, as InsertOrReplace makes, to the first variable whose name is not
-// less: it takes the value when the name is its own, and the new record goes
-// before it otherwise. Only a name with capitals needs the record built first,
-// for its folded name.
+// The list's own insert: the value goes to the variable of that name, or a
+// new record takes its place in the order.
 void StoreVariable(SymbolList<Variable>& list, std::string&& name, std::string&& value) {
-    if (HasCapital(name)) {
-        list.InsertOrReplace(new Variable(std::move(name), std::move(value)));
-        return;
-    }
-    Variable* place = list.LowerBound(name);
-    if (place != list.Sentinel() && place->name == name)
-        place->value = std::move(value);
-    else
-        list.InsertBefore(place, new Variable(std::move(name), std::move(value)));
+    list.InsertOrReplace(Variable(std::move(name), std::move(value)));
 }
 
 void SetVariable(std::string name, std::string value) {

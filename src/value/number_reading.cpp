@@ -3,7 +3,6 @@
 // texts take a faster road to the same doubles.
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -11,13 +10,17 @@
 #include <system_error>
 
 #include "eval/lexicon.h"
-#include "value/digit_words.h"
-#include "value/exact_powers.h"
-#include "value/last_number.h"
+#include "value/number_text.h"
 #include "value/value.h"
 
 namespace expreval {
 namespace {
+
+using number_detail::DigitsValue;
+using number_detail::kWholePowers;
+using number_detail::kWordBytes;
+using number_detail::LeadingDigits;
+using number_detail::LoadWord;
 
 bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
@@ -105,9 +108,6 @@ inline const char* AppendDigits(const char* p, const char* end, std::uint64_t& m
     return p;
 }
 
-constexpr std::array<std::uint64_t, kWordBytes + 1> kWordPowers = {
-    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-
 // Appends the digits from p on to mantissa a word at a time while eight
 // bytes remain, and returns the end of what it took: long runs of digits
 // without a test per digit.
@@ -115,7 +115,7 @@ const char* ReadDigitWords(const char* p, const char* end, std::uint64_t& mantis
     while (end - p >= kWordBytes) {
         const std::uint64_t word = LoadWord(p);
         const int count = LeadingDigits(word);
-        mantissa = mantissa * kWordPowers[count] + DigitsValue(word, count);
+        mantissa = mantissa * kWholePowers[count] + DigitsValue(word, count);
         p += count;
         if (count < kWordBytes)
             break;

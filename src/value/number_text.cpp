@@ -1,6 +1,8 @@
 // Numbers written as text. Built on std::to_chars: locale-free and exact,
 // which the half-up rounding needs.
 
+#include "value/number_text.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -14,15 +16,19 @@
 #include <string_view>
 #include <system_error>
 
-#include "value/exact_powers.h"
-#include "value/last_number.h"
-#include "value/significant_digits.h"
 #include "value/value.h"
 
 namespace expreval {
 namespace {
 
-constexpr int kSignificant = 14;
+using number_detail::IsShortWhole;
+using number_detail::kBeyond;
+using number_detail::kLog10Of2Scaled;
+using number_detail::kLog10Of2Shift;
+using number_detail::kWholePowers;
+using number_detail::RoundHalfUp;
+using number_detail::RoundToSignificant;
+
 // The most significant digits a double's shortest text can have.
 constexpr int kProbeDigits = 17;
 // Every finite double has at most 767 significant decimal digits, so this
@@ -215,7 +221,7 @@ Decimal Decompose(double magnitude) {
 // fixed-form range this gives up. The double 0.1 is the first one at or above
 // the real 0.1.
 bool DecomposeFixed(double magnitude, Decimal& d) {
-    if (magnitude < 0.1 || magnitude >= kExactPowers[kSignificant]) {
+    if (magnitude < 0.1 || magnitude >= kBeyond) {
         return false;
     }
     int e = 0;
@@ -231,7 +237,7 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
     // The text is rounded x 10^(E-14) with trailing zeros cut, which reading
     // turns into the same correctly rounded quotient of exact doubles.
     d.readBack = static_cast<double>(rounded) / kExactPowers[kSignificant - e];
-    if (rounded == static_cast<std::uint64_t>(kExactPowers[kSignificant])) {
+    if (rounded == kWholePowers[kSignificant]) {
         std::memset(d.digits, '0', sizeof d.digits);  // carried out of d1
         d.digits[0] = '1';
         d.carried = true;
@@ -308,25 +314,10 @@ char* WriteFixedForm(char* out, const Decimal& d) {
 
 // Whole numbers below 10^14 are written exactly, without rounding: all
 // their digits, then the point unless the digits fill all 14 places.
-constexpr double kWholeLimit = 1e14;
-
-constexpr auto kWholePowers = [] {
-    std::array<std::uint64_t, kSignificant + 1> powers{};
-    std::uint64_t power = 1;
-    for (auto& p : powers) {
-        p = power;
-        power *= 10;
-    }
-    return powers;
-}();
-
-// The count of digits of whole < 10^14, from its bit length b (for such b,
-// b x 1233/4096 rounds down as b x log10 2 does, so the estimate is the
-// count or one more) and one comparison: no loop whose end a branch would
-// have to guess.
+// The count of digits of whole < 10^14, from its bit length b (floor(b log10
+// 2) + 1 is the count or one more) and one comparison: no loop whose end a
+// branch would have to guess.
 int DigitCount(std::uint64_t whole) {
-    constexpr int kLog10Of2Scaled = 1233;
-    constexpr int kLog10Of2Shift = 12;
     const std::uint64_t odd = whole | 1;  // the same count, and one digit for 0
     const int bits = std::bit_width(odd);
     const int estimate = ((bits * kLog10Of2Scaled) >> kLog10Of2Shift) + 1;
@@ -345,12 +336,6 @@ char* WriteWhole(char* out, std::uint64_t whole) {
         *end++ = '.';
     }
     return end;
-}
-
-// Below the limit the integer conversion is exact for whole numbers.
-bool IsShortWhole(double magnitude) {
-    return magnitude < kWholeLimit &&
-           magnitude == static_cast<double>(static_cast<std::int64_t>(magnitude));
 }
 
 }  // namespace
@@ -387,10 +372,6 @@ std::string NumberToText(double x) {
     out = exponent_form ? WriteExponentForm(out, d) : WriteFixedForm(out, d);
     return std::string(text, out);
 }
-
-}  // namespace expreval
-
-namespace expreval {
 
 // NumberToText writes such a number as its digits and, unless they fill all
 // 14 places, a point; zero as "0.". Cutting the point leaves the digits.

@@ -55,6 +55,64 @@ TEST(SymbolList, ReplacingKeepsTheStoredRecordInPlace) {
     EXPECT_EQ(Names(list), (std::vector<std::string>{"b", "x"}));
 }
 
+// Replacing in a list of each record kind, at its first, middle and last
+// record: the links must stay whole both ways (a record's assignment that
+// copied them would cut the list) and the stored record take the new data.
+std::string OldHandler(const std::string&, const std::string&, int) {
+    return "old";
+}
+std::string NewHandler(const std::string&, const std::string&, int) {
+    return "new";
+}
+
+struct Kinds {
+    static Function* Make(Function*, const std::string& key, bool fresh) {
+        return new Function(key, fresh ? NewHandler : OldHandler);
+    }
+    static Operator* Make(Operator*, const std::string& key, bool fresh) {
+        return new Operator(key, fresh ? NewHandler : OldHandler, fresh ? 2 : 1);
+    }
+    static Variable* Make(Variable*, const std::string& key, bool fresh) {
+        return new Variable(key, fresh ? "new" : "old");
+    }
+    static bool Fresh(const Function& f) { return f.handler == NewHandler; }
+    static bool Fresh(const Operator& o) { return o.handler == NewHandler && o.precedence == 2; }
+    static bool Fresh(const Variable& v) { return v.value == "new"; }
+};
+
+template <typename T>
+void ExpectReplacedInPlace(const std::string& replaced) {
+    const std::vector<std::string> keys = {"a", "m", "z"};
+    SymbolList<T> list;
+    for (const std::string& key : keys)
+        list.InsertOrReplace(Kinds::Make(static_cast<T*>(nullptr), key, false));
+    const T* before = list.FindKey(replaced);
+    const auto stamp = list.Stamp();
+    const T* stored = list.InsertOrReplace(Kinds::Make(static_cast<T*>(nullptr), replaced, true));
+    EXPECT_EQ(stored, before) << replaced;
+    EXPECT_NE(list.Stamp(), stamp) << replaced;
+    std::vector<std::string> forward;
+    std::vector<std::string> backward;
+    const T* sentinel = list.Sentinel();
+    for (const T* p = sentinel->next; p != sentinel && forward.size() <= keys.size(); p = p->next) {
+        forward.emplace_back(T::Key(*p));
+        EXPECT_EQ(Kinds::Fresh(*p), T::Key(*p) == replaced) << replaced;
+    }
+    for (const T* p = sentinel->previous; p != sentinel && backward.size() <= keys.size();
+         p = p->previous)
+        backward.insert(backward.begin(), std::string(T::Key(*p)));
+    EXPECT_EQ(forward, keys) << replaced;
+    EXPECT_EQ(backward, keys) << replaced;
+}
+
+TEST(SymbolList, ReplacingKeepsEveryKindOfListWhole) {
+    for (const char* replaced : {"a", "m", "z"}) {
+        ExpectReplacedInPlace<Function>(replaced);
+        ExpectReplacedInPlace<Operator>(replaced);
+        ExpectReplacedInPlace<Variable>(replaced);
+    }
+}
+
 TEST(SymbolList, FindStopsAtTheKeysPlaceInTheOrder) {
     SymbolList<Variable> list;
     list.InsertOrReplace(new Variable("m", "1"));

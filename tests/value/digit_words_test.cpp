@@ -1,16 +1,18 @@
 // Digits read a word at a time must agree with reading them one by one,
 // whatever bytes follow them.
 
-#include "value/digit_words.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <random>
 
+#include "value/number_text.h"
+
 namespace expreval {
 namespace {
+
+using namespace number_detail;
 
 int DigitsOneByOne(const std::array<char, kWordBytes>& bytes) {
     int count = 0;

@@ -1,5 +1,3 @@
-#include "value/result_number.h"
-
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -8,6 +6,8 @@
 #include <limits>
 #include <random>
 #include <string>
+
+#include "value/number_text.h"
 
 namespace expreval {
 namespace {

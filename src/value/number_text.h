@@ -1,0 +1,282 @@
+// The number routines' own header, for writing (number_text.cpp) and
+// reading (number_reading.cpp) number texts. Its first part is what other
+// subsystems use: the arithmetic road reads results and literals in place.
+// The rest is the two files' own (and their tests'). All else is value.h.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "value/value.h"
+
+namespace expreval {
+
+// ---- Used by other subsystems ----------------------------------------------
+
+// The significant digits of NumberToText.
+inline constexpr int kSignificant = 14;
+
+// Every power of ten up to 1e22 is exactly a double.
+inline constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr int kMaxExactPower = 22;
+
+// What reading the text that an arithmetic result x is written as gives,
+// worked out without writing it: NumberToText's text, or with cut the text
+// an operation on two integer texts writes, whose fixed form loses its
+// fraction. False when that text is not worked out without writing it
+// (exponent forms, non-finite values, values next to a power of ten).
+// Inline, since the scan of arithmetic calls it for nearly every operation.
+inline bool ResultNumber(double x, bool cut, PlainNumber& number);
+
+// The number text written last, with what reading it gives: a result is
+// mostly read again by the very next operation, which then finds its number
+// here instead of reading its digits once more. number is exactly what
+// ReadPlainNumber gives for the text.
+// Never stale: Keep replaces it, and Recall answers only for the same bytes.
+class LastNumber {
+  public:
+    static constexpr std::size_t kMaxSize = 24;
+
+    // from must hold kMaxSize readable bytes, of which size are the text.
+    void Keep(const char* from, std::size_t size, PlainNumber number) {
+        size_ = size;
+        std::memcpy(text_, from, kMaxSize);
+        number_ = number;
+    }
+
+    bool Recall(std::string_view candidate, PlainNumber& found) const {
+        if (size_ == 0 || candidate.size() != size_ || !SameBytes(candidate.data(), text_, size_))
+            return false;
+        found = number_;
+        return true;
+    }
+
+  private:
+    template <typename Word>
+    static Word Load(const char* from) {
+        Word word;
+        std::memcpy(&word, from, sizeof word);
+        return word;
+    }
+
+    // Compared a word at a time, the last word overlapping the ones before
+    // it so that no load reaches past the n bytes: no library call for the
+    // few bytes of a number text.
+    static bool SameBytes(const char* a, const char* b, std::size_t n) {
+        if (n >= 8) {
+            return Load<std::uint64_t>(a) == Load<std::uint64_t>(b) &&
+                   Load<std::uint64_t>(a + n - 8) == Load<std::uint64_t>(b + n - 8) &&
+                   (n <= 16 || Load<std::uint64_t>(a + 8) == Load<std::uint64_t>(b + 8));
+        }
+        if (n >= 4) {
+            return Load<std::uint32_t>(a) == Load<std::uint32_t>(b) &&
+                   Load<std::uint32_t>(a + n - 4) == Load<std::uint32_t>(b + n - 4);
+        }
+        return std::memcmp(a, b, n) == 0;
+    }
+
+    std::size_t size_ = 0;  // 0: nothing kept (no number text is empty)
+    char text_[kMaxSize] = {};
+    PlainNumber number_;
+};
+
+constinit inline thread_local LastNumber t_lastNumber;
+
+// ---- Private to writing and reading ----------------------------------------
+
+namespace number_detail {
+
+// 10^0 to 10^19, every power of ten that 64 bits hold, as integers.
+inline constexpr auto kWholePowers = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t power = 1;
+    for (std::uint64_t& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
+// Digits read eight characters at a time, as the bytes of one word, the
+// first character in the lowest byte: how many digits a number has cannot
+// be foreseen, so a loop over them would keep missing its end.
+static_assert(std::endian::native == std::endian::little ||
+              std::endian::native == std::endian::big);
+inline constexpr int kWordBytes = 8;
+inline constexpr int kByteBits = 8;
+
+// The eight characters from at on.
+inline std::uint64_t LoadWord(const char* at) {
+    std::uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, at, sizeof word);
+    } else {
+        for (int i = kWordBytes - 1; i >= 0; --i)
+            word = (word << kByteBits) | static_cast<unsigned char>(at[i]);
+    }
+    return word;
+}
+
+// How many of the word's bytes, from the first, are digits (0 to 8). A byte
+// is a digit when its high half is 3 and stays 3 with 6 added; a carry out of
+// a byte comes only from a byte that is no digit, so the first one that is
+// not is found right.
+inline int LeadingDigits(std::uint64_t word) {
+    constexpr std::uint64_t kHighHalves = 0xF0F0F0F0F0F0F0F0;
+    constexpr std::uint64_t kThrees = 0x3030303030303030;
+    constexpr std::uint64_t kSixes = 0x0606060606060606;
+    const std::uint64_t other =
+        ((word & kHighHalves) ^ kThrees) | (((word + kSixes) & kHighHalves) ^ kThrees);
+    return other == 0 ? kWordBytes : std::countr_zero(other) / kByteBits;
+}
+
+// The value of the word's first `count` bytes (0 to 8), all digits: moved to
+// the top, so that zeros lead, then paired, quadrupled and joined by three
+// multiplications.
+inline std::uint64_t DigitsValue(std::uint64_t word, int count) {
+    constexpr int kWordBits = kWordBytes * kByteBits;
+    const std::uint64_t digits = word & 0x0F0F0F0F0F0F0F0F;
+    std::uint64_t value = count == 0 ? 0 : digits << (kWordBits - kByteBits * count);
+    value = (value * 2561) >> 8;  // 10 x digit + next digit, in every other byte
+    value = ((value & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((value & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+// 10^13 and 10^14: a number scaled to lie between them has 14 integer
+// digits, the significant ones.
+inline constexpr double kLowest = kExactPowers[kSignificant - 1];
+inline constexpr double kBeyond = kExactPowers[kSignificant];
+
+// floor(n log10 2) as (n x 78913) >> 18, for n one less than the binary
+// exponent of a finite double (-1023 to 1023) and for the bit length of a
+// whole number below 10^14 (1 to 47); an arithmetic shift floors negative
+// products too. (1233 and 12 would do for bit lengths, not for exponents:
+// they fail at 681.) Proved here over both ranges: n log10 2 in double
+// precision lies within 1e-12 of the true value and never within 1e-9 of an
+// integer, so its floor is the true one.
+inline constexpr int kLog10Of2Scaled = 78913;
+inline constexpr int kLog10Of2Shift = 18;
+
+constexpr bool Log10Of2ScaledIsExact() {
+    constexpr double kLog10Of2 = 0.30102999566398119521;
+    constexpr double kMargin = 1e-9;
+    for (int n = -1100; n <= 1100; ++n) {
+        const double x = n * kLog10Of2;
+        auto floor = static_cast<long long>(x);
+        floor -= x < static_cast<double>(floor) ? 1 : 0;
+        const bool clear = n == 0 || (x - static_cast<double>(floor) > kMargin &&
+                                      static_cast<double>(floor + 1) - x > kMargin);
+        if (!clear || ((n * kLog10Of2Scaled) >> kLog10Of2Shift) != floor)
+            return false;
+    }
+    return true;
+}
+static_assert(Log10Of2ScaledIsExact());
+
+// m x 10^k, for |k| up to the largest exact power, in one correctly rounded
+// operation.
+inline double TimesPowerOfTen(double m, int k) {
+    return k >= 0 ? m * kExactPowers[k] : m / kExactPowers[-k];
+}
+
+// Whether t = m x 10^k lies at or above `scaled`, its correctly rounded
+// value: the error of that one operation, which a fused multiply-add gives
+// exactly.
+inline bool AtOrAbove(double m, int k, double scaled) {
+    return k >= 0 ? std::fma(m, kExactPowers[k], -scaled) >= 0
+                  : std::fma(-scaled, kExactPowers[-k], m) >= 0;
+}
+
+// t = m x 10^k rounded half up to an integer, from `scaled`, t correctly
+// rounded, with 1 <= scaled <= 10^14. There the integer conversion of
+// scaled + 1/2 is its floor (the sum is rounded only where it reaches a
+// power of two, which keeps the floor). A half and scaled are whole
+// multiples of scaled's last unit, and t lies within half of one from
+// scaled, so t can lie on the other side of a half only when scaled is that
+// half; then the error's sign decides. This needs scaled to be the rounded
+// product, not fused into what follows: ISO C++ builds do not fuse. No jump
+// on which way the rest round, which nothing foresees.
+inline double RoundHalfUp(double m, int k, double scaled) {
+    const auto up = static_cast<double>(static_cast<std::int64_t>(scaled + 0.5));
+    if (up - scaled == 0.5 && !AtOrAbove(m, k, scaled))
+        return up - 1;
+    return up;
+}
+
+// For m > 0: its 14 significant digits, rounded half up, are the integer
+// `rounded` x 10^(exponent-14), exponent being the count of m's integer
+// digits (negative below 0.1), and rounded lies below 10^14. False when a
+// power of ten beyond the exact ones is needed, and when the scaled value
+// lies so close to a power of ten that the error of one operation could
+// decide the exponent.
+inline bool RoundToSignificant(double m, int& exponent, double& rounded) {
+    constexpr int kExponentShift = 52;
+    constexpr int kExponentMask = 0x7FF;
+    constexpr int kExponentBias = 1022;
+    const int binary =
+        static_cast<int>((std::bit_cast<std::uint64_t>(m) >> kExponentShift) & kExponentMask) -
+        kExponentBias;  // 2^(binary-1) <= m < 2^binary for normal m
+    exponent = (((binary - 1) * kLog10Of2Scaled) >> kLog10Of2Shift) + 1;
+    if (kSignificant - exponent < -kMaxExactPower || kSignificant - exponent > kMaxExactPower)
+        return false;
+    double scaled = TimesPowerOfTen(m, kSignificant - exponent);
+    if (scaled >= kBeyond) {  // the estimate is low by at most one
+        ++exponent;
+        if (kSignificant - exponent < -kMaxExactPower)
+            return false;
+        scaled = TimesPowerOfTen(m, kSignificant - exponent);
+    }
+    if (scaled < kLowest + 1 || scaled >= kBeyond - 1)
+        return false;
+    rounded = RoundHalfUp(m, kSignificant - exponent, scaled);
+    return true;
+}
+
+// Below 10^14 the integer conversion is exact for whole numbers.
+inline bool IsShortWhole(double magnitude) {
+    return magnitude < kBeyond &&
+           magnitude == static_cast<double>(static_cast<std::int64_t>(magnitude));
+}
+
+}  // namespace number_detail
+
+// Whole numbers below 10^14 are written with all their digits: a point
+// follows unless there are 14 (or the text is cut). Otherwise the text reads
+// as the correctly rounded `rounded` x 10^(exponent-14). A fixed form has no
+// point only with 14 integer digits, and a cut leaves its integer part: a
+// 14-digit decimal lies too far from the neighbouring integers for the
+// rounding of its double to cross one. An exponent form is never cut.
+inline bool ResultNumber(double x, bool cut, PlainNumber& number) {
+    using namespace number_detail;
+    const double magnitude = std::fabs(x);
+    if (IsShortWhole(magnitude)) {
+        // x + 0 turns -0 into 0: "0" and "0." both read as plus zero.
+        number = PlainNumber{x + 0.0, cut || magnitude >= kLowest};
+        return true;
+    }
+    int exponent = 0;
+    double rounded = 0;
+    if (!std::isfinite(x) || !RoundToSignificant(magnitude, exponent, rounded))
+        return false;
+    const double value = std::copysign(TimesPowerOfTen(rounded, exponent - kSignificant), x);
+    if (exponent < 0 || exponent > kSignificant) {
+        number = PlainNumber{value, false};
+    } else if (cut) {
+        // The integer part, by conversions rather than a library call; -0.3
+        // gives -0, as reading the text "-0" does.
+        number = PlainNumber{
+            std::copysign(static_cast<double>(static_cast<std::int64_t>(value)), value), true};
+    } else {
+        number = PlainNumber{value, exponent == kSignificant};
+    }
+    return true;
+}
+
+}  // namespace expreval
