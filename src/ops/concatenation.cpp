@@ -29,7 +29,7 @@ std::string JoinNumbers(std::string left, const std::string& right) {
 // With the left number settled there is no exponent to drop and whether it
 // holds a point is known, so only the right one is read.
 std::string JoinSettledNumbers(std::string left, const std::string& right, bool leftPoint,
-                               Settled& form) {
+                               Settled* form) {
     const size_t start = left.size();
     left += right;
     size_t second = right.find('.');
@@ -38,9 +38,8 @@ std::string JoinSettledNumbers(std::string left, const std::string& right, bool 
     if (second != std::string::npos)
         left.erase(start + second, 1);
     bool point = leftPoint;
-    form = Settled::kUnknown;
-    if (IsSettledNumberPart(std::string_view(left).substr(start), point))
-        form = point ? Settled::kPointNumber : Settled::kNumber;
+    if (form != nullptr && IsSettledNumberPart(std::string_view(left).substr(start), point))
+        *form = point ? Settled::kPointNumber : Settled::kNumber;
     return left;
 }
 
@@ -69,12 +68,13 @@ std::string JoinWithString(std::string left, const std::string& right) {
 std::string Concatenate(const std::string& left, const std::string& right, int) {
     return ApplyToOperands(
         left, right, Concatenate, TwoLists::kJoined, AsTexts{},
-        [](std::string& leftValue, const std::string& rightValue, Settled leftForm, Settled& form) {
+        [](std::string& leftValue, const std::string& rightValue, Settled leftForm, Settled* form) {
             if (leftForm == Settled::kNumber || leftForm == Settled::kPointNumber)
                 return JoinSettledNumbers(std::move(leftValue), rightValue,
                                           leftForm == Settled::kPointNumber, form);
             std::string joined = JoinNumbers(std::move(leftValue), rightValue);
-            form = ClassifySettled(joined);
+            if (form != nullptr)
+                *form = ClassifySettled(joined);
             return joined;
         });
 }

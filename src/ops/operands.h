@@ -60,25 +60,25 @@ inline std::string Joined(std::string result, Settled form, const std::string& l
 }
 
 // Two lists joined, or a string joined with a string or a number: the same
-// under + and ".". The left text is extended, the right one appended; the
-// result stays settled when the left was and the appended part keeps it so.
+// under + and ".". The left text is extended, the right one appended; when
+// a reduction waits for the result (told), the result stays settled if the
+// left was and the appended part keeps it so.
 inline std::string JoinValues(OperandValue& l, OperandValue& r, const std::string& left,
-                              const std::string& right) {
+                              const std::string& right, bool told = true) {
     Settled form = Settled::kUnknown;
     if (IsList(l.text)) {
-        if (FormOf(l) == Settled::kList && FormOf(r) == Settled::kList)
+        if (told && FormOf(l) == Settled::kList && FormOf(r) == Settled::kList)
             form = Settled::kList;
         return Joined(JoinLists(std::move(l.text), r.text), form, left, right);
     }
     const bool leftString = IsString(l.text);
     const std::string_view appended =
         leftString ? std::string_view(r.text) : std::string_view(l.text);
-    const bool appendedString = leftString ? IsString(r.text) : false;
-    const bool settled =
-        (leftString ? FormOf(l) : FormOf(r)) == Settled::kString &&
-        (appendedString ? FormOf(r) == Settled::kString : IsSettledStringContent(appended));
-    return Joined(JoinWithString(std::move(l.text), r.text),
-                  settled ? Settled::kString : Settled::kUnknown, left, right);
+    const bool appendedString = leftString && IsString(r.text);
+    if (told && (leftString ? FormOf(l) : FormOf(r)) == Settled::kString &&
+        (appendedString ? FormOf(r) == Settled::kString : IsSettledStringContent(appended)))
+        form = Settled::kString;
+    return Joined(JoinWithString(std::move(l.text), r.text), form, left, right);
 }
 
 // The note the reduction left for this handler, taken and cleared so that
@@ -94,7 +94,8 @@ inline SettledOperands TakeSettledNote() {
 // Otherwise two numbers go to numbers(a, b) and anything else (a string, or
 // every value for AsTexts) to texts(leftValue, rightValue), or for the
 // joining families a string to JoinValues. texts may take a third argument,
-// the left value's form, and a fourth, the result's form it sets.
+// the left value's form, and a fourth, where to put the result's form when
+// a reduction waits for it (else null).
 template <typename Numbers, typename Texts>
 std::string ApplyToOperands(const std::string& left, const std::string& right, Handler self,
                             TwoLists twoLists, Numbers numbers, Texts texts) {
@@ -107,27 +108,29 @@ std::string ApplyToOperands(const std::string& left, const std::string& right, H
             return numbers(a, b);
     }
     const bool joins = twoLists == TwoLists::kJoined;
+    // Called by a reduction, which takes the result's form.
+    const bool told = &left == note.left && &right == note.right;
     OperandValue l = ValueOf(left, joins && &left == note.left ? note.leftForm : Settled::kUnknown);
     OperandValue r =
         ValueOf(right, joins && &right == note.right ? note.rightForm : Settled::kUnknown);
     if (IsList(l.text) && IsList(r.text)) {
         if (!joins)
             throw Exception("Operation does not support two lists.");
-        return JoinValues(l, r, left, right);
+        return JoinValues(l, r, left, right, told);
     }
     if (IsList(l.text))
         return ApplyToElements(self, std::move(l.text), r.text, false);
     if (IsList(r.text))
         return ApplyToElements(self, std::move(r.text), l.text, true);
     if (joins && (IsString(l.text) || IsString(r.text)))
-        return JoinValues(l, r, left, right);
+        return JoinValues(l, r, left, right, told);
     if constexpr (kNumbers) {
         if (!IsString(l.text) && !IsString(r.text))
             return numbers(ReadValue(l.text), ReadValue(r.text));
     }
-    if constexpr (std::is_invocable_v<Texts, std::string&, const std::string&, Settled, Settled&>) {
+    if constexpr (std::is_invocable_v<Texts, std::string&, const std::string&, Settled, Settled*>) {
         Settled form = Settled::kUnknown;
-        std::string result = texts(l.text, r.text, l.form, form);
+        std::string result = texts(l.text, r.text, l.form, told ? &form : nullptr);
         return Joined(std::move(result), form, left, right);
     } else {
         return texts(l.text, r.text);  // which may take them over

@@ -27,10 +27,11 @@ std::string JoinLists(std::string left, const std::string& right);
 std::string JoinWithString(std::string left, const std::string& right);
 // Two numbers joined by "."; and the same for a left number known to be
 // settled (no exponent; leftPoint tells whether it holds a point), which
-// also gives the result's form. A test holds the two equal.
+// also puts the result's form in form unless it is null (it must then hold
+// kUnknown). A test holds the two equal.
 std::string JoinNumbers(std::string left, const std::string& right);
 std::string JoinSettledNumbers(std::string left, const std::string& right, bool leftPoint,
-                               Settled& form);
+                               Settled* form);
 
 // Arithmetic: + - * / %.
 using RawOperation = double (*)(double a, double b);
