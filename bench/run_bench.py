@@ -37,6 +37,7 @@ class Runner:
         # bc's series take most of the time of W2: fewer rounds there.
         self.w2_rounds = min(args.rounds, 3)
         self.clock = args.clock
+        self.w6_rounds = args.rounds
         self.lines = []  # the report, in Markdown
 
     def path(self, name):
@@ -185,6 +186,48 @@ class Runner:
         self.growth(f"W5 {count // 2:,} / {count:,} new variables, then as many reads",
                     [f"w5-{count // 2}.expr", f"w5-{count}.expr"], count)  # half: 2 x count/2
 
+    # One run of the console on a workload file: CPU seconds, peak resident
+    # memory in bytes, and its output.
+    def run_once(self, name):
+        with open(self.path(name), "rb") as source, tempfile.TemporaryFile() as output:
+            child = subprocess.Popen([self.console], stdin=source, stdout=output)
+            _, status, usage = os.wait4(child.pid, 0)
+            child.returncode = os.waitstatus_to_exitcode(status)
+            output.seek(0)
+            text = output.read().decode("ascii", errors="replace")
+        return usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024, text
+
+    def run_median(self, name, rounds):
+        runs = [self.run_once(name) for _ in range(rounds)]
+        seconds = statistics.median(run[0] for run in runs)
+        return seconds, max(run[1] for run in runs), runs[0][2]
+
+    def w6(self):
+        sizes = workloads.W6_SIZES
+        rounds = self.w6_rounds
+        self.say(f"| W6 line shape | " + " | ".join(f"{s // 1000} KB s" for s in sizes)
+                 + " | growth per doubling | / sum line | peak MB (largest) "
+                 "| peak bytes per line byte |")
+        self.say("|---|" + "---:|" * (len(sizes) + 4))
+        sums = {s: self.run_median(f"w6-sum-{s}.expr", rounds)[0] for s in sizes}
+        self.say(f"| sum line `1+1+...` | " + " | ".join(f"{sums[s]:.3f}" for s in sizes)
+                 + " | | 1 | | |")
+        for index, (shape, spec) in enumerate(workloads.W6_SHAPES.items()):
+            failing = spec[3]
+            results = {s: self.run_median(f"w6-{index}-{s}.expr", rounds) for s in sizes}
+            bad = [s for s, r in results.items() if ("The result is Error" in r[2]) != failing]
+            note = " (fails at the nesting limit)" if failing else ""
+            if bad:
+                note += f" (unexpected answer at {bad[0] // 1000} KB)"
+            times = [results[s][0] for s in sizes]
+            growth = ", ".join(f"{b / a:.2f}" if a > 0 else "-" for a, b in zip(times, times[1:]))
+            largest = sizes[-1]
+            peak = results[largest][1]
+            self.say(f"| {shape}: `{workloads.w6_line(shape, 40)[:24]}...`{note} | "
+                     + " | ".join(f"{t:.3f}" for t in times)
+                     + f" | {growth} | {times[-1] / max(sums[largest], 1e-3):.0f} "
+                     f"| {peak / 1e6:.0f} | {peak / largest:.0f} |")
+
     def microbenchmarks(self):
         done = subprocess.run([self.micro, "--benchmark_format=json",
                                "--benchmark_min_time=0.2"],
@@ -225,9 +268,21 @@ def main():
     parser.add_argument("--clock", choices=("cpu", "wall"), default="cpu",
                         help="time reported: CPU time (user + system, steadier on a shared "
                         "machine) or wall-clock time")
+    parser.add_argument("--only", choices=("W6",),
+                        help="run this workload alone (the console is the only program it "
+                        "needs, so any build folder with it will do)")
     args = parser.parse_args()
     runner = Runner(args)
     print(f"Generating workloads in {runner.work} ...", flush=True)
+    if args.only == "W6":
+        workloads.generate_w6(runner.work)
+        runner.say(f"Machine: {machine()}.\nTimes: CPU seconds (user + system), median of "
+                   f"{args.rounds} runs; peak: the largest resident set of those runs.\n")
+        runner.w6()
+        if args.report:
+            with open(args.report, "w", encoding="utf-8") as out:
+                out.write("\n".join(runner.lines) + "\n")
+        return
     workloads.generate(runner.work)
     clock = "CPU seconds (user + system)" if args.clock == "cpu" else "wall-clock seconds"
     runner.say(f"Machine: {machine()}.\nTimes: {clock}, median of {args.rounds} runs "
@@ -237,6 +292,8 @@ def main():
     runner.w3(args.plot)
     runner.say()
     runner.w4_w5()
+    runner.say()
+    runner.w6()
     runner.say()
     runner.microbenchmarks()
     if args.report:

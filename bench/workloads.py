@@ -22,6 +22,38 @@ W4_TERMS = 1_000_000
 W4_BLANKS = 10_000_000
 W5_VARIABLES = 10_000
 VARIABLES = ("x", "y", "z", "w")
+W6_SIZES = (100_000, 200_000, 400_000)  # bytes of the one line
+
+
+# W6 line shapes: name: (unit, start, end, answers with "Error"). A line is
+# start, then the unit repeated, then end, cut to the size by the number of
+# units; a unit holding "{}" is closed by as many ")" in end.
+W6_SHAPES = {
+    "strings +": ('+"ab"', '"ab"', "", False),
+    "strings .": ('."ab"', '"ab"', "", False),
+    "lists +": ("+{1}", "{1}", "", False),
+    "lists .": (".{1}", "{1}", "", False),
+    "numbers .": (".(1)", "(1)", "", False),
+    "calls in sums": ("1+sin(", "", "1{}", True),
+    # Of this build's own: a string grown by numbers, groups nested deep in
+    # a sum, and a list whose elements grow by one digit per join.
+    "string + numbers": ("+1", '"a"', "", False),
+    "deep groups": ("1+(", "", "1{}", False),
+    "list elements .": (".1", "{1,2}", "", False),
+}
+
+
+def w6_line(shape, size):
+    unit, start, end, _ = W6_SHAPES[shape]
+    closing = "{}" in end
+    count = max(1, (size - len(start) - len(end)) // (len(unit) + (1 if closing else 0)))
+    tail = end.replace("{}", ")" * count) if closing else end
+    return start + unit * count + tail
+
+
+def w6_sum_line(size):
+    """A plain sum of the same length: the cost every shape is set beside."""
+    return "+".join(["1"] * ((size + 1) // 2))
 
 
 class Lcg:
@@ -170,9 +202,18 @@ def generate(directory):
     for blanks in (W4_BLANKS // 2, W4_BLANKS):
         half = " " * (blanks // 2)
         write_lines(os.path.join(directory, f"w4-blanks-{blanks}.expr"), [f"1{half}+{half}2"])
+    generate_w6(directory)
     for count in (W5_VARIABLES // 2, W5_VARIABLES):
         rng = Lcg(5)
         names = [f"v{rng.below(10**9)}n{i}" for i in range(count)]
         assignments = [f"{name}={i}.5" for i, name in enumerate(names)]
         reads = [names[(i * 7919) % count] for i in range(count)]
         write_lines(os.path.join(directory, f"w5-{count}.expr"), assignments + reads)
+
+
+def generate_w6(directory):
+    os.makedirs(directory, exist_ok=True)
+    for size in W6_SIZES:
+        for index, shape in enumerate(W6_SHAPES):
+            write_lines(os.path.join(directory, f"w6-{index}-{size}.expr"), [w6_line(shape, size)])
+        write_lines(os.path.join(directory, f"w6-sum-{size}.expr"), [w6_sum_line(size)])

@@ -7,6 +7,7 @@
 #include "eval/arithmetic_line.h"
 #include "eval/lexicon.h"
 #include "eval/limits.h"
+#include "eval/settled.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
@@ -37,7 +38,11 @@ const Operator& RequireOperator(std::string_view symbol) {
 // marker of an open group.
 class Evaluation final : public TokenEvents {
   public:
-    void Operand(std::string_view text) override { operands_.Push().assign(text); }
+    void Operand(std::string_view text) override {
+        Entry& entry = operands_.Push();
+        entry.text.assign(text);
+        entry.form = Settled::kUnknown;
+    }
 
     void OperatorToken(std::string_view symbol) override { PushOperator(symbol); }
 
@@ -78,26 +83,50 @@ class Evaluation final : public TokenEvents {
     std::string& Result() {
         if (operands_.size() != 1)
             throw Exception("Too many operands.");
-        return operands_.back();
+        return operands_.back().text;
     }
 
   private:
+    // An operand text, and whether it is known to be settled: a join's
+    // result says so, a scanned token is left to the handler to evaluate.
+    struct Entry {
+        std::string text;
+        Settled form = Settled::kUnknown;
+    };
+
     // The handler reads its operands where they stand: its own evaluations
-    // run with stacks of their own and cannot touch these.
+    // run with stacks of their own and cannot touch these. It is told which
+    // are settled, and may take those over; the note is cleared whatever
+    // happens, so it never names a text that is gone.
     void Reduce() {
         const Operator* op = operators_.back();
         operators_.pop_back();
         const size_t count = operands_.size();
         if (count < 2)
             throw Exception("Not enough operands.");
-        std::string result = op->handler(operands_[count - 2], operands_[count - 1], 0);
+        Entry& left = operands_[count - 2];
+        const Entry& right = operands_[count - 1];
+        struct ClearNotes {
+            ~ClearNotes() {
+                t_settledOperands = SettledOperands{};
+                t_settledResult = SettledResult{};
+            }
+        } clearNotes;
+        if constexpr (kShortcuts) {
+            t_settledOperands = SettledOperands{&left.text, &right.text, left.form, right.form};
+            t_settledResult = SettledResult{};
+        }
+        std::string result = op->handler(left.text, right.text, 0);
         CheckValueSize(result.size());
+        const SettledResult said = t_settledResult;
+        const bool settled = kShortcuts && said.left == &left.text && said.right == &right.text;
         operands_.pop_back();
-        operands_.back() = std::move(result);
+        left.text = std::move(result);
+        left.form = settled ? said.form : Settled::kUnknown;
     }
 
     SmallStack<const Operator*, kTypicalDepth> operators_;
-    SmallStack<std::string, kTypicalDepth> operands_;
+    SmallStack<Entry, kTypicalDepth> operands_;
 };
 
 std::string VariableValue(std::string_view name) {
@@ -201,6 +230,10 @@ std::string TakeRoad(const Input& input) {
     if (t_session == nullptr)
         EnsureSymbolTables();
     const NestingGuard guard;
+    // A note on settled operands is for the handler that the reduction
+    // called, not for one called after an evaluation of its own.
+    if constexpr (kShortcuts)
+        t_settledOperands = SettledOperands{};
     const std::string_view text = input.text;
     std::string result;
     if (kShortcuts) {

@@ -187,8 +187,8 @@ inline bool MakesCall(std::string_view text, size_t nameStart, size_t nameEnd) {
 // The call token runs to the parenthesis that closes the one at open,
 // quoted and braced parts skipped; kNoToken when none does.
 inline size_t CallEnd(std::string_view text, size_t open) {
-    const int close = FindClosing(text, '(', ')', static_cast<int>(open), -1);
-    return close < 0 ? kNoToken : static_cast<size_t>(close) + 1;
+    const size_t close = FindClosing(text, '(', ')', open);
+    return close == kNotFound ? kNoToken : close + 1;
 }
 
 // The final text of a run, when it starts with a name, is a call if it holds

@@ -1,6 +1,5 @@
 #include "eval/nesting.h"
 
-#include <climits>
 #include <string>
 
 #include "eval/lexicon.h"
@@ -31,7 +30,7 @@ void ThrowNestedTooDeeply() {
 // parenthesis is followed only by those of the calls around it.
 void RejectCallChainPastLimit(std::string_view text) {
     const size_t calls = static_cast<size_t>(kMaxNesting - t_nestingLevel) + 1;
-    if (text.size() < 3 * calls || text.size() > INT_MAX)
+    if (text.size() < 3 * calls)
         return;  // too short to hold that many calls
     size_t open = 0;
     for (size_t found = 0; found < calls; ++found) {

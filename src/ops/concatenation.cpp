@@ -1,13 +1,13 @@
+#include <string_view>
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "eval/settled.h"
 #include "ops/operands.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
 namespace expreval {
-
-namespace {
 
 // Two numbers are joined digit by digit: the left exponent would end up in
 // the middle, so it is dropped, and a second point would make the text
@@ -26,31 +26,57 @@ std::string JoinNumbers(std::string left, const std::string& right) {
     return left;
 }
 
-}  // namespace
+// With the left number settled there is no exponent to drop and whether it
+// holds a point is known, so only the right one is read.
+std::string JoinSettledNumbers(std::string left, const std::string& right, bool leftPoint,
+                               Settled* form) {
+    const size_t start = left.size();
+    left += right;
+    size_t second = right.find('.');
+    if (!leftPoint && second != std::string::npos)
+        second = right.find('.', second + 1);
+    if (second != std::string::npos)
+        left.erase(start + second, 1);
+    bool point = leftPoint;
+    if (form != nullptr && IsSettledNumberPart(std::string_view(left).substr(start), point))
+        *form = point ? Settled::kPointNumber : Settled::kNumber;
+    return left;
+}
 
 std::string JoinLists(std::string left, const std::string& right) {
     left.pop_back();
     left.push_back(',');
-    return left.append(right, 1);
+    left.append(right, 1);
+    return left;  // by name, so it moves: append's reference would be copied
 }
 
 std::string JoinWithString(std::string left, const std::string& right) {
     if (!IsString(left))
         return kQuote + left + right.substr(1);
     left.pop_back();
-    if (IsString(right))
-        return left.append(right, 1);
-    return left + right + kQuote;
+    if (IsString(right)) {
+        left.append(right, 1);
+        return left;
+    }
+    left += right;
+    left.push_back(kQuote);
+    return left;
 }
 
-// Lists join; every single value is joined as the text it is.
+// Lists join, and a string joins with whatever meets it (the prelude does
+// both, as for +); two numbers are joined as the texts they are.
 std::string Concatenate(const std::string& left, const std::string& right, int) {
-    return ApplyToOperands(left, right, Concatenate, TwoLists::kJoined, AsTexts{},
-                           [](std::string& leftValue, const std::string& rightValue) {
-                               if (IsString(leftValue) || IsString(rightValue))
-                                   return JoinWithString(std::move(leftValue), rightValue);
-                               return JoinNumbers(std::move(leftValue), rightValue);
-                           });
+    return ApplyToOperands(
+        left, right, Concatenate, TwoLists::kJoined, AsTexts{},
+        [](std::string& leftValue, const std::string& rightValue, Settled leftForm, Settled* form) {
+            if (leftForm == Settled::kNumber || leftForm == Settled::kPointNumber)
+                return JoinSettledNumbers(std::move(leftValue), rightValue,
+                                          leftForm == Settled::kPointNumber, form);
+            std::string joined = JoinNumbers(std::move(leftValue), rightValue);
+            if (form != nullptr)
+                *form = ClassifySettled(joined);
+            return joined;
+        });
 }
 
 }  // namespace expreval

@@ -25,17 +25,16 @@ std::string ApplyToElements(Handler handler, std::string list, const std::string
         result += otherFirst ? handler(other, element, 0) : handler(element, other, 0);
         CheckValueSize(result.size());
     };
-    int start = 1;
-    for (int p = FindTopLevel(list, ',', start, -1); p >= 0;
-         p = FindTopLevel(list, ',', start, -1)) {
-        element.assign(list, static_cast<size_t>(start), static_cast<size_t>(p - start));
+    size_t start = 1;
+    for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
+         p = FindTopLevel(list, ',', start)) {
+        element.assign(list, start, p - start);
         apply();
         result.push_back(',');
         start = p + 1;
     }
     const size_t last = std::max(list.size(), size_t{2}) - 1;  // the closing brace
-    element.assign(list, std::min(static_cast<size_t>(start), last),
-                   last - std::min(static_cast<size_t>(start), last));
+    element.assign(list, std::min(start, last), last - std::min(start, last));
     apply();
     if (list.size() > 1)
         result.push_back(list.back());

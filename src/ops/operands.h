@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "eval/settled.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -30,36 +31,110 @@ inline PlainNumber ReadValue(const std::string& value) {
     return PlainNumber{TextToNumber(value), IsIntegerText(value)};
 }
 
+// An operand's value and what is known of it. A settled operand of the
+// reduction under way is taken over from the stack, which drops it after the
+// handler anyway: that is what evaluating it would give, with no effect and
+// no failure possible, unless one more level of nesting would be refused.
+struct OperandValue {
+    std::string text;
+    Settled form;
+};
+
+inline OperandValue ValueOf(const std::string& operand, Settled form) {
+    if (form != Settled::kUnknown && CanNestDeeper())
+        return OperandValue{std::move(const_cast<std::string&>(operand)), form};
+    return OperandValue{Evaluate(operand), Settled::kUnknown};
+}
+
+// The form of a value that was evaluated rather than taken over.
+inline Settled FormOf(const OperandValue& value) {
+    return value.form != Settled::kUnknown ? value.form : ClassifySettled(value.text);
+}
+
+// A join's result, with its form told to the reduction that called the
+// handler with left and right.
+inline std::string Joined(std::string result, Settled form, const std::string& left,
+                          const std::string& right) {
+    t_settledResult = SettledResult{&left, &right, form};
+    return result;
+}
+
+// Two lists joined, or a string joined with a string or a number: the same
+// under + and ".". The left text is extended, the right one appended; when
+// a reduction waits for the result (told), the result stays settled if the
+// left was and the appended part keeps it so.
+inline std::string JoinValues(OperandValue& l, OperandValue& r, const std::string& left,
+                              const std::string& right, bool told = true) {
+    Settled form = Settled::kUnknown;
+    if (IsList(l.text)) {
+        if (told && FormOf(l) == Settled::kList && FormOf(r) == Settled::kList)
+            form = Settled::kList;
+        return Joined(JoinLists(std::move(l.text), r.text), form, left, right);
+    }
+    const bool leftString = IsString(l.text);
+    const std::string_view appended =
+        leftString ? std::string_view(r.text) : std::string_view(l.text);
+    const bool appendedString = leftString && IsString(r.text);
+    if (told && (leftString ? FormOf(l) : FormOf(r)) == Settled::kString &&
+        (appendedString ? FormOf(r) == Settled::kString : IsSettledStringContent(appended)))
+        form = Settled::kString;
+    return Joined(JoinWithString(std::move(l.text), r.text), form, left, right);
+}
+
+// The note the reduction left for this handler, taken and cleared so that
+// nothing called from here reads it.
+inline SettledOperands TakeSettledNote() {
+    const SettledOperands note = t_settledOperands;
+    t_settledOperands = SettledOperands{};
+    return note;
+}
+
 // Evaluates left, then right; two lists are refused or joined; with one
 // list, self is applied to each element with the other value on its side.
 // Otherwise two numbers go to numbers(a, b) and anything else (a string, or
-// every value for AsTexts) to texts(leftValue, rightValue).
+// every value for AsTexts) to texts(leftValue, rightValue), or for the
+// joining families a string to JoinValues. texts may take a third argument,
+// the left value's form, and a fourth, where to put the result's form when
+// a reduction waits for it (else null).
 template <typename Numbers, typename Texts>
 std::string ApplyToOperands(const std::string& left, const std::string& right, Handler self,
                             TwoLists twoLists, Numbers numbers, Texts texts) {
     constexpr bool kNumbers = !std::is_same_v<Numbers, AsTexts>;
+    const SettledOperands note = TakeSettledNote();
     if constexpr (kNumbers) {
         PlainNumber a;
         PlainNumber b;
         if (ReadInPlace(left, a) && ReadInPlace(right, b))
             return numbers(a, b);
     }
-    std::string leftValue = Evaluate(left);
-    std::string rightValue = Evaluate(right);
-    if (IsList(leftValue) && IsList(rightValue)) {
-        if (twoLists == TwoLists::kRefused)
+    const bool joins = twoLists == TwoLists::kJoined;
+    // Called by a reduction, which takes the result's form.
+    const bool told = &left == note.left && &right == note.right;
+    OperandValue l = ValueOf(left, joins && &left == note.left ? note.leftForm : Settled::kUnknown);
+    OperandValue r =
+        ValueOf(right, joins && &right == note.right ? note.rightForm : Settled::kUnknown);
+    if (IsList(l.text) && IsList(r.text)) {
+        if (!joins)
             throw Exception("Operation does not support two lists.");
-        return JoinLists(std::move(leftValue), rightValue);
+        return JoinValues(l, r, left, right, told);
     }
-    if (IsList(leftValue))
-        return ApplyToElements(self, std::move(leftValue), rightValue, false);
-    if (IsList(rightValue))
-        return ApplyToElements(self, std::move(rightValue), leftValue, true);
+    if (IsList(l.text))
+        return ApplyToElements(self, std::move(l.text), r.text, false);
+    if (IsList(r.text))
+        return ApplyToElements(self, std::move(r.text), l.text, true);
+    if (joins && (IsString(l.text) || IsString(r.text)))
+        return JoinValues(l, r, left, right, told);
     if constexpr (kNumbers) {
-        if (!IsString(leftValue) && !IsString(rightValue))
-            return numbers(ReadValue(leftValue), ReadValue(rightValue));
+        if (!IsString(l.text) && !IsString(r.text))
+            return numbers(ReadValue(l.text), ReadValue(r.text));
     }
-    return texts(leftValue, rightValue);  // which may take them over
+    if constexpr (std::is_invocable_v<Texts, std::string&, const std::string&, Settled, Settled*>) {
+        Settled form = Settled::kUnknown;
+        std::string result = texts(l.text, r.text, l.form, told ? &form : nullptr);
+        return Joined(std::move(result), form, left, right);
+    } else {
+        return texts(l.text, r.text);  // which may take them over
+    }
 }
 
 // The same for a function's one argument; a string is refused.

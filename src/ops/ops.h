@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "eval/settled.h"
 #include "symbols/records.h"
 
 namespace expreval {
@@ -24,6 +25,13 @@ int32_t RoundHalfAway(double x);
 // with a string or a number becomes one string holding both texts.
 std::string JoinLists(std::string left, const std::string& right);
 std::string JoinWithString(std::string left, const std::string& right);
+// Two numbers joined by "."; and the same for a left number known to be
+// settled (no exponent; leftPoint tells whether it holds a point), which
+// also puts the result's form in form unless it is null (it must then hold
+// kUnknown). A test holds the two equal.
+std::string JoinNumbers(std::string left, const std::string& right);
+std::string JoinSettledNumbers(std::string left, const std::string& right, bool leftPoint,
+                               Settled* form);
 
 // Arithmetic: + - * / %.
 using RawOperation = double (*)(double a, double b);

@@ -1,5 +1,4 @@
-#include <algorithm>
-#include <climits>
+#include <cstddef>
 
 #include "eval/lexicon.h"
 #include "value/value.h"
@@ -8,12 +7,12 @@ namespace expreval {
 
 namespace {
 
-// Clamps a search range: an end before the start means "to the last character".
-int SearchEnd(std::string_view text, int start, int end) {
-    const int last = static_cast<int>(std::min<size_t>(text.size(), INT32_MAX)) - 1;
-    if (end < std::max(start, 0) || end > last)
-        return last;
-    return end;
+// Clamps a search range to one past its last character: an end before the
+// start, or past the text, means "to the end of the text".
+size_t SearchStop(std::string_view text, size_t start, size_t end) {
+    if (end < start || end >= text.size())
+        return text.size();
+    return end + 1;
 }
 
 // Quote state and brace flag shared by the two searches.
@@ -84,26 +83,26 @@ void FoldCase(std::string& text) {
     }
 }
 
-int FindTopLevel(std::string_view text, char c, int start, int end) {
-    end = SearchEnd(text, start, end);
+size_t FindTopLevel(std::string_view text, char c, size_t start, size_t end) {
+    const size_t stop = SearchStop(text, start, end);
     ScanState state;
-    for (int i = std::max(start, 0); i <= end; ++i) {
-        const char ch = text[static_cast<size_t>(i)];
+    for (size_t i = start; i < stop; ++i) {
+        const char ch = text[i];
         if (ch == c && state.AtTopLevel())
             return i;
         state.Step(ch);
     }
-    return -1;
+    return kNotFound;
 }
 
 // Characters other than the two searched for, braces and quotes change
 // nothing and are passed over at once.
-int FindClosing(std::string_view text, char open, char close, int start, int end) {
-    end = SearchEnd(text, start, end);
+size_t FindClosing(std::string_view text, char open, char close, size_t start, size_t end) {
+    const size_t stop = SearchStop(text, start, end);
     ScanState state;
-    int depth = 0;
-    for (int i = std::max(start, 0); i <= end; ++i) {
-        const char ch = text[static_cast<size_t>(i)];
+    std::ptrdiff_t depth = 0;  // goes below zero on a stray close, and stays off
+    for (size_t i = start; i < stop; ++i) {
+        const char ch = text[i];
         if (ch != open && ch != close && ch != '{' && ch != '}' && ch != kQuote)
             continue;
         if (ch == open && state.AtTopLevel())
@@ -112,7 +111,7 @@ int FindClosing(std::string_view text, char open, char close, int start, int end
             return i;
         state.Step(ch);
     }
-    return -1;
+    return kNotFound;
 }
 
 // A plain loop: find_first_of would search the two-letter set once per byte.

@@ -3,6 +3,7 @@
 // routines every other subsystem shares, and Exception, the one error type.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,11 +31,17 @@ void StripWhiteSpaceAndFoldCase(std::string& text);
 // or quote in it.
 bool RewriteKeeps(std::string_view text);
 
+// What the two searches below give when there is no such position.
+inline constexpr size_t kNotFound = std::string_view::npos;
+// To the end of the text, as the end of a search range.
+inline constexpr size_t kToEnd = std::string_view::npos;
+
 // Position of c at top level (outside quotes, brace flag clear) between start
-// and end inclusive, or -1. An end below start means "to the end of the text".
-int FindTopLevel(std::string_view text, char c, int start, int end);
-// Position of the close that balances the open at start, or -1.
-int FindClosing(std::string_view text, char open, char close, int start, int end);
+// and end inclusive, or kNotFound. An end below start, or past the text,
+// means "to the end of the text".
+size_t FindTopLevel(std::string_view text, char c, size_t start, size_t end = kToEnd);
+// Position of the close that balances the open at start, or kNotFound.
+size_t FindClosing(std::string_view text, char open, char close, size_t start, size_t end = kToEnd);
 
 constexpr bool IsDigit(char ch) {
     return ch >= '0' && ch <= '9';

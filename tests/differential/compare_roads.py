@@ -111,6 +111,34 @@ class Lines:
             return "cos(" * calls + "0" + ")" * calls
         return "(" * calls + "1+" + "(1)" + ")" * calls
 
+    # A long chain of joins of one kind, where results are taken over and
+    # extended, among operands whose joins do not evaluate to themselves: a
+    # string with an inner quote, a list holding a list or an odd quote, a
+    # number that joins to -5-3 or holds 1.#INF.
+    CHAINS = {
+        "strings": (['"ab"', '"A b"', '""', "7", "(-3)", "x", "(1.5)", "s"],
+                    ['"x\\"y"', '"\\\\"', '(5."a")']),
+        "lists": (["{1}", "{}", "{1,2}", '{"a"}', "{a}", "zurp", "l"],
+                  ['(zurp."}")', '{"a}', "{{1}", "{A}"]),
+        "numbers": (["(1)", "(12)", "(-5)", "(1.5)", "(2.5)", "x", "(007)", "(5.)"],
+                    ["(1e5)", "(1e300*1e300)", "(0-1e300*1e300)"]),
+    }
+
+    def chain(self):
+        plain, odd = self.CHAINS[self.pick(list(self.CHAINS))]
+        joiners = self.pick([["+"], ["."], ["+", "."]])
+
+        def operand():
+            return self.pick(odd) if self.chance(2) else self.pick(plain)
+
+        text = operand()
+        for _ in range(self.rng.randrange(20, 400)):
+            piece = operand()
+            if self.chance(3):
+                piece = "(" + piece + self.pick(joiners) + operand() + ")"
+            text += self.pick(joiners) + piece
+        return text
+
     def edited(self, line):
         for _ in range(self.rng.randrange(3)):
             at = self.rng.randrange(len(line) + 1)
@@ -138,6 +166,8 @@ class Lines:
             line = ""
         elif kind == 28 and self.chance(5):
             line = self.deep()
+        elif kind < 31:
+            line = self.chain()
         else:
             line = self.expression()
         if self.chance(15):

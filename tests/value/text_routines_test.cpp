@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "value/value.h"
 
@@ -39,41 +41,47 @@ TEST(FoldCase, LowersLettersOutsideQuotesOnly) {
     EXPECT_EQ(Folded("\xC4Z@[`{"), "\xC4z@[`{");  // only A to Z change
 }
 
-TEST(FindTopLevel, SkipsCommasInInnerListsAndStrings) {
-    const std::string list = "{1,{2,3},4}";
-    EXPECT_EQ(FindTopLevel(list, ',', 1, -1), 2);
-    EXPECT_EQ(FindTopLevel(list, ',', 3, -1), 8);
-    EXPECT_EQ(FindTopLevel(list, ',', 9, -1), -1);
-    EXPECT_EQ(FindTopLevel("{\"a,b\",c}", ',', 1, -1), 6);
+// One search and its answer; positions are sizes, so no text is too long.
+struct Search {
+    std::string_view text;
+    char sought;
+    size_t start;
+    size_t end;
+    size_t found;
+};
+
+TEST(FindTopLevel, SkipsQuotesAndBracesByAFlagWithinTheRange) {
+    const Search searches[] = {
+        {"{1,{2,3},4}", ',', 1, kToEnd, 2},
+        {"{1,{2,3},4}", ',', 3, kToEnd, 8},
+        {"{1,{2,3},4}", ',', 9, kToEnd, kNotFound},
+        {"{\"a,b\",c}", ',', 1, kToEnd, 6},
+        // The first closing brace clears the flag although one is still open.
+        {"{1,{2,{3,4},5},6}", ',', 3, kToEnd, 11},
+        // The searched character is tested before the flag is set.
+        {"a\"{\"{b", '{', 0, kToEnd, 4},
+        {"{}", '}', 0, kToEnd, kNotFound},
+        {"{}}", '}', 0, kToEnd, 2},
+        {"1,2,3", ',', 0, 0, kNotFound},
+        {"1,2,3", ',', 2, 3, 3},
+        {"1,2,3", ',', 2, 1, 3},  // an end before the start: to the end
+        {"1,2", ',', 0, 99, 1},   // an end past the text: to the end
+        {"", ',', 0, kToEnd, kNotFound},
+        {"1,2", ',', 7, kToEnd, kNotFound},  // a start past the text
+    };
+    for (const Search& s : searches)
+        EXPECT_EQ(FindTopLevel(s.text, s.sought, s.start, s.end), s.found) << s.text;
 }
 
-TEST(FindTopLevel, UsesABraceFlagNotADepth) {
-    // The first closing brace clears the flag although one brace is still open.
-    EXPECT_EQ(FindTopLevel("{1,{2,{3,4},5},6}", ',', 3, -1), 11);
-    // The searched character is tested before the flag is set.
-    EXPECT_EQ(FindTopLevel("a\"{\"{b", '{', 0, -1), 4);
-    EXPECT_EQ(FindTopLevel("{}", '}', 0, -1), -1);
-    EXPECT_EQ(FindTopLevel("{}}", '}', 0, -1), 2);
-}
-
-TEST(FindTopLevel, HonoursTheSearchRange) {
-    EXPECT_EQ(FindTopLevel("1,2,3", ',', 0, 0), -1);
-    EXPECT_EQ(FindTopLevel("1,2,3", ',', 2, 3), 3);
-    EXPECT_EQ(FindTopLevel("1,2,3", ',', 2, 1), 3);  // end before start: to the end
-    EXPECT_EQ(FindTopLevel("", ',', 0, -1), -1);
-    EXPECT_EQ(FindTopLevel("1,2", ',', 0, 99), 1);
-}
-
-TEST(FindClosing, BalancesParenthesesOutsideQuotesAndBraces) {
-    EXPECT_EQ(FindClosing("sin(2*(3+4))+1", '(', ')', 3, -1), 11);
-    EXPECT_EQ(FindClosing("sin(2", '(', ')', 3, -1), -1);
-    EXPECT_EQ(FindClosing("f(\")\")", '(', ')', 1, -1), 5);
-    EXPECT_EQ(FindClosing("f({)})", '(', ')', 1, -1), 5);
-    EXPECT_EQ(FindClosing("f(\"(\")", '(', ')', 1, -1), 5);
-}
-
-TEST(FindClosing, NeverRecoversFromANegativeDepth) {
-    EXPECT_EQ(FindClosing(")()", '(', ')', 0, -1), -1);
+TEST(FindClosing, BalancesOutsideQuotesAndBracesAndNeverRecoversFromBelowZero) {
+    const Search searches[] = {
+        {"sin(2*(3+4))+1", ')', 3, kToEnd, 11}, {"sin(2*(3+4))+1", ')', 3, 10, kNotFound},
+        {"sin(2", ')', 3, kToEnd, kNotFound},   {"f(\")\")", ')', 1, kToEnd, 5},
+        {"f({)})", ')', 1, kToEnd, 5},          {"f(\"(\")", ')', 1, kToEnd, 5},
+        {")()", ')', 0, kToEnd, kNotFound},     {"()", ')', 5, kToEnd, kNotFound},
+    };
+    for (const Search& s : searches)
+        EXPECT_EQ(FindClosing(s.text, '(', s.sought, s.start, s.end), s.found) << s.text;
 }
 
 TEST(TextTests, IntegerTextAndFraction) {
