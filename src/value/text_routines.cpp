@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 
+#include "eval/interrupt.h"
 #include "eval/lexicon.h"
 #include "value/value.h"
 
@@ -132,8 +135,20 @@ void DropFraction(std::string& text) {
 // The C library's search takes time in proportion to the two lengths, where
 // a plain search may take their product: a megabyte of "a" searched for half
 // a megabyte of "a" and a "b" would run for hours.
+// It goes through a long text in windows, each overlapping the next by the
+// length of right, so that an interrupt is seen between two of them; a
+// window at least as long as right keeps the whole search linear.
 bool ContainsText(std::string_view left, std::string_view right) {
-    return memmem(left.data(), left.size(), right.data(), right.size()) != nullptr;
+    constexpr size_t kWindow = size_t{4} << 20;
+    const size_t window = std::max(kWindow, right.size());
+    for (size_t start = 0;; start += window) {
+        const size_t length = std::min(left.size() - start, window + right.size());
+        if (memmem(left.data() + start, length, right.data(), right.size()) != nullptr)
+            return true;
+        if (left.size() - start <= window + right.size())
+            return false;
+        CheckInterrupt();
+    }
 }
 
 bool LacksText(std::string_view left, std::string_view right) {

@@ -113,6 +113,20 @@ TEST(TextTests, ContainsAndLacks) {
     EXPECT_TRUE(LacksText("123", "4"));
 }
 
+// A long text is searched in windows of 4 MB: a match is found wherever it
+// stands against their edges, and none is made up across them.
+TEST(TextTests, ContainsFindsAMatchAtEveryWindowEdge) {
+    constexpr size_t kWindow = size_t{4} << 20;
+    for (const size_t at : {size_t{0}, kWindow - 3, kWindow - 1, kWindow, kWindow + 1,
+                            2 * kWindow - 2, 2 * kWindow + 5}) {
+        std::string text(2 * kWindow + 8, 'a');
+        text.replace(at, 3, "xyz");
+        EXPECT_TRUE(ContainsText(text, "xyz")) << at;
+        EXPECT_FALSE(ContainsText(text, "xyzx")) << at;
+    }
+    EXPECT_TRUE(ContainsText(std::string(kWindow + 10, 'b'), std::string(kWindow + 2, 'b')));
+}
+
 TEST(TextTests, CharacterClassesTreatHighBytesAsNeither) {
     EXPECT_TRUE(IsDigit('0'));
     EXPECT_TRUE(IsDigit('9'));
