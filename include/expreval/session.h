@@ -21,6 +21,7 @@
 
 #include "expreval/exception.h"
 #include "expreval/export.h"
+#include "expreval/version.h"
 
 namespace expreval {
 
