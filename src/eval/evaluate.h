@@ -27,6 +27,11 @@ std::string EvaluateText(std::string_view text);
 inline constexpr size_t kTextPadding = 1;
 std::string EvaluatePaddedText(std::string_view text);
 
+// Evaluate for an operand or argument that a handler keeps while it runs:
+// the same roads, value and failures, with the text copied only where the
+// rewrite changes it or the value is the text itself.
+std::string EvaluateOperand(const std::string& operand);
+
 // The stacks road for a text already rewritten (no white space or capitals
 // outside quotes): the scan, the two stacks and the handlers, without the
 // roads tried before it. Evaluate runs it inside its nesting guard; tests

@@ -40,10 +40,16 @@ struct OperandValue {
     Settled form;
 };
 
-inline OperandValue ValueOf(const std::string& operand, Settled form) {
+// Any other operand of that reduction is handed over to its evaluation,
+// which may then cut it as it needs instead of copying it: the handler uses
+// it only as a name for the reduction from then on.
+inline OperandValue ValueOf(const std::string& operand, Settled form, bool stacked) {
     if (form != Settled::kUnknown && CanNestDeeper())
         return OperandValue{std::move(const_cast<std::string&>(operand)), form};
-    return OperandValue{Evaluate(operand), Settled::kUnknown};
+    if (stacked)
+        return OperandValue{Evaluate(std::move(const_cast<std::string&>(operand))),
+                            Settled::kUnknown};
+    return OperandValue{EvaluateOperand(operand), Settled::kUnknown};
 }
 
 // The form of a value that was evaluated rather than taken over.
@@ -110,9 +116,12 @@ std::string ApplyToOperands(const std::string& left, const std::string& right, H
     const bool joins = twoLists == TwoLists::kJoined;
     // Called by a reduction, which takes the result's form.
     const bool told = &left == note.left && &right == note.right;
-    OperandValue l = ValueOf(left, joins && &left == note.left ? note.leftForm : Settled::kUnknown);
+    const bool stackedLeft = &left == note.left;
+    const bool stackedRight = &right == note.right;
+    OperandValue l =
+        ValueOf(left, joins && stackedLeft ? note.leftForm : Settled::kUnknown, stackedLeft);
     OperandValue r =
-        ValueOf(right, joins && &right == note.right ? note.rightForm : Settled::kUnknown);
+        ValueOf(right, joins && stackedRight ? note.rightForm : Settled::kUnknown, stackedRight);
     if (IsList(l.text) && IsList(r.text)) {
         if (!joins)
             throw Exception("Operation does not support two lists.");
@@ -143,7 +152,7 @@ std::string ApplyToArgument(const std::string& argument, Handler self, Number nu
     PlainNumber x;
     if (ReadInPlace(argument, x))
         return number(x.value);
-    std::string value = Evaluate(argument);
+    std::string value = EvaluateOperand(argument);
     if (IsString(value))
         throw Exception("Function does not support strings.");
     if (IsList(value))
