@@ -215,8 +215,8 @@ class Runner:
         sums = {s: self.run_median(f"w6-sum-{s}.expr", rounds)[0] for s in sizes}
         self.say(f"| sum line `1+1+...` | " + " | ".join(f"{sums[s]:.3f}" for s in sizes)
                  + " | | 1 | | |")
-        for index, (shape, spec) in enumerate(workloads.W6_SHAPES.items()):
-            failing = spec[3]
+        for index, (shape, layout) in enumerate(workloads.W6_SHAPES.items()):
+            failing = layout[3]
             results = {s: self.run_median(f"w6-{index}-{s}.expr", rounds) for s in sizes}
             bad = [s for s, r in results.items() if ("The result is Error" in r[2]) != failing]
             note = " (fails at the nesting limit)" if failing else ""
