@@ -179,7 +179,7 @@ bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
 }
 
 std::string EvaluateOnStacks(std::string_view text) {
-    RejectCallChainPastLimit(text);
+    RejectPastNestingLimit(text);
     Evaluation evaluation;
     Scan(text, evaluation);
     evaluation.Drain();
@@ -212,7 +212,7 @@ std::string TokenValue(SingleToken kind, const Input& input) {
         case SingleToken::kName:
             return VariableValue(input.text);
         case SingleToken::kCall:
-            RejectCallChainPastLimit(input.text);
+            RejectPastNestingLimit(input.text);
             return ResolveCopy(input);
         case SingleToken::kValue:
         case SingleToken::kNone:

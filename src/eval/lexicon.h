@@ -2,7 +2,7 @@
 // which characters the rewrite touches, what a number, name, string, list,
 // call and operator token covers, and where an operand implies a "*". The
 // tokenizer, the single-token classifier, the arithmetic road, the
-// call-chain check, the final resolution and the plain-number reader all use
+// nesting-limit walk, the final resolution and the plain-number reader all use
 // these; none keeps a copy. A faster form of a rule stands beside the plain
 // one, and lexicon_test holds the two equal.
 #pragma once

@@ -49,11 +49,12 @@ inline bool CanNestDeeper() {
 }
 
 // For a text that Evaluate, inside its guard, is about to scan: throws the
-// failure the evaluation would reach when the text is a chain of whole calls,
-// f(g(h(...))), longer than the levels left. Each such call evaluates its
-// argument before anything else, so walking down the chain would only copy
-// and rescan the rest of the text at every level, with nothing else that
+// failure the evaluation would reach when the text goes deeper than the
+// levels left before it does anything else: a chain of whole calls,
+// f(g(h(...))), or of calls inside operations whose other operand is a
+// number, as 1+sin(1+sin(...)), groups among them. Walking down such a text
+// would only rescan the rest of it at every level, with nothing else that
 // could happen first.
-void RejectCallChainPastLimit(std::string_view text);
+void RejectPastNestingLimit(std::string_view text);
 
 }  // namespace expreval

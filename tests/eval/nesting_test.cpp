@@ -204,5 +204,51 @@ TEST_F(NestingTest, TheDeepestNestingOfEveryPathLeavesAQuarterOfTheStack) {
     }
 }
 
+// The level at which line calls probe(0), whether or not it fails later.
+int LevelsReached(const std::string& line) {
+    g_deepestFrame = 0;
+    FailureOf(line);
+    return g_deepestLevel;
+}
+
+// Lines that go deeper before doing anything else fail before they are
+// walked down; the walk must never count a level the evaluation does not
+// enter. For each shape the levels per repetition are measured with probe(0)
+// innermost; the deepest line that then fits must answer, one repetition
+// more must fail, and so must a line far too deep.
+TEST_F(NestingTest, DeepShapesFailEarlyOnlyPastTheLimit) {
+    struct Shape {
+        const char* prefix;
+        const char* suffix;
+    };
+    const Shape shapes[] = {
+        {"1+sin(", ")"},   {"2sin(", ")"},    {"1.5*cos(", ")"}, {"-1-cos(", ")"},
+        {"n.sin(", ")"},   {"1=sin(", ")"},   {"1+=sin(", ")"},  {"1<(cos(", "))"},
+        {"(1|cos(", "))"}, {"cos(1+(", "))"}, {"1e5+cos(", ")"}, {"cos(n=~(", "))"},
+    };
+    const ProbeTables tables;
+    SetVariable("n", "1");
+    for (const Shape& shape : shapes) {
+        const auto line = [&shape](int times, const char* inner) {
+            return Nest(shape.prefix, times, inner, shape.suffix);
+        };
+        const int first = LevelsReached(line(20, "probe(0)"));
+        const int perRepetition = LevelsReached(line(21, "probe(0)")) - first;
+        ASSERT_GT(perRepetition, 0) << shape.prefix;
+        const int fits = 20 + (kMaxNesting - first) / perRepetition;
+        EXPECT_NE(FailureOf(line(fits, "1")), kTooDeep) << shape.prefix;
+        EXPECT_EQ(FailureOf(line(fits + 1, "1")), kTooDeep) << shape.prefix;
+        EXPECT_EQ(FailureOf(line(100000, "1")), kTooDeep) << shape.prefix;
+    }
+    // Where something else fails first, it is reported.
+    const std::string deep = Nest("1+sin(", 2000, "1", ")");
+    EXPECT_EQ(FailureOf("x+" + deep), "Variable x does not exist.");
+    EXPECT_EQ(FailureOf("1/0+" + deep), "Division by 0 is not allowed.");
+    EXPECT_EQ(FailureOf(deep + "*-x"), "Negative sign missing number.");
+    EXPECT_EQ(FailureOf(deep.substr(0, deep.size() - 1)), "Parameter list not closed.");
+    EXPECT_EQ(FailureOf("cos(1e(" + deep + ")"), "Parameter list not closed.");
+    EXPECT_EQ(FailureOf("1+sin(nowhere+" + deep + ")"), "Variable nowhere does not exist.");
+}
+
 }  // namespace
 }  // namespace expreval
