@@ -3,6 +3,7 @@
 #include <string>
 
 #include "eval/lexicon.h"
+#include "ops/ops.h"
 #include "symbols/tables.h"
 #include "value/value.h"
 
@@ -17,6 +18,8 @@ namespace {
 // evaluation would fail there. Every parenthesis it enters must close at
 // the end of the text it was entered from, which one search at the end
 // confirms.
+constexpr int kNoPrecedence = 1 << 30;
+
 class DeepWalk {
   public:
     explicit DeepWalk(std::string_view text) : text_(text) {}
@@ -36,10 +39,11 @@ class DeepWalk {
     // One step, from a text that starts at pos_:
     //   f(A): a call, whose argument runs one level deeper;
     //   (A): a group, evaluated in the same run;
-    //   N op f(A): a number or a variable's name, an operator and a call,
-    //     which the operator's handler evaluates one level deeper, before
-    //     anything but reading N;
-    //   N op (A): the group is reduced in the same run before the operator.
+    //   a op b op ... N op f(A): operands and operators, each binding more
+    //     tightly than the one before, so that the scan reduces none of them
+    //     before the last, whose handler evaluates the call one level deeper
+    //     before anything but reading N (or with an assignment, first);
+    //   a op ... N op (A): the group is reduced in the same run first.
     bool Step() {
         if (pos_ >= text_.size())
             return false;
@@ -47,31 +51,30 @@ class DeepWalk {
             return Enter(pos_, 0);
         if (EntersCall(pos_, 1))
             return true;
-        const size_t operatorStart = SafeOperandEnd();
-        if (operatorStart == kNoToken || operatorStart == text_.size())
-            return false;
-        size_t operandStart = operatorStart;
-        if (!BeginsOperand(text_[operatorStart])) {
-            operandStart = OperatorEnd(text_, operatorStart);
-            const std::string_view symbol =
-                text_.substr(operatorStart, operandStart - operatorStart);
-            if (FindOperator(symbol) == nullptr || operandStart == text_.size())
+        int looser = kNoPrecedence;
+        while (true) {
+            const size_t operandStart = pos_;
+            const size_t operatorStart = OperandEnd();
+            if (operatorStart == kNoToken || operatorStart == text_.size())
                 return false;
-        }  // else the implied "*"
-        if (text_[operandStart] == '(')
-            return Enter(operandStart, 0);
-        // The call is one run deeper; its argument is entered by the next
-        // step, or not at all when this is the last.
-        if (!EntersCall(operandStart, 0))
-            return false;
-        ++levels_;
-        return true;
+            const Operator* op = OperatorAt(operatorStart);
+            if (op == nullptr || op->precedence >= looser || pos_ == text_.size())
+                return false;
+            looser = op->precedence;
+            if (text_[pos_] == '(')
+                return Enter(pos_, 0);
+            if (IsNameStart(text_[pos_]) && MakesCall(text_, pos_, NameEnd(text_, pos_))) {
+                if (!EvaluatesRightFirst(op->handler) && !IsSafe(operandStart, operatorStart))
+                    return false;
+                ++levels_;  // the run of the call, and one more for its argument
+                return EntersCall(pos_, 1);
+            }
+        }
     }
 
-    // Where the operand at pos_ ends, when evaluating it cannot fail or
-    // change anything: a number token the rewrite keeps, or the name of a
-    // variable that exists; kNoToken otherwise.
-    size_t SafeOperandEnd() {
+    // Where the operand token at pos_ ends: a number the rewrite keeps or a
+    // name, not a call or a group; kNoToken otherwise.
+    size_t OperandEnd() const {
         const char first = text_[pos_];
         if (StartsNumber(first, true)) {
             const NumberToken token = ScanNumberToken(text_, pos_);
@@ -87,15 +90,32 @@ class DeepWalk {
         if (!IsNameStart(first))
             return kNoToken;
         const size_t end = NameEnd(text_, pos_);
-        if (end < text_.size() && text_[end] == '(')
-            return kNoToken;
-        const std::string_view name = text_.substr(pos_, end - pos_);
+        return end < text_.size() && text_[end] == '(' ? kNoToken : end;
+    }
+
+    // The operator at start, the implied "*" where an operand begins there,
+    // with pos_ moved past it; null when it does not exist.
+    const Operator* OperatorAt(size_t start) {
+        if (BeginsOperand(text_[start])) {
+            pos_ = start;
+            return FindOperator("*");
+        }
+        pos_ = OperatorEnd(text_, start);
+        return FindOperator(text_.substr(start, pos_ - start));
+    }
+
+    // Evaluating the operand cannot fail or change anything: a number, or
+    // the name of a variable that exists.
+    bool IsSafe(size_t start, size_t end) {
+        if (!IsNameStart(text_[start]))
+            return true;
+        const std::string_view name = text_.substr(start, end - start);
         if (name != knownName_) {
             if (FindVariable(name) == nullptr)
-                return kNoToken;
+                return false;
             knownName_ = name;  // a chain mostly repeats one name
         }
-        return end;
+        return true;
     }
 
     // Enters the call that starts at start, counting levels for its

@@ -63,4 +63,14 @@ std::string ConcatenateAssign(const std::string& left, const std::string& right,
     return ApplyAssignment(left, right, flag, Concatenate);
 }
 
+bool EvaluatesRightFirst(Handler handler) {
+    for (const Handler assignment :
+         {Assign, AddAssign, SubtractAssign, MultiplyAssign, DivideAssign, RemainderAssign,
+          AndAssign, OrAssign, XorAssign, ConcatenateAssign}) {
+        if (handler == assignment)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace expreval

@@ -88,6 +88,9 @@ std::string LogicalOr(const std::string& left, const std::string& right, int fla
 std::string ApplyAssignment(const std::string& left, const std::string& right, int flag,
                             Handler underlying);
 
+// True for the handlers of the assignments, which evaluate their right
+// operand before anything else.
+bool EvaluatesRightFirst(Handler handler);
 std::string Assign(const std::string& left, const std::string& right, int flag);
 std::string AddAssign(const std::string& left, const std::string& right, int flag);
 std::string SubtractAssign(const std::string& left, const std::string& right, int flag);

@@ -225,6 +225,7 @@ TEST_F(NestingTest, DeepShapesFailEarlyOnlyPastTheLimit) {
         {"1+sin(", ")"},   {"2sin(", ")"},    {"1.5*cos(", ")"}, {"-1-cos(", ")"},
         {"n.sin(", ")"},   {"1=sin(", ")"},   {"1+=sin(", ")"},  {"1<(cos(", "))"},
         {"(1|cos(", "))"}, {"cos(1+(", "))"}, {"1e5+cos(", ")"}, {"cos(n=~(", "))"},
+        {"x=1+sin(", ")"}, {"y=sin(", ")"},   {"2-n*cos(", ")"}, {"z.=1+2*sin((", "))"},
     };
     const ProbeTables tables;
     SetVariable("n", "1");
@@ -242,12 +243,15 @@ TEST_F(NestingTest, DeepShapesFailEarlyOnlyPastTheLimit) {
     }
     // Where something else fails first, it is reported.
     const std::string deep = Nest("1+sin(", 2000, "1", ")");
-    EXPECT_EQ(FailureOf("x+" + deep), "Variable x does not exist.");
+    EXPECT_EQ(FailureOf("absent+" + deep), "Variable absent does not exist.");
     EXPECT_EQ(FailureOf("1/0+" + deep), "Division by 0 is not allowed.");
     EXPECT_EQ(FailureOf(deep + "*-x"), "Negative sign missing number.");
     EXPECT_EQ(FailureOf(deep.substr(0, deep.size() - 1)), "Parameter list not closed.");
     EXPECT_EQ(FailureOf("cos(1e(" + deep + ")"), "Parameter list not closed.");
     EXPECT_EQ(FailureOf("1+sin(nowhere+" + deep + ")"), "Variable nowhere does not exist.");
+    EXPECT_EQ(FailureOf("1+sin(nowhere*" + deep + ")"), "Variable nowhere does not exist.");
+    EXPECT_EQ(FailureOf("1+sin(2/0*" + deep + ")"), "Division by 0 is not allowed.");
+    EXPECT_EQ(FailureOf("1+sin(1=2+" + deep + ")"), kTooDeep);
 }
 
 }  // namespace
