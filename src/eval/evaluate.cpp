@@ -12,6 +12,7 @@
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
 #include "expreval/expreval.h"  // its declarations export what is defined here
+#include "ops/element_joins.h"
 #include "ops/host_function.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -42,6 +43,7 @@ class Evaluation final : public TokenEvents {
         Entry& entry = operands_.Push();
         entry.text.assign(text);
         entry.form = Settled::kUnknown;
+        entry.joins.join = nullptr;
     }
 
     void OperatorToken(std::string_view symbol) override { PushOperator(symbol); }
@@ -83,21 +85,22 @@ class Evaluation final : public TokenEvents {
     std::string& Result() {
         if (operands_.size() != 1)
             throw Exception("Too many operands.");
+        FinishJoins(operands_.back());
         return operands_.back().text;
     }
 
   private:
     // An operand text, and whether it is known to be settled: a join's
     // result says so, a scanned token is left to the handler to evaluate.
+    // A list may also wait for joins gathered for its elements.
     struct Entry {
         std::string text;
         Settled form = Settled::kUnknown;
+        ElementJoins joins;
     };
 
-    // The handler reads its operands where they stand: its own evaluations
-    // run with stacks of their own and cannot touch these. It is told which
-    // are settled, and may take those over; the note is cleared whatever
-    // happens, so it never names a text that is gone.
+    // A join of a list's elements that can wait is gathered; anything else
+    // first applies what its operands wait for.
     void Reduce() {
         const Operator* op = operators_.back();
         operators_.pop_back();
@@ -105,7 +108,33 @@ class Evaluation final : public TokenEvents {
         if (count < 2)
             throw Exception("Not enough operands.");
         Entry& left = operands_[count - 2];
-        const Entry& right = operands_[count - 1];
+        Entry& right = operands_[count - 1];
+        if constexpr (kShortcuts) {
+            if (right.joins.join == nullptr &&
+                GatherElementJoin(op->handler, left.text, left.form, right.text, left.joins)) {
+                operands_.pop_back();
+                return;
+            }
+            FinishJoins(left);
+            FinishJoins(right);
+        }
+        Apply(op->handler, left, right);
+        operands_.pop_back();
+    }
+
+    void FinishJoins(Entry& entry) {
+        if (entry.joins.join == nullptr)
+            return;
+        Entry piece{std::move(entry.joins.piece), entry.joins.pieceForm, {}};
+        Apply(std::exchange(entry.joins.join, nullptr), entry, piece);
+    }
+
+    // The handler reads its operands where they stand: its own evaluations
+    // run with stacks of their own and cannot touch these. It is told which
+    // are settled, and may take those over; the note is cleared whatever
+    // happens, so it never names a text that is gone. The result takes the
+    // left operand's place.
+    static void Apply(Handler handler, Entry& left, const Entry& right) {
         struct ClearNotes {
             ~ClearNotes() {
                 t_settledOperands = SettledOperands{};
@@ -116,11 +145,10 @@ class Evaluation final : public TokenEvents {
             t_settledOperands = SettledOperands{&left.text, &right.text, left.form, right.form};
             t_settledResult = SettledResult{};
         }
-        std::string result = op->handler(left.text, right.text, 0);
+        std::string result = handler(left.text, right.text, 0);
         CheckValueSize(result.size());
         const SettledResult said = t_settledResult;
         const bool settled = kShortcuts && said.left == &left.text && said.right == &right.text;
-        operands_.pop_back();
         left.text = std::move(result);
         left.form = settled ? said.form : Settled::kUnknown;
     }

@@ -122,16 +122,24 @@ class Lines:
                   ['(zurp."}")', '{"a}', "{{1}", "{A}"]),
         "numbers": (["(1)", "(12)", "(-5)", "(1.5)", "(2.5)", "x", "(007)", "(5.)"],
                     ["(1e5)", "(1e300*1e300)", "(0-1e300*1e300)"]),
+        # Joins of a list's elements, which are gathered and applied at once
+        # where the chain allows it.
+        "elements": (["1.1", "(1)", "(12)", "5.", '"ab"', '"c,d"', "(2.5)", "(007)", '""',
+                      "x", "s"],
+                     ["(-3)", "(1e5)", '"x\\"y"', "{1}", "zurp", "(1e300*1e300)"]),
     }
+    LISTS = ["{1,2}", "{1.5,-2,0.}", '{"a",1}', '{"a,b"}', "zurp", "{1e5,2}", "{{1},2}",
+             "{}", "{1,}", "l"]
 
     def chain(self):
-        plain, odd = self.CHAINS[self.pick(list(self.CHAINS))]
+        kind = self.pick(list(self.CHAINS))
+        plain, odd = self.CHAINS[kind]
         joiners = self.pick([["+"], ["."], ["+", "."]])
 
         def operand():
             return self.pick(odd) if self.chance(2) else self.pick(plain)
 
-        text = operand()
+        text = self.pick(self.LISTS) if kind == "elements" else operand()
         for _ in range(self.rng.randrange(20, 400)):
             piece = operand()
             if self.chance(3):

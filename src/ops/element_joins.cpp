@@ -1,0 +1,93 @@
+#include "ops/element_joins.h"
+
+#include <cstdint>
+
+#include "eval/limits.h"
+#include "eval/nesting.h"
+#include "eval/shortcuts.h"
+#include "ops/ops.h"
+#include "value/value.h"
+
+namespace expreval {
+
+namespace {
+
+constexpr bool IsNumberForm(Settled form) {
+    return form == Settled::kNumber || form == Settled::kPointNumber;
+}
+
+// True when every element of the settled list is a settled number, or with
+// strings too, a settled number or string: each then evaluates to itself,
+// and so does each element joined with such a piece.
+bool ElementsAreSettled(std::string_view list, bool stringsToo) {
+    const size_t last = list.size() - 1;  // the closing brace
+    size_t start = 1;
+    while (true) {
+        size_t end = FindTopLevel(list, ',', start);
+        if (end == kNotFound || end > last)
+            end = last;
+        const Settled form = ClassifySettled(list.substr(start, end - start));
+        if (!IsNumberForm(form) && !(stringsToo && form == Settled::kString))
+            return false;
+        if (end == last)
+            return true;
+        start = end + 1;
+    }
+}
+
+// A number piece joins as digits, the first point kept: the one point an
+// element may hold then meets at most one point, which "." drops, as it
+// would drop the second point at every join in turn. A string piece takes
+// the contents of the strings in turn.
+void Append(ElementJoins& joins, std::string_view right) {
+    if (joins.pieceForm == Settled::kString) {
+        joins.piece.pop_back();
+        joins.piece.append(right.substr(1));
+        return;
+    }
+    for (const char ch : right) {
+        if (ch == '.' && joins.pieceForm == Settled::kPointNumber)
+            continue;
+        if (ch == '.')
+            joins.pieceForm = Settled::kPointNumber;
+        joins.piece.push_back(ch);
+    }
+}
+
+// Each gathered join would run an element's evaluation two levels below
+// this one, and under a limit on value sizes might be the one refused.
+bool NothingCanFail() {
+    return t_nestingLevel + 2 < kMaxNesting && t_maxValueSize == SIZE_MAX;
+}
+
+}  // namespace
+
+bool GatherElementJoin(Handler join, std::string_view list, Settled listForm,
+                       std::string_view right, ElementJoins& joins) {
+    if (!kShortcuts || (join != Concatenate && join != Add) || list.empty() || list[0] != '{')
+        return false;
+    const Settled rightForm = ClassifySettled(right);
+    const bool string = rightForm == Settled::kString;
+    const bool digits = join == Concatenate && IsNumberForm(rightForm) && right[0] != '-';
+    if (!string && !digits)
+        return false;
+    if (joins.join != nullptr) {
+        if (join != joins.join || string != (joins.pieceForm == Settled::kString))
+            return false;
+        Append(joins, right);
+        return true;
+    }
+    if (!NothingCanFail() ||
+        (listForm != Settled::kList && ClassifySettled(list) != Settled::kList) ||
+        !ElementsAreSettled(list, string))
+        return false;
+    joins.join = join;
+    joins.pieceForm = string ? Settled::kString : Settled::kNumber;
+    joins.piece.clear();
+    if (string)
+        joins.piece = "\"\"";
+    Append(joins, right);
+    return true;
+}
+
+}  // namespace expreval
