@@ -64,7 +64,10 @@ bool NothingCanFail() {
 
 bool GatherElementJoin(Handler join, std::string_view list, Settled listForm,
                        std::string_view right, ElementJoins& joins) {
-    if (!kShortcuts || (join != Concatenate && join != Add) || list.empty() || list[0] != '{')
+    // Only a single value can be gathered; a list would be classified for
+    // nothing, at every join of a long one.
+    if (!kShortcuts || (join != Concatenate && join != Add) || list.empty() || list[0] != '{' ||
+        right.empty() || right[0] == '{')
         return false;
     const Settled rightForm = ClassifySettled(right);
     const bool string = rightForm == Settled::kString;
