@@ -218,8 +218,9 @@ class Runner:
         for index, (shape, layout) in enumerate(workloads.W6_SHAPES.items()):
             failing = layout[3]
             results = {s: self.run_median(f"w6-{index}-{s}.expr", rounds) for s in sizes}
-            bad = [s for s, r in results.items() if ("The result is Error" in r[2]) != failing]
-            note = " (fails at the nesting limit)" if failing else ""
+            bad = [s for s, r in results.items()
+                   if ("The result is Error" in r[2]) != bool(failing)]
+            note = f" ({failing})" if failing else ""
             if shape in workloads.W6_QUARTER:
                 note += " (at a quarter of each size)"
             if bad:

@@ -25,27 +25,37 @@ VARIABLES = ("x", "y", "z", "w")
 W6_SIZES = (100_000, 200_000, 400_000)  # bytes of the one line
 
 
-# W6 line shapes: name: (unit, start, end, answers with "Error"). A line is
+# W6 line shapes: name: (unit, start, end, how it fails, or "" when it
+# answers). A line is
 # start, then the unit repeated, then end, cut to the size by the number of
 # units; a unit holding "{}" is closed by as many ")" in end. A shape still
 # quadratic is measured at a quarter of each size (W6_QUARTER), so that the
 # bench does not spend minutes on it.
 W6_SHAPES = {
-    "strings +": ('+"ab"', '"ab"', "", False),
-    "strings .": ('."ab"', '"ab"', "", False),
-    "lists +": ("+{1}", "{1}", "", False),
-    "lists .": (".{1}", "{1}", "", False),
-    "numbers .": (".(1)", "(1)", "", False),
-    "calls in sums": ("1+sin(", "", "1{}", True),
+    "strings +": ('+"ab"', '"ab"', "", ""),
+    "strings .": ('."ab"', '"ab"', "", ""),
+    "lists +": ("+{1}", "{1}", "", ""),
+    "lists .": (".{1}", "{1}", "", ""),
+    "numbers .": (".(1)", "(1)", "", ""),
+    "calls in sums": ("1+sin(", "", "1{}", "fails at the nesting limit"),
     # Of this build's own: a string grown by numbers, groups nested deep in
-    # a sum, and a list whose elements grow by one digit per join.
-    "string + numbers": ("+1", '"a"', "", False),
-    "deep groups": ("1+(", "", "1{}", False),
-    "list elements .": (".1", "{1,2}", "", False),
+    # a sum, lists whose elements grow at every join, calls nested in
+    # assignments, 400 calls in sums around a long string (which fails at the
+    # innermost call), and joins nested to the right, whose growing value is
+    # the right operand.
+    "string + numbers": ("+1", '"a"', "", ""),
+    "deep groups": ("1+(", "", "1{}", ""),
+    "list elements .": (".1", "{1,2}", "", ""),
+    "list elements +": ('+"b"', '{"a",1}', "", ""),
+    "calls in assignments": ("x=1+sin(", "", "1{}", "fails at the nesting limit"),
+    "calls around a string": ("a", "1+sin(" * 400 + '"', '"' + ")" * 400,
+                              "fails at the innermost call"),
+    "strings nested right": ('"a".(', "", '"a"{}', ""),
+    "numbers nested right": ("(1).(", "", "(1){}", ""),
 }
 
 
-W6_QUARTER = {"list elements ."}
+W6_QUARTER = {"numbers nested right"}
 
 
 def w6_size(shape, size):
@@ -145,11 +155,11 @@ def w1_lines():
         if i < len(VARIABLES) or rng.chance(20):
             name = VARIABLES[i] if i < len(VARIABLES) else rng.pick(VARIABLES)
             pieces = expression(rng, 0, with_variables=False)
-            console, peer = render(pieces, False), render(pieces, True)
+            console, peer = render(pieces, ""), render(pieces, True)
             yield f"{name}={console}", f"({name}={peer})", f"({name}:={peer})"
         else:
             pieces = expression(rng, 0, with_variables=True)
-            console, peer = render(pieces, False), render(pieces, True)
+            console, peer = render(pieces, ""), render(pieces, True)
             yield console, peer, peer
 
 
