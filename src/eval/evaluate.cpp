@@ -282,7 +282,7 @@ std::string TakeRoad(const Input& input) {
         if (!arithmeticFirst && EvaluateArithmeticLine(text, result, input.padded))
             return result;
     }
-    if (RewriteKeeps(text))
+    if (KeptByRewriteBySkipping(text))
         return EvaluateOnStacks(text);
     std::string rewritten = input.Copy();
     StripWhiteSpaceAndFoldCase(rewritten);

@@ -11,7 +11,7 @@ namespace {
 // that closes it: the scanner's call token, here ending the text.
 bool IsWholeCall(std::string_view text, size_t nameEnd) {
     return MakesCall(text, 0, nameEnd) && CallEnd(text, nameEnd) == text.size() &&
-           KeptByRewrite(text);
+           KeptByRewriteBySkipping(text);
 }
 
 // Only a name that the rewrite keeps can be whole: any capital in it would
@@ -26,9 +26,9 @@ SingleToken ClassifyName(std::string_view text) {
 bool IsWholeValue(std::string_view text) {
     const char first = text[0];
     if (first == kQuote)
-        return StringEnd(text, 0) == text.size() && KeptByRewrite(text);
+        return StringEnd(text, 0) == text.size() && KeptByRewriteBySkipping(text);
     if (first == '{')
-        return ListEnd(text, 0) == text.size() && KeptByRewrite(text);
+        return ListEnd(text, 0) == text.size() && KeptByRewriteBySkipping(text);
     return IsKeptNumberToken(text);
 }
 

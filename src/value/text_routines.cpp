@@ -32,6 +32,14 @@ struct ScanState {
         if (ch == kQuote)
             inQuotes = !inQuotes;
     }
+    // Within quotes nothing but a quote changes the state: where the next
+    // one is, from i on, or stop.
+    static size_t ClosingQuote(std::string_view text, size_t i, size_t stop) {
+        const void* quote = std::memchr(text.data() + i, kQuote, stop - i);
+        return quote == nullptr
+                   ? stop
+                   : static_cast<size_t>(static_cast<const char*>(quote) - text.data());
+    }
 };
 
 }  // namespace
@@ -48,10 +56,6 @@ void StripWhiteSpace(std::string& text) {
         text[kept++] = ch;
     }
     text.resize(kept);
-}
-
-bool RewriteKeeps(std::string_view text) {
-    return FirstAffectingRewriteByWords(text) == text.size();
 }
 
 // Works through plain pointers: stores through a char may alias the string
@@ -90,6 +94,8 @@ size_t FindTopLevel(std::string_view text, char c, size_t start, size_t end) {
     const size_t stop = SearchStop(text, start, end);
     ScanState state;
     for (size_t i = start; i < stop; ++i) {
+        if (state.inQuotes && (i = state.ClosingQuote(text, i, stop)) == stop)
+            break;
         const char ch = text[i];
         if (ch == c && state.AtTopLevel())
             return i;
@@ -105,6 +111,8 @@ size_t FindClosing(std::string_view text, char open, char close, size_t start, s
     ScanState state;
     std::ptrdiff_t depth = 0;  // goes below zero on a stray close, and stays off
     for (size_t i = start; i < stop; ++i) {
+        if (state.inQuotes && (i = state.ClosingQuote(text, i, stop)) == stop)
+            break;
         const char ch = text[i];
         if (ch != open && ch != close && ch != '{' && ch != '}' && ch != kQuote)
             continue;

@@ -27,9 +27,6 @@ void FoldCase(std::string& text);
 // StripWhiteSpace and then FoldCase, in one pass: neither moves a quote, so
 // both see the same quote state at every character.
 void StripWhiteSpaceAndFoldCase(std::string& text);
-// True only when that rewrite leaves text as it is: no white space, capital
-// or quote in it.
-bool RewriteKeeps(std::string_view text);
 
 // What the two searches below give when there is no such position.
 inline constexpr size_t kNotFound = std::string_view::npos;

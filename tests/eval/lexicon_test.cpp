@@ -62,6 +62,7 @@ TEST(Lexicon, FasterFormsAgreeOnRandomTexts) {
         for (std::uint64_t length = next(24); length > 0; --length)
             text += next(3) == 0 ? alphabet[next(alphabet.size())] : "0123456789a."[next(12)];
         ASSERT_EQ(FirstAffectingRewriteByWords(text), FirstAffectingRewrite(text)) << text;
+        ASSERT_EQ(KeptByRewriteBySkipping(text), KeptByRewrite(text)) << text;
         PlainNumber number;
         if (ReadPlainNumber(text, number)) {
             EXPECT_TRUE(IsKeptNumberToken(text)) << text;

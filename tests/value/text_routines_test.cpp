@@ -68,6 +68,10 @@ TEST(FindTopLevel, SkipsQuotesAndBracesByAFlagWithinTheRange) {
         {"1,2", ',', 0, 99, 1},   // an end past the text: to the end
         {"", ',', 0, kToEnd, kNotFound},
         {"1,2", ',', 7, kToEnd, kNotFound},  // a start past the text
+        // A string is passed over to its closing quote, within the range.
+        {"\"a,{b\",c", ',', 0, kToEnd, 6},
+        {"\"a,b", ',', 0, kToEnd, kNotFound},
+        {"\"a\",b", ',', 0, 2, kNotFound},
     };
     for (const Search& s : searches)
         EXPECT_EQ(FindTopLevel(s.text, s.sought, s.start, s.end), s.found) << s.text;
@@ -79,6 +83,8 @@ TEST(FindClosing, BalancesOutsideQuotesAndBracesAndNeverRecoversFromBelowZero) {
         {"sin(2", ')', 3, kToEnd, kNotFound},   {"f(\")\")", ')', 1, kToEnd, 5},
         {"f({)})", ')', 1, kToEnd, 5},          {"f(\"(\")", ')', 1, kToEnd, 5},
         {")()", ')', 0, kToEnd, kNotFound},     {"()", ')', 5, kToEnd, kNotFound},
+        {"f(\"a)}b\")", ')', 1, kToEnd, 8},     {"f(\"a)", ')', 1, kToEnd, kNotFound},
+        {"f(\"a\")", ')', 1, 4, kNotFound},
     };
     for (const Search& s : searches)
         EXPECT_EQ(FindClosing(s.text, '(', s.sought, s.start, s.end), s.found) << s.text;
