@@ -34,13 +34,53 @@ const Operator& RequireOperator(std::string_view symbol) {
     return *op;
 }
 
+std::string VariableValue(std::string_view name) {
+    const Variable* variable = FindVariable(name);
+    if (variable == nullptr)
+        throw Exception("Variable " + std::string(name) + " does not exist.");
+    return variable->value;
+}
+
+// What stands between the "(" of the call text at open and its last
+// character, the closing parenthesis.
+std::string_view ArgumentOf(std::string_view call, size_t open) {
+    const size_t argumentEnd = std::max(call.size() - 1, open + 1);
+    return call.substr(open + 1, argumentEnd - open - 1);
+}
+
+// The argument is a view of the call text: no copy per call level.
+std::string CallFunction(std::string_view call, size_t open) {
+    const std::string_view name = call.substr(0, open);
+    const Function* function = FindFunction(name);
+    if (function == nullptr)
+        throw Exception("Function " + std::string(name) + " does not exist.");
+    const std::string_view argument = ArgumentOf(call, open);
+    if (function->host != nullptr)
+        return CallHostFunction(*function, argument);
+    return function->handler(argument, std::string_view(), 0);
+}
+
+// A lone name becomes its variable's value, a lone call its function's
+// result; any other text is the value itself, taken over from owner when
+// owner holds it.
+std::string Resolve(std::string_view text, std::string* owner) {
+    if (text.empty() || !IsNameStart(text[0]))
+        return owner != nullptr ? std::move(*owner) : std::string(text);
+    const size_t open = FinalCallOpen(text);
+    if (open == std::string::npos)
+        return VariableValue(text);
+    return CallFunction(text, open);
+}
+
 // The two stacks of one run. A null entry on the operator stack is the
 // marker of an open group.
 class Evaluation final : public TokenEvents {
   public:
+    // A token stays where the scan found it: the text scanned outlives the run.
     void Operand(std::string_view text) override {
         Entry& entry = operands_.Push();
-        entry.text.assign(text);
+        entry.token = text;
+        entry.owns = false;
         entry.form = Settled::kUnknown;
     }
 
@@ -79,25 +119,34 @@ class Evaluation final : public TokenEvents {
         }
     }
 
-    // Exactly one operand left: its text, else a failure.
-    std::string& Result() {
+    // Exactly one operand left: its value, else a failure.
+    std::string Result() {
         if (operands_.size() != 1)
             throw Exception("Too many operands.");
-        return operands_.back().text;
+        Entry& entry = operands_.back();
+        return Resolve(entry.Text(), entry.Owner());
     }
 
   private:
-    // An operand text, and whether it is known to be settled: a join's
+    // An operand: a scanned token, seen where it stands, or a handler's
+    // result, held here; and whether it is known to be settled: a join's
     // result says so, a scanned token is left to the handler to evaluate.
+    // The view of a result is taken afresh each time, since the entry may
+    // move (with the room its short text has inside it) as the stack grows.
     struct Entry {
-        std::string text;
+        std::string_view token;
+        std::string owned;
+        bool owns = false;
         Settled form = Settled::kUnknown;
+
+        std::string_view Text() const { return owns ? std::string_view(owned) : token; }
+        std::string* Owner() { return owns ? &owned : nullptr; }
     };
 
     // The handler reads its operands where they stand: its own evaluations
     // run with stacks of their own and cannot touch these. It is told which
-    // are settled, and may take those over; the note is cleared whatever
-    // happens, so it never names a text that is gone.
+    // are results, and which settled, and may take those over; the note is
+    // cleared whatever happens, so it never names a text that is gone.
     void Reduce() {
         const Operator* op = operators_.back();
         operators_.pop_back();
@@ -105,7 +154,9 @@ class Evaluation final : public TokenEvents {
         if (count < 2)
             throw Exception("Not enough operands.");
         Entry& left = operands_[count - 2];
-        const Entry& right = operands_[count - 1];
+        Entry& right = operands_[count - 1];
+        const std::string_view leftText = left.Text();
+        const std::string_view rightText = right.Text();
         struct ClearNotes {
             ~ClearNotes() {
                 t_settledOperands = SettledOperands{};
@@ -113,15 +164,19 @@ class Evaluation final : public TokenEvents {
             }
         } clearNotes;
         if constexpr (kShortcuts) {
-            t_settledOperands = SettledOperands{&left.text, &right.text, left.form, right.form};
+            t_settledOperands =
+                SettledOperands{StackedOperand{leftText, left.Owner(), left.form},
+                                StackedOperand{rightText, right.Owner(), right.form}};
             t_settledResult = SettledResult{};
         }
-        std::string result = op->handler(left.text, right.text, 0);
+        std::string result = op->handler(leftText, rightText, 0);
         CheckValueSize(result.size());
         const SettledResult said = t_settledResult;
-        const bool settled = kShortcuts && said.left == &left.text && said.right == &right.text;
+        const bool settled =
+            kShortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
         operands_.pop_back();
-        left.text = std::move(result);
+        left.owned = std::move(result);
+        left.owns = true;
         left.form = settled ? said.form : Settled::kUnknown;
     }
 
@@ -129,45 +184,11 @@ class Evaluation final : public TokenEvents {
     SmallStack<Entry, kTypicalDepth> operands_;
 };
 
-std::string VariableValue(std::string_view name) {
-    const Variable* variable = FindVariable(name);
-    if (variable == nullptr)
-        throw Exception("Variable " + std::string(name) + " does not exist.");
-    return variable->value;
-}
-
-// Turns the call text whose "(" is at open into its argument, in place.
-std::string& ArgumentInPlace(std::string& text, size_t open) {
-    const size_t argumentEnd = std::max(text.size() - 1, open + 1);
-    text.resize(argumentEnd);
-    text.erase(0, open + 1);
-    return text;
-}
-
-// A lone name becomes its variable's value, a lone call its function's
-// result; any other text is the value itself, taken over.
-std::string Resolve(std::string& text) {
-    if (text.empty() || !IsNameStart(text[0]))
-        return std::move(text);
-    const size_t open = FinalCallOpen(text);
-    if (open == std::string::npos)
-        return VariableValue(text);
-    const std::string_view name = std::string_view(text).substr(0, open);
-    const Function* function = FindFunction(name);
-    if (function == nullptr)
-        throw Exception("Function " + std::string(name) + " does not exist.");
-    // The argument is cut out of the call in place: no copy per call level.
-    const std::string& argument = ArgumentInPlace(text, open);
-    if (function->host != nullptr)
-        return CallHostFunction(*function, argument);
-    return function->handler(argument, std::string(), 0);
-}
-
 }  // namespace
 
 // Where Evaluate would refuse to nest deeper, this refuses too, so that the
 // caller's own Evaluate reports it.
-bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
+bool EvaluatePlainNumber(std::string_view text, PlainNumber& number) {
     if (!CanNestDeeper())
         return false;
     if (ReadPlainNumber(text, number))
@@ -183,7 +204,7 @@ std::string EvaluateOnStacks(std::string_view text) {
     Evaluation evaluation;
     Scan(text, evaluation);
     evaluation.Drain();
-    return Resolve(evaluation.Result());
+    return evaluation.Result();
 }
 
 namespace {
@@ -201,11 +222,6 @@ struct Input {
     std::string Copy() const { return owned != nullptr ? std::move(*owned) : std::string(text); }
 };
 
-std::string ResolveCopy(const Input& input) {
-    std::string text = input.Copy();
-    return Resolve(text);
-}
-
 // The value of a text that is one operand token.
 std::string TokenValue(SingleToken kind, const Input& input) {
     switch (kind) {
@@ -213,7 +229,7 @@ std::string TokenValue(SingleToken kind, const Input& input) {
             return VariableValue(input.text);
         case SingleToken::kCall:
             RejectCallChainPastLimit(input.text);
-            return ResolveCopy(input);
+            return CallFunction(input.text, FinalCallOpen(input.text));
         case SingleToken::kValue:
         case SingleToken::kNone:
             break;
@@ -279,8 +295,9 @@ std::string EvaluatePaddedText(std::string_view text) {
     return TakeRoad(Input{text, nullptr, true, true});
 }
 
-std::string EvaluateOperand(const std::string& operand) {
-    return TakeRoad(Input{operand, nullptr, true, false});
+// A view of an operand is not known to be followed by a zero byte.
+std::string EvaluateOperand(std::string_view operand) {
+    return TakeRoad(Input{operand, nullptr, false, false});
 }
 
 }  // namespace expreval

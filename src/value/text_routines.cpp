@@ -50,8 +50,19 @@ void StripWhiteSpace(std::string& text) {
     text.resize(kept);
 }
 
+// A quoted stretch is passed whole: nothing in it is rewritten, so a text
+// holding strings is not copied only to be rewritten into itself.
 bool RewriteKeeps(std::string_view text) {
-    return FirstAffectingRewriteByWords(text) == text.size();
+    size_t i = FirstAffectingRewriteByWords(text);
+    while (i < text.size()) {
+        if (text[i] != kQuote)
+            return false;
+        const size_t close = text.find(kQuote, i + 1);
+        if (close == std::string_view::npos)
+            return true;
+        i = close + 1 + FirstAffectingRewriteByWords(text.substr(close + 1));
+    }
+    return true;
 }
 
 // Works through plain pointers: stores through a char may alias the string

@@ -27,8 +27,8 @@ void FoldCase(std::string& text);
 // StripWhiteSpace and then FoldCase, in one pass: neither moves a quote, so
 // both see the same quote state at every character.
 void StripWhiteSpaceAndFoldCase(std::string& text);
-// True only when that rewrite leaves text as it is: no white space, capital
-// or quote in it.
+// True exactly when that rewrite leaves text as it is (KeptByRewrite, read
+// faster): no white space or capital outside quotes.
 bool RewriteKeeps(std::string_view text);
 
 // What the two searches below give when there is no such position.
