@@ -1,6 +1,7 @@
 #include "eval/evaluate.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -131,16 +132,23 @@ class Evaluation final : public TokenEvents {
     // An operand: a scanned token, seen where it stands, or a handler's
     // result, held here; and whether it is known to be settled: a join's
     // result says so, a scanned token is left to the handler to evaluate.
-    // The view of a result is taken afresh each time, since the entry may
-    // move (with the room its short text has inside it) as the stack grows.
+    // A result's string lives apart, so that an entry stays small (a line of
+    // nested groups stacks one per few characters), and stays for the next
+    // result pushed there.
     struct Entry {
         std::string_view token;
-        std::string owned;
+        std::unique_ptr<std::string> owned;
         bool owns = false;
         Settled form = Settled::kUnknown;
 
-        std::string_view Text() const { return owns ? std::string_view(owned) : token; }
-        std::string* Owner() { return owns ? &owned : nullptr; }
+        std::string_view Text() const { return owns ? std::string_view(*owned) : token; }
+        std::string* Owner() { return owns ? owned.get() : nullptr; }
+        void Hold(std::string result) {
+            if (owned == nullptr)
+                owned = std::make_unique<std::string>();
+            *owned = std::move(result);
+            owns = true;
+        }
     };
 
     // The handler reads its operands where they stand: its own evaluations
@@ -175,8 +183,7 @@ class Evaluation final : public TokenEvents {
         const bool settled =
             kShortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
         operands_.pop_back();
-        left.owned = std::move(result);
-        left.owns = true;
+        left.Hold(std::move(result));
         left.form = settled ? said.form : Settled::kUnknown;
     }
 
