@@ -1,6 +1,7 @@
 #include "eval/evaluate.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -35,13 +36,53 @@ const Operator& RequireOperator(std::string_view symbol) {
     return *op;
 }
 
+std::string VariableValue(std::string_view name) {
+    const Variable* variable = FindVariable(name);
+    if (variable == nullptr)
+        throw Exception("Variable " + std::string(name) + " does not exist.");
+    return variable->value;
+}
+
+// What stands between the "(" of the call text at open and its last
+// character, the closing parenthesis.
+std::string_view ArgumentOf(std::string_view call, size_t open) {
+    const size_t argumentEnd = std::max(call.size() - 1, open + 1);
+    return call.substr(open + 1, argumentEnd - open - 1);
+}
+
+// The argument is a view of the call text: no copy per call level.
+std::string CallFunction(std::string_view call, size_t open) {
+    const std::string_view name = call.substr(0, open);
+    const Function* function = FindFunction(name);
+    if (function == nullptr)
+        throw Exception("Function " + std::string(name) + " does not exist.");
+    const std::string_view argument = ArgumentOf(call, open);
+    if (function->host != nullptr)
+        return CallHostFunction(*function, argument);
+    return function->handler(argument, std::string_view(), 0);
+}
+
+// A lone name becomes its variable's value, a lone call its function's
+// result; any other text is the value itself, taken over from owner when
+// owner holds it.
+std::string Resolve(std::string_view text, std::string* owner) {
+    if (text.empty() || !IsNameStart(text[0]))
+        return owner != nullptr ? std::move(*owner) : std::string(text);
+    const size_t open = FinalCallOpen(text);
+    if (open == std::string::npos)
+        return VariableValue(text);
+    return CallFunction(text, open);
+}
+
 // The two stacks of one run. A null entry on the operator stack is the
 // marker of an open group.
 class Evaluation final : public TokenEvents {
   public:
+    // A token stays where the scan found it: the text scanned outlives the run.
     void Operand(std::string_view text) override {
         Entry& entry = operands_.Push();
-        entry.text.assign(text);
+        entry.token = text;
+        entry.owns = false;
         entry.form = Settled::kUnknown;
         entry.joins.join = nullptr;
     }
@@ -81,22 +122,38 @@ class Evaluation final : public TokenEvents {
         }
     }
 
-    // Exactly one operand left: its text, else a failure.
-    std::string& Result() {
+    // Exactly one operand left: its value, else a failure.
+    std::string Result() {
         if (operands_.size() != 1)
             throw Exception("Too many operands.");
-        FinishJoins(operands_.back());
-        return operands_.back().text;
+        Entry& entry = operands_.back();
+        FinishJoins(entry);
+        return Resolve(entry.Text(), entry.Owner());
     }
 
   private:
-    // An operand text, and whether it is known to be settled: a join's
+    // An operand: a scanned token, seen where it stands, or a handler's
+    // result, held here; and whether it is known to be settled: a join's
     // result says so, a scanned token is left to the handler to evaluate.
     // A list may also wait for joins gathered for its elements.
+    // A result's string lives apart, so that an entry stays small (a line of
+    // nested groups stacks one per few characters), and stays for the next
+    // result pushed there.
     struct Entry {
-        std::string text;
+        std::string_view token;
+        std::unique_ptr<std::string> owned;
+        bool owns = false;
         Settled form = Settled::kUnknown;
         ElementJoins joins;
+
+        std::string_view Text() const { return owns ? std::string_view(*owned) : token; }
+        std::string* Owner() { return owns ? owned.get() : nullptr; }
+        void Hold(std::string result) {
+            if (owned == nullptr)
+                owned = std::make_unique<std::string>();
+            *owned = std::move(result);
+            owns = true;
+        }
     };
 
     // A join of a list's elements that can wait is gathered; anything else
@@ -111,7 +168,7 @@ class Evaluation final : public TokenEvents {
         Entry& right = operands_[count - 1];
         if constexpr (kShortcuts) {
             if (right.joins.join == nullptr &&
-                GatherElementJoin(op->handler, left.text, left.form, right.text, left.joins)) {
+                GatherElementJoin(op->handler, left.Text(), left.form, right.Text(), left.joins)) {
                 operands_.pop_back();
                 return;
             }
@@ -122,19 +179,23 @@ class Evaluation final : public TokenEvents {
         operands_.pop_back();
     }
 
-    void FinishJoins(Entry& entry) {
+    static void FinishJoins(Entry& entry) {
         if (entry.joins.join == nullptr)
             return;
-        Entry piece{std::move(entry.joins.piece), entry.joins.pieceForm, {}};
+        Entry piece;
+        piece.Hold(std::move(entry.joins.piece));
+        piece.form = entry.joins.pieceForm;
         Apply(std::exchange(entry.joins.join, nullptr), entry, piece);
     }
 
     // The handler reads its operands where they stand: its own evaluations
     // run with stacks of their own and cannot touch these. It is told which
-    // are settled, and may take those over; the note is cleared whatever
-    // happens, so it never names a text that is gone. The result takes the
-    // left operand's place.
-    static void Apply(Handler handler, Entry& left, const Entry& right) {
+    // are results, and which settled, and may take those over; the note is
+    // cleared whatever happens, so it never names a text that is gone. The
+    // result takes the left operand's place.
+    static void Apply(Handler handler, Entry& left, Entry& right) {
+        const std::string_view leftText = left.Text();
+        const std::string_view rightText = right.Text();
         struct ClearNotes {
             ~ClearNotes() {
                 t_settledOperands = SettledOperands{};
@@ -142,14 +203,17 @@ class Evaluation final : public TokenEvents {
             }
         } clearNotes;
         if constexpr (kShortcuts) {
-            t_settledOperands = SettledOperands{&left.text, &right.text, left.form, right.form};
+            t_settledOperands =
+                SettledOperands{StackedOperand{leftText, left.Owner(), left.form},
+                                StackedOperand{rightText, right.Owner(), right.form}};
             t_settledResult = SettledResult{};
         }
-        std::string result = handler(left.text, right.text, 0);
+        std::string result = handler(leftText, rightText, 0);
         CheckValueSize(result.size());
         const SettledResult said = t_settledResult;
-        const bool settled = kShortcuts && said.left == &left.text && said.right == &right.text;
-        left.text = std::move(result);
+        const bool settled =
+            kShortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
+        left.Hold(std::move(result));
         left.form = settled ? said.form : Settled::kUnknown;
     }
 
@@ -157,45 +221,11 @@ class Evaluation final : public TokenEvents {
     SmallStack<Entry, kTypicalDepth> operands_;
 };
 
-std::string VariableValue(std::string_view name) {
-    const Variable* variable = FindVariable(name);
-    if (variable == nullptr)
-        throw Exception("Variable " + std::string(name) + " does not exist.");
-    return variable->value;
-}
-
-// Turns the call text whose "(" is at open into its argument, in place.
-std::string& ArgumentInPlace(std::string& text, size_t open) {
-    const size_t argumentEnd = std::max(text.size() - 1, open + 1);
-    text.resize(argumentEnd);
-    text.erase(0, open + 1);
-    return text;
-}
-
-// A lone name becomes its variable's value, a lone call its function's
-// result; any other text is the value itself, taken over.
-std::string Resolve(std::string& text) {
-    if (text.empty() || !IsNameStart(text[0]))
-        return std::move(text);
-    const size_t open = FinalCallOpen(text);
-    if (open == std::string::npos)
-        return VariableValue(text);
-    const std::string_view name = std::string_view(text).substr(0, open);
-    const Function* function = FindFunction(name);
-    if (function == nullptr)
-        throw Exception("Function " + std::string(name) + " does not exist.");
-    // The argument is cut out of the call in place: no copy per call level.
-    const std::string& argument = ArgumentInPlace(text, open);
-    if (function->host != nullptr)
-        return CallHostFunction(*function, argument);
-    return function->handler(argument, std::string(), 0);
-}
-
 }  // namespace
 
 // Where Evaluate would refuse to nest deeper, this refuses too, so that the
 // caller's own Evaluate reports it.
-bool EvaluatePlainNumber(const std::string& text, PlainNumber& number) {
+bool EvaluatePlainNumber(std::string_view text, PlainNumber& number) {
     if (!CanNestDeeper())
         return false;
     if (ReadPlainNumber(text, number))
@@ -211,7 +241,7 @@ std::string EvaluateOnStacks(std::string_view text) {
     Evaluation evaluation;
     Scan(text, evaluation);
     evaluation.Drain();
-    return Resolve(evaluation.Result());
+    return evaluation.Result();
 }
 
 namespace {
@@ -229,11 +259,6 @@ struct Input {
     std::string Copy() const { return owned != nullptr ? std::move(*owned) : std::string(text); }
 };
 
-std::string ResolveCopy(const Input& input) {
-    std::string text = input.Copy();
-    return Resolve(text);
-}
-
 // The value of a text that is one operand token.
 std::string TokenValue(SingleToken kind, const Input& input) {
     switch (kind) {
@@ -241,7 +266,7 @@ std::string TokenValue(SingleToken kind, const Input& input) {
             return VariableValue(input.text);
         case SingleToken::kCall:
             RejectPastNestingLimit(input.text);
-            return ResolveCopy(input);
+            return CallFunction(input.text, FinalCallOpen(input.text));
         case SingleToken::kValue:
         case SingleToken::kNone:
             break;
@@ -307,8 +332,9 @@ std::string EvaluatePaddedText(std::string_view text) {
     return TakeRoad(Input{text, nullptr, true, true});
 }
 
-std::string EvaluateOperand(const std::string& operand) {
-    return TakeRoad(Input{operand, nullptr, true, false});
+// A view of an operand is not known to be followed by a zero byte.
+std::string EvaluateOperand(std::string_view operand) {
+    return TakeRoad(Input{operand, nullptr, false, false});
 }
 
 }  // namespace expreval

@@ -27,10 +27,11 @@ std::string EvaluateText(std::string_view text);
 inline constexpr size_t kTextPadding = 1;
 std::string EvaluatePaddedText(std::string_view text);
 
-// Evaluate for an operand or argument that a handler keeps while it runs:
-// the same roads, value and failures, with the text copied only where the
-// rewrite changes it or the value is the text itself.
-std::string EvaluateOperand(const std::string& operand);
+// Evaluate for an operand or argument that a handler keeps while it runs,
+// such as a view into the middle of a longer text: the same roads, value and
+// failures, with the text copied only where the rewrite changes it or the
+// value is the text itself.
+std::string EvaluateOperand(std::string_view operand);
 
 // The stacks road for a text already rewritten (no white space or capitals
 // outside quotes): the scan, the two stacks and the handlers, without the
@@ -43,6 +44,6 @@ std::string EvaluateOnStacks(std::string_view text);
 // name of a variable that holds one. False when Evaluate must run; reading a
 // literal or a variable changes nothing, so the caller may then evaluate the
 // same text as if nothing had happened.
-bool EvaluatePlainNumber(const std::string& text, PlainNumber& number);
+bool EvaluatePlainNumber(std::string_view text, PlainNumber& number);
 
 }  // namespace expreval

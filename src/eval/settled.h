@@ -78,31 +78,45 @@ inline Settled ClassifySettled(std::string_view text) {
 // the handler it calls. The reduction fills in the operands, calls the
 // handler and clears them again; a handler that takes an operand over clears
 // it first, so a note never outlives the stack entries it points to.
+
+// One operand as it stands on the stack: its text, and the stack's own
+// string when the entry holds a result. A scanned token has none: it is a
+// view of the text the run scans, which no handler may change.
+struct StackedOperand {
+    std::string_view text;
+    std::string* owner = nullptr;
+    Settled form = Settled::kUnknown;
+};
+
 struct SettledOperands {
-    const std::string* left = nullptr;
-    const std::string* right = nullptr;
-    Settled leftForm = Settled::kUnknown;
-    Settled rightForm = Settled::kUnknown;
+    StackedOperand left;
+    StackedOperand right;
 };
 constinit inline thread_local SettledOperands t_settledOperands{};
+
+// The very text b stands for, not merely the same bytes: operands are known
+// by where they stand. No text is the one of an empty note.
+inline bool SameText(std::string_view a, std::string_view b) {
+    return a.data() == b.data() && a.size() == b.size() && b.data() != nullptr;
+}
 
 // A result's form, named by the operands it was made from: the reduction
 // believes it only for its own two operands.
 struct SettledResult {
-    const std::string* left = nullptr;
-    const std::string* right = nullptr;
+    std::string_view left;
+    std::string_view right;
     Settled form = Settled::kUnknown;
 };
 constinit inline thread_local SettledResult t_settledResult{};
 
 // The form of operand, when the reduction under way said it and nothing has
 // taken it over yet; kUnknown otherwise.
-inline Settled SettledFormOf(const std::string& operand) {
+inline Settled SettledFormOf(std::string_view operand) {
     const SettledOperands& note = t_settledOperands;
-    if (&operand == note.left)
-        return note.leftForm;
-    if (&operand == note.right)
-        return note.rightForm;
+    if (SameText(operand, note.left.text))
+        return note.left.form;
+    if (SameText(operand, note.right.text))
+        return note.right.form;
     return Settled::kUnknown;
 }
 

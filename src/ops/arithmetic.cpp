@@ -50,7 +50,7 @@ std::string ArithmeticResultText(bool integers, double value) {
     return integers ? CutResult(value) : NumberToText(value);
 }
 
-std::string ApplyArithmetic(const std::string& left, const std::string& right,
+std::string ApplyArithmetic(std::string_view left, std::string_view right,
                             RawOperation rawOperation, Handler self) {
     return ApplyToOperands(
         left, right, self, TwoLists::kRefused,
@@ -94,7 +94,7 @@ double IntegerRemainder(double a, double b) {
 }
 
 // Lists join, and a string joins with whatever meets it.
-std::string Add(const std::string& left, const std::string& right, int) {
+std::string Add(std::string_view left, std::string_view right, int) {
     return ApplyToOperands(
         left, right, Add, TwoLists::kJoined,
         [](PlainNumber a, PlainNumber b) {
@@ -105,22 +105,22 @@ std::string Add(const std::string& left, const std::string& right, int) {
         });
 }
 
-std::string Subtract(const std::string& left, const std::string& right, int) {
+std::string Subtract(std::string_view left, std::string_view right, int) {
     return ApplyArithmetic(
         left, right, [](double a, double b) { return a - b; }, Subtract);
 }
 
-std::string Multiply(const std::string& left, const std::string& right, int) {
+std::string Multiply(std::string_view left, std::string_view right, int) {
     return ApplyArithmetic(
         left, right, [](double a, double b) { return a * b; }, Multiply);
 }
 
-std::string Divide(const std::string& left, const std::string& right, int) {
+std::string Divide(std::string_view left, std::string_view right, int) {
     const bool integers = IsIntegerText(left) && IsIntegerText(right);
     return ApplyArithmetic(left, right, integers ? IntegerDivide : RealDivide, Divide);
 }
 
-std::string Remainder(const std::string& left, const std::string& right, int) {
+std::string Remainder(std::string_view left, std::string_view right, int) {
     const bool integers = IsIntegerText(left) && IsIntegerText(right);
     return ApplyArithmetic(left, right, integers ? IntegerRemainder : RealRemainder, Remainder);
 }

@@ -10,56 +10,56 @@ namespace expreval {
 // included. A compound form hands the name on to its operator, which reads
 // the variable's current value through it. A value too large is refused
 // before it is stored.
-std::string ApplyAssignment(const std::string& left, const std::string& right, int flag,
+std::string ApplyAssignment(std::string_view left, std::string_view right, int flag,
                             Handler underlying) {
-    std::string value = Evaluate(right);
+    std::string value = EvaluateOperand(right);
     if (underlying != nullptr) {
         value = underlying(left, value, flag);
     } else if (left.empty() || !IsLetter(left[0])) {
-        throw Exception(left + " is not a valid variable name.");
+        throw Exception(std::string(left) + " is not a valid variable name.");
     }
     CheckValueSize(value.size());
-    SetVariable(left, value);
+    SetVariable(std::string(left), value);
     return value;
 }
 
-std::string Assign(const std::string& left, const std::string& right, int flag) {
+std::string Assign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, nullptr);
 }
 
-std::string AddAssign(const std::string& left, const std::string& right, int flag) {
+std::string AddAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, Add);
 }
 
-std::string SubtractAssign(const std::string& left, const std::string& right, int flag) {
+std::string SubtractAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, Subtract);
 }
 
-std::string MultiplyAssign(const std::string& left, const std::string& right, int flag) {
+std::string MultiplyAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, Multiply);
 }
 
-std::string DivideAssign(const std::string& left, const std::string& right, int flag) {
+std::string DivideAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, Divide);
 }
 
-std::string RemainderAssign(const std::string& left, const std::string& right, int flag) {
+std::string RemainderAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, Remainder);
 }
 
-std::string AndAssign(const std::string& left, const std::string& right, int flag) {
+std::string AndAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, BitwiseAnd);
 }
 
-std::string OrAssign(const std::string& left, const std::string& right, int flag) {
+std::string OrAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, BitwiseOr);
 }
 
-std::string XorAssign(const std::string& left, const std::string& right, int flag) {
+std::string XorAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, BitwiseXor);
 }
 
-std::string ConcatenateAssign(const std::string& left, const std::string& right, int flag) {
+std::string ConcatenateAssign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, Concatenate);
 }
 

@@ -16,7 +16,7 @@ std::string IntegerResult(int32_t value) {
 
 }  // namespace
 
-std::string ApplyBitwise(const std::string& left, const std::string& right,
+std::string ApplyBitwise(std::string_view left, std::string_view right,
                          IntegerOperation integerOperation, Handler self) {
     return ApplyToOperands(
         left, right, self, TwoLists::kRefused,
@@ -28,17 +28,17 @@ std::string ApplyBitwise(const std::string& left, const std::string& right,
         });
 }
 
-std::string BitwiseAnd(const std::string& left, const std::string& right, int) {
+std::string BitwiseAnd(std::string_view left, std::string_view right, int) {
     return ApplyBitwise(
         left, right, [](int32_t i, int32_t j) { return i & j; }, BitwiseAnd);
 }
 
-std::string BitwiseOr(const std::string& left, const std::string& right, int) {
+std::string BitwiseOr(std::string_view left, std::string_view right, int) {
     return ApplyBitwise(
         left, right, [](int32_t i, int32_t j) { return i | j; }, BitwiseOr);
 }
 
-std::string BitwiseXor(const std::string& left, const std::string& right, int) {
+std::string BitwiseXor(std::string_view left, std::string_view right, int) {
     return ApplyBitwise(
         left, right, [](int32_t i, int32_t j) { return i ^ j; }, BitwiseXor);
 }

@@ -26,7 +26,7 @@ bool TextLess(std::string_view l, std::string_view r) {
 }  // namespace
 
 // Without a number predicate every value is compared as text.
-std::string ApplyComparison(const std::string& left, const std::string& right, int,
+std::string ApplyComparison(std::string_view left, std::string_view right, int,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self) {
     const auto texts = [textPredicate](const std::string& l, const std::string& r) {
@@ -44,56 +44,56 @@ std::string ApplyComparison(const std::string& left, const std::string& right, i
         texts);
 }
 
-std::string Equal(const std::string& left, const std::string& right, int flag) {
+std::string Equal(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(
         left, right, flag, [](double a, double b) { return a == b; },
         [](std::string_view l, std::string_view r) { return l == r; }, Equal);
 }
 
-std::string NotEqual(const std::string& left, const std::string& right, int flag) {
+std::string NotEqual(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(
         left, right, flag, [](double a, double b) { return a != b; },
         [](std::string_view l, std::string_view r) { return l != r; }, NotEqual);
 }
 
-std::string Less(const std::string& left, const std::string& right, int flag) {
+std::string Less(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(
         left, right, flag, [](double a, double b) { return a < b; }, TextLess, Less);
 }
 
-std::string LessOrEqual(const std::string& left, const std::string& right, int flag) {
+std::string LessOrEqual(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(
         left, right, flag, [](double a, double b) { return a <= b; },
         [](std::string_view l, std::string_view r) { return !TextLess(r, l); }, LessOrEqual);
 }
 
-std::string Greater(const std::string& left, const std::string& right, int flag) {
+std::string Greater(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(
         left, right, flag, [](double a, double b) { return a > b; },
         [](std::string_view l, std::string_view r) { return TextLess(r, l); }, Greater);
 }
 
-std::string GreaterOrEqual(const std::string& left, const std::string& right, int flag) {
+std::string GreaterOrEqual(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(
         left, right, flag, [](double a, double b) { return a >= b; },
         [](std::string_view l, std::string_view r) { return !TextLess(l, r); }, GreaterOrEqual);
 }
 
-std::string Matches(const std::string& left, const std::string& right, int flag) {
+std::string Matches(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(left, right, flag, nullptr, ContainsText, Matches);
 }
 
-std::string DoesNotMatch(const std::string& left, const std::string& right, int flag) {
+std::string DoesNotMatch(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(left, right, flag, nullptr, LacksText, DoesNotMatch);
 }
 
-std::string LogicalAnd(const std::string& left, const std::string& right, int flag) {
+std::string LogicalAnd(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(
         left, right, flag, [](double a, double b) { return a != 0 && b != 0; }, nullptr,
         LogicalAnd);
 }
 
-std::string LogicalOr(const std::string& left, const std::string& right, int flag) {
+std::string LogicalOr(std::string_view left, std::string_view right, int flag) {
     return ApplyComparison(
         left, right, flag, [](double a, double b) { return a != 0 || b != 0; }, nullptr, LogicalOr);
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "eval/evaluate.h"
@@ -12,14 +13,15 @@ namespace expreval {
 // Builds the result in a fresh text rather than editing the list in place,
 // so a long list costs time in proportion to its length. The searches see
 // the same characters either way: each one starts just past a separator of
-// the original list.
-std::string ApplyToElements(Handler handler, std::string list, const std::string& other,
+// the original list. Each element is handed over as a view of the list.
+std::string ApplyToElements(Handler handler, std::string list, std::string_view other,
                             bool otherFirst) {
     const NestingGuard guard;
     std::string result;
     result.reserve(list.size());
     result.push_back(list.front());
-    std::string element;
+    const std::string_view items = list;
+    std::string_view element;
     const auto apply = [&]() {
         CheckInterrupt();
         result += otherFirst ? handler(other, element, 0) : handler(element, other, 0);
@@ -28,13 +30,13 @@ std::string ApplyToElements(Handler handler, std::string list, const std::string
     size_t start = 1;
     for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
          p = FindTopLevel(list, ',', start)) {
-        element.assign(list, start, p - start);
+        element = items.substr(start, p - start);
         apply();
         result.push_back(',');
         start = p + 1;
     }
     const size_t last = std::max(list.size(), size_t{2}) - 1;  // the closing brace
-    element.assign(list, std::min(start, last), last - std::min(start, last));
+    element = items.substr(std::min(start, last), last - std::min(start, last));
     apply();
     if (list.size() > 1)
         result.push_back(list.back());

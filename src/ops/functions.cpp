@@ -8,7 +8,7 @@
 
 namespace expreval {
 
-std::string ApplyFunction(const std::string& argument, RawFunction rawFunction, Handler self) {
+std::string ApplyFunction(std::string_view argument, RawFunction rawFunction, Handler self) {
     return ApplyToArgument(argument, self,
                            [rawFunction](double x) { return NumberToText(rawFunction(x)); });
 }
@@ -17,7 +17,7 @@ std::string ApplyFunction(const std::string& argument, RawFunction rawFunction, 
 // which is exactly how the operator mapping calls its handler; that routine
 // also bounds the nesting of lists that contain themselves.
 std::string ApplyFunctionToElements(Handler handler, std::string list) {
-    return ApplyToElements(handler, std::move(list), std::string(), false);
+    return ApplyToElements(handler, std::move(list), std::string_view(), false);
 }
 
 // The domain tests compare with exact zero: a merely tiny sine or cosine
@@ -56,33 +56,33 @@ double GuardedCot(double x) {
     return std::cos(x) / s;
 }
 
-std::string Cosine(const std::string& argument, const std::string&, int) {
+std::string Cosine(std::string_view argument, std::string_view, int) {
     return ApplyFunction(
         argument, [](double x) { return std::cos(x); }, Cosine);
 }
 
-std::string Cotangent(const std::string& argument, const std::string&, int) {
+std::string Cotangent(std::string_view argument, std::string_view, int) {
     return ApplyFunction(argument, GuardedCot, Cotangent);
 }
 
-std::string Cosecant(const std::string& argument, const std::string&, int) {
+std::string Cosecant(std::string_view argument, std::string_view, int) {
     return ApplyFunction(argument, GuardedCsc, Cosecant);
 }
 
-std::string Logarithm(const std::string& argument, const std::string&, int) {
+std::string Logarithm(std::string_view argument, std::string_view, int) {
     return ApplyFunction(argument, GuardedLog, Logarithm);
 }
 
-std::string Secant(const std::string& argument, const std::string&, int) {
+std::string Secant(std::string_view argument, std::string_view, int) {
     return ApplyFunction(argument, GuardedSec, Secant);
 }
 
-std::string Sine(const std::string& argument, const std::string&, int) {
+std::string Sine(std::string_view argument, std::string_view, int) {
     return ApplyFunction(
         argument, [](double x) { return std::sin(x); }, Sine);
 }
 
-std::string Tangent(const std::string& argument, const std::string&, int) {
+std::string Tangent(std::string_view argument, std::string_view, int) {
     return ApplyFunction(argument, GuardedTan, Tangent);
 }
 

@@ -48,19 +48,19 @@ double CallNumeric(double x) {
 }
 
 // The handler that ApplyFunction applies to each element of a list.
-std::string NumericHandler(const std::string& argument, const std::string&, int) {
+std::string NumericHandler(std::string_view argument, std::string_view, int) {
     return ApplyFunction(argument, CallNumeric, NumericHandler);
 }
 
 }  // namespace
 
-std::string CallHostFunction(const Function& function, const std::string& argument) {
+std::string CallHostFunction(const Function& function, std::string_view argument) {
     const HostFunction& host = *function.host;
     if (host.numeric) {
         const Restore<const std::function<double(double)>*> numeric(t_numeric, &host.numeric);
-        return NumericHandler(argument, std::string(), 0);
+        return NumericHandler(argument, std::string_view(), 0);
     }
-    const std::string value = Evaluate(argument);
+    const std::string value = EvaluateOperand(argument);
     std::string result = OutsideSession([&host, &value] { return host.general(value); });
     if (!IsValueText(result))
         throw Exception("Function " + function.name + " returned an invalid value.");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -23,7 +24,7 @@ struct AsTexts {};
 // Operands that are plain numbers (literals, results, variables holding
 // them) are read where they stand: the same value and integer test as
 // evaluating a copy and reading that. Off with the shortcuts.
-inline bool ReadInPlace(const std::string& operand, PlainNumber& number) {
+inline bool ReadInPlace(std::string_view operand, PlainNumber& number) {
     return kShortcuts && EvaluatePlainNumber(operand, number);
 }
 
@@ -40,16 +41,18 @@ struct OperandValue {
     Settled form;
 };
 
-// Any other operand of that reduction is handed over to its evaluation,
-// which may then cut it as it needs instead of copying it: the handler uses
-// it only as a name for the reduction from then on.
-inline OperandValue ValueOf(const std::string& operand, Settled form, bool stacked) {
-    if (form != Settled::kUnknown && CanNestDeeper())
-        return OperandValue{std::move(const_cast<std::string&>(operand)), form};
-    if (stacked)
-        return OperandValue{Evaluate(std::move(const_cast<std::string&>(operand))),
-                            Settled::kUnknown};
-    return OperandValue{EvaluateOperand(operand), Settled::kUnknown};
+// Any other result on the stack is handed over to its evaluation, which may
+// then change it as it needs instead of copying it; every other operand is
+// evaluated where it stands. The handler uses a stacked operand only as a
+// name for the reduction from then on. stacked is null for an operand that
+// is not the reduction's; settled forms are taken over only by the joins.
+inline OperandValue ValueOf(std::string_view operand, const StackedOperand* stacked, bool joins) {
+    std::string* owner = stacked != nullptr ? stacked->owner : nullptr;
+    if (owner == nullptr)
+        return OperandValue{EvaluateOperand(operand), Settled::kUnknown};
+    if (joins && stacked->form != Settled::kUnknown && CanNestDeeper())
+        return OperandValue{std::move(*owner), stacked->form};
+    return OperandValue{Evaluate(std::move(*owner)), Settled::kUnknown};
 }
 
 // The form of a value that was evaluated rather than taken over.
@@ -59,9 +62,9 @@ inline Settled FormOf(const OperandValue& value) {
 
 // A join's result, with its form told to the reduction that called the
 // handler with left and right.
-inline std::string Joined(std::string result, Settled form, const std::string& left,
-                          const std::string& right) {
-    t_settledResult = SettledResult{&left, &right, form};
+inline std::string Joined(std::string result, Settled form, std::string_view left,
+                          std::string_view right) {
+    t_settledResult = SettledResult{left, right, form};
     return result;
 }
 
@@ -69,8 +72,8 @@ inline std::string Joined(std::string result, Settled form, const std::string& l
 // under + and ".". The left text is extended, the right one appended; when
 // a reduction waits for the result (told), the result stays settled if the
 // left was and the appended part keeps it so.
-inline std::string JoinValues(OperandValue& l, OperandValue& r, const std::string& left,
-                              const std::string& right, bool told = true) {
+inline std::string JoinValues(OperandValue& l, OperandValue& r, std::string_view left,
+                              std::string_view right, bool told = true) {
     Settled form = Settled::kUnknown;
     if (IsList(l.text)) {
         if (told && FormOf(l) == Settled::kList && FormOf(r) == Settled::kList)
@@ -103,7 +106,7 @@ inline SettledOperands TakeSettledNote() {
 // the left value's form, and a fourth, where to put the result's form when
 // a reduction waits for it (else null).
 template <typename Numbers, typename Texts>
-std::string ApplyToOperands(const std::string& left, const std::string& right, Handler self,
+std::string ApplyToOperands(std::string_view left, std::string_view right, Handler self,
                             TwoLists twoLists, Numbers numbers, Texts texts) {
     constexpr bool kNumbers = !std::is_same_v<Numbers, AsTexts>;
     const SettledOperands note = TakeSettledNote();
@@ -114,14 +117,12 @@ std::string ApplyToOperands(const std::string& left, const std::string& right, H
             return numbers(a, b);
     }
     const bool joins = twoLists == TwoLists::kJoined;
+    const bool stackedLeft = SameText(left, note.left.text);
+    const bool stackedRight = SameText(right, note.right.text);
     // Called by a reduction, which takes the result's form.
-    const bool told = &left == note.left && &right == note.right;
-    const bool stackedLeft = &left == note.left;
-    const bool stackedRight = &right == note.right;
-    OperandValue l =
-        ValueOf(left, joins && stackedLeft ? note.leftForm : Settled::kUnknown, stackedLeft);
-    OperandValue r =
-        ValueOf(right, joins && stackedRight ? note.rightForm : Settled::kUnknown, stackedRight);
+    const bool told = stackedLeft && stackedRight;
+    OperandValue l = ValueOf(left, stackedLeft ? &note.left : nullptr, joins);
+    OperandValue r = ValueOf(right, stackedRight ? &note.right : nullptr, joins);
     if (IsList(l.text) && IsList(r.text)) {
         if (!joins)
             throw Exception("Operation does not support two lists.");
@@ -148,7 +149,7 @@ std::string ApplyToOperands(const std::string& left, const std::string& right, H
 
 // The same for a function's one argument; a string is refused.
 template <typename Number>
-std::string ApplyToArgument(const std::string& argument, Handler self, Number number) {
+std::string ApplyToArgument(std::string_view argument, Handler self, Number number) {
     PlainNumber x;
     if (ReadInPlace(argument, x))
         return number(x.value);

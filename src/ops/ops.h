@@ -15,7 +15,7 @@ namespace expreval {
 
 // Calls handler once per top-level element of list, with other on the side
 // the list did not stand on, and returns the list of the results.
-std::string ApplyToElements(Handler handler, std::string list, const std::string& other,
+std::string ApplyToElements(Handler handler, std::string list, std::string_view other,
                             bool otherFirst);
 // Half away from zero, then the low 32 bits of the integer value; 0 for
 // infinities and NaN.
@@ -35,7 +35,7 @@ std::string JoinSettledNumbers(std::string left, const std::string& right, bool 
 
 // Arithmetic: + - * / %.
 using RawOperation = double (*)(double a, double b);
-std::string ApplyArithmetic(const std::string& left, const std::string& right,
+std::string ApplyArithmetic(std::string_view left, std::string_view right,
                             RawOperation rawOperation, Handler self);
 // The text of an arithmetic result: cut to its integer part when both
 // operands were integer texts and it is in fixed form.
@@ -45,67 +45,67 @@ double RealRemainder(double a, double b);
 double IntegerDivide(double a, double b);
 double IntegerRemainder(double a, double b);
 
-std::string Add(const std::string& left, const std::string& right, int flag);
-std::string Subtract(const std::string& left, const std::string& right, int flag);
-std::string Multiply(const std::string& left, const std::string& right, int flag);
-std::string Divide(const std::string& left, const std::string& right, int flag);
-std::string Remainder(const std::string& left, const std::string& right, int flag);
+std::string Add(std::string_view left, std::string_view right, int flag);
+std::string Subtract(std::string_view left, std::string_view right, int flag);
+std::string Multiply(std::string_view left, std::string_view right, int flag);
+std::string Divide(std::string_view left, std::string_view right, int flag);
+std::string Remainder(std::string_view left, std::string_view right, int flag);
 
 // Bitwise: & | ^ on 32-bit signed integers.
 using IntegerOperation = int32_t (*)(int32_t i, int32_t j);
-std::string ApplyBitwise(const std::string& left, const std::string& right,
+std::string ApplyBitwise(std::string_view left, std::string_view right,
                          IntegerOperation integerOperation, Handler self);
 
-std::string BitwiseAnd(const std::string& left, const std::string& right, int flag);
-std::string BitwiseOr(const std::string& left, const std::string& right, int flag);
-std::string BitwiseXor(const std::string& left, const std::string& right, int flag);
+std::string BitwiseAnd(std::string_view left, std::string_view right, int flag);
+std::string BitwiseOr(std::string_view left, std::string_view right, int flag);
+std::string BitwiseXor(std::string_view left, std::string_view right, int flag);
 
 // Concatenation: ".".
-std::string Concatenate(const std::string& left, const std::string& right, int flag);
+std::string Concatenate(std::string_view left, std::string_view right, int flag);
 
 // Comparison and logical operators, yielding "1" or "0". Without a number
 // predicate every value is compared as text; without a text predicate
 // strings are refused.
 using NumberPredicate = bool (*)(double a, double b);
 using TextPredicate = bool (*)(std::string_view left, std::string_view right);
-std::string ApplyComparison(const std::string& left, const std::string& right, int flag,
+std::string ApplyComparison(std::string_view left, std::string_view right, int flag,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self);
 
-std::string Equal(const std::string& left, const std::string& right, int flag);
-std::string NotEqual(const std::string& left, const std::string& right, int flag);
-std::string Less(const std::string& left, const std::string& right, int flag);
-std::string LessOrEqual(const std::string& left, const std::string& right, int flag);
-std::string Greater(const std::string& left, const std::string& right, int flag);
-std::string GreaterOrEqual(const std::string& left, const std::string& right, int flag);
-std::string Matches(const std::string& left, const std::string& right, int flag);
-std::string DoesNotMatch(const std::string& left, const std::string& right, int flag);
-std::string LogicalAnd(const std::string& left, const std::string& right, int flag);
-std::string LogicalOr(const std::string& left, const std::string& right, int flag);
+std::string Equal(std::string_view left, std::string_view right, int flag);
+std::string NotEqual(std::string_view left, std::string_view right, int flag);
+std::string Less(std::string_view left, std::string_view right, int flag);
+std::string LessOrEqual(std::string_view left, std::string_view right, int flag);
+std::string Greater(std::string_view left, std::string_view right, int flag);
+std::string GreaterOrEqual(std::string_view left, std::string_view right, int flag);
+std::string Matches(std::string_view left, std::string_view right, int flag);
+std::string DoesNotMatch(std::string_view left, std::string_view right, int flag);
+std::string LogicalAnd(std::string_view left, std::string_view right, int flag);
+std::string LogicalOr(std::string_view left, std::string_view right, int flag);
 
 // Assignment: = and the compound forms, which store what their underlying
 // operator's handler computes. underlying is null for "=".
-std::string ApplyAssignment(const std::string& left, const std::string& right, int flag,
+std::string ApplyAssignment(std::string_view left, std::string_view right, int flag,
                             Handler underlying);
 
 // True for the handlers of the assignments, which evaluate their right
 // operand before anything else.
 bool EvaluatesRightFirst(Handler handler);
-std::string Assign(const std::string& left, const std::string& right, int flag);
-std::string AddAssign(const std::string& left, const std::string& right, int flag);
-std::string SubtractAssign(const std::string& left, const std::string& right, int flag);
-std::string MultiplyAssign(const std::string& left, const std::string& right, int flag);
-std::string DivideAssign(const std::string& left, const std::string& right, int flag);
-std::string RemainderAssign(const std::string& left, const std::string& right, int flag);
-std::string AndAssign(const std::string& left, const std::string& right, int flag);
-std::string OrAssign(const std::string& left, const std::string& right, int flag);
-std::string XorAssign(const std::string& left, const std::string& right, int flag);
-std::string ConcatenateAssign(const std::string& left, const std::string& right, int flag);
+std::string Assign(std::string_view left, std::string_view right, int flag);
+std::string AddAssign(std::string_view left, std::string_view right, int flag);
+std::string SubtractAssign(std::string_view left, std::string_view right, int flag);
+std::string MultiplyAssign(std::string_view left, std::string_view right, int flag);
+std::string DivideAssign(std::string_view left, std::string_view right, int flag);
+std::string RemainderAssign(std::string_view left, std::string_view right, int flag);
+std::string AndAssign(std::string_view left, std::string_view right, int flag);
+std::string OrAssign(std::string_view left, std::string_view right, int flag);
+std::string XorAssign(std::string_view left, std::string_view right, int flag);
+std::string ConcatenateAssign(std::string_view left, std::string_view right, int flag);
 
 // Math functions of one argument; a list argument is mapped element by
 // element. Angles in radians.
 using RawFunction = double (*)(double x);
-std::string ApplyFunction(const std::string& argument, RawFunction rawFunction, Handler self);
+std::string ApplyFunction(std::string_view argument, RawFunction rawFunction, Handler self);
 std::string ApplyFunctionToElements(Handler handler, std::string list);
 // Raw functions that throw outside their domain.
 double GuardedLog(double x);
@@ -114,12 +114,12 @@ double GuardedCsc(double x);
 double GuardedSec(double x);
 double GuardedCot(double x);
 
-std::string Cosine(const std::string& argument, const std::string& unused, int flag);
-std::string Cotangent(const std::string& argument, const std::string& unused, int flag);
-std::string Cosecant(const std::string& argument, const std::string& unused, int flag);
-std::string Logarithm(const std::string& argument, const std::string& unused, int flag);
-std::string Secant(const std::string& argument, const std::string& unused, int flag);
-std::string Sine(const std::string& argument, const std::string& unused, int flag);
-std::string Tangent(const std::string& argument, const std::string& unused, int flag);
+std::string Cosine(std::string_view argument, std::string_view unused, int flag);
+std::string Cotangent(std::string_view argument, std::string_view unused, int flag);
+std::string Cosecant(std::string_view argument, std::string_view unused, int flag);
+std::string Logarithm(std::string_view argument, std::string_view unused, int flag);
+std::string Secant(std::string_view argument, std::string_view unused, int flag);
+std::string Sine(std::string_view argument, std::string_view unused, int flag);
+std::string Tangent(std::string_view argument, std::string_view unused, int flag);
 
 }  // namespace expreval

@@ -14,7 +14,7 @@ namespace expreval {
 // left: the left operand text (or a function's argument text); right: the
 // right operand text (empty for functions); flag: always 0. Operands arrive
 // unevaluated. Fails by throwing Exception.
-using Handler = std::string (*)(const std::string& left, const std::string& right, int flag);
+using Handler = std::string (*)(std::string_view left, std::string_view right, int flag);
 
 // A function that a host program defines on a session (ops/host_function.h).
 struct HostFunction;

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "support/tables.h"
@@ -127,6 +128,16 @@ TEST_F(EvaluateTest, EvaluateTextAgreesWithEvaluate) {
             viaPadded = failure.message;
         }
         ASSERT_EQ(viaPadded, viaCopy) << text;
+        // An operand is a view into a longer text: what follows it is not its own.
+        const std::string longer = text + "9e5";
+        std::string viaOperand;
+        try {
+            viaOperand =
+                "value " + EvaluateOperand(std::string_view(longer).substr(0, text.size()));
+        } catch (const Exception& failure) {
+            viaOperand = failure.message;
+        }
+        ASSERT_EQ(viaOperand, viaCopy) << text;
     }
 }
 

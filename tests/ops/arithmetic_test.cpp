@@ -3,10 +3,12 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "eval/evaluate.h"
 #include "ops/ops.h"
 #include "support/tables.h"
+#include "symbols/tables.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -24,6 +26,34 @@ class ArithmeticTest : public ::testing::Test {
         }
     }
 };
+
+// Handlers are given views into the middle of longer texts, as the stack
+// hands them over: neither operand may be read past its end, by any family,
+// whether it is a number read in place, a long sum or a list mapped.
+TEST_F(ArithmeticTest, HandlersReadOnlyTheViewsTheyAreGiven) {
+    struct Case {
+        Handler handler;
+        std::string left;
+        std::string right;
+    };
+    std::string longSum = "1";
+    for (int i = 0; i < 200; ++i)
+        longSum += "+1";
+    const Case cases[] = {
+        {Add, "12", "3.5"},        {Subtract, "viewx", "1e2"}, {Multiply, "{1,2}", "2"},
+        {Divide, "7", "2"},        {Add, longSum, "1"},        {Add, "\"ab\"", "{1}"},
+        {Concatenate, "12", "34"}, {Equal, "\"a\"", "\"a\""},  {BitwiseAnd, "6", "sin(0)"},
+        {Sine, "{0,1+1}", ""},     {Less, "1+2", "(4)"}};
+    SetVariable("viewx", "5");
+    for (const Case& c : cases) {
+        const std::string expected = c.handler(c.left, c.right, 0);
+        const std::string longer = c.left + "9e5\"}" + c.right + "9e5\"}";
+        const std::string_view view = longer;
+        const std::string got = c.handler(view.substr(0, c.left.size()),
+                                          view.substr(c.left.size() + 5, c.right.size()), 0);
+        EXPECT_EQ(got, expected) << c.left << " and " << c.right;
+    }
+}
 
 TEST_F(ArithmeticTest, IntegerAndRealDivisionAndRemainder) {
     EXPECT_EQ(Evaluate("7/2"), "3");

@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <string>
 
+#include "eval/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
 namespace {
 
 // The one-pass rewrite must give exactly what the two routines give in turn,
+// and the test for a text it keeps must say exactly when it changes nothing,
 // quotes, unbalanced ones included, and all. Long texts mostly of bytes that
 // need no rewrite exercise the skipping of untouched stretches, eight bytes
 // at a time, with the neighbours of every byte class among them.
@@ -32,6 +34,8 @@ TEST(StripWhiteSpaceAndFoldCase, EqualsStripThenFold) {
         std::string actual = text;
         StripWhiteSpaceAndFoldCase(actual);
         ASSERT_EQ(actual, expected) << text;
+        // Saying a text is kept when it is not would skip its rewrite.
+        ASSERT_EQ(KeptByRewriteBySkipping(text), actual == text) << text;
     }
     std::string line = "X = \"A b\" + Sin( 1 )";
     StripWhiteSpaceAndFoldCase(line);
