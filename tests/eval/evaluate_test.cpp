@@ -90,6 +90,16 @@ TEST_F(EvaluateTest, ASelfContainingListStopsAtTheNestingLimit) {
     EXPECT_EQ(Evaluate("1+1"), "2");  // the count is back to zero
 }
 
+// "value " and what evaluate gives, or the failure's message.
+template <typename Evaluation>
+std::string ValueOrFailure(Evaluation evaluate) {
+    try {
+        return "value " + evaluate();
+    } catch (const Exception& failure) {
+        return failure.message;
+    }
+}
+
 // The console's entries evaluate the line it keeps without copying it where
 // they can, the padded one reading it in place; value and failure must be
 // those of Evaluate. No "=" in the texts: the runs must see the same
@@ -106,38 +116,21 @@ TEST_F(EvaluateTest, EvaluateTextAgreesWithEvaluate) {
             text += pieces[bits % std::size(pieces)];
             bits /= std::size(pieces);
         }
-        std::string viaText;
-        try {
-            viaText = "value " + EvaluateText(text);
-        } catch (const Exception& failure) {
-            viaText = failure.message;
-        }
-        std::string viaCopy;
-        try {
-            viaCopy = "value " + Evaluate(text);
-        } catch (const Exception& failure) {
-            viaCopy = failure.message;
-        }
-        ASSERT_EQ(viaText, viaCopy) << text;
+        const std::string viaCopy = ValueOrFailure([&] { return Evaluate(text); });
+        ASSERT_EQ(ValueOrFailure([&] { return EvaluateText(text); }), viaCopy) << text;
         const std::string padded = text + std::string(kTextPadding, '\0');
-        std::string viaPadded;
-        try {
-            viaPadded =
-                "value " + EvaluatePaddedText(std::string_view(padded).substr(0, text.size()));
-        } catch (const Exception& failure) {
-            viaPadded = failure.message;
-        }
-        ASSERT_EQ(viaPadded, viaCopy) << text;
+        ASSERT_EQ(ValueOrFailure([&] {
+                      return EvaluatePaddedText(std::string_view(padded).substr(0, text.size()));
+                  }),
+                  viaCopy)
+            << text;
         // An operand is a view into a longer text: what follows it is not its own.
         const std::string longer = text + "9e5";
-        std::string viaOperand;
-        try {
-            viaOperand =
-                "value " + EvaluateOperand(std::string_view(longer).substr(0, text.size()));
-        } catch (const Exception& failure) {
-            viaOperand = failure.message;
-        }
-        ASSERT_EQ(viaOperand, viaCopy) << text;
+        ASSERT_EQ(ValueOrFailure([&] {
+                      return EvaluateOperand(std::string_view(longer).substr(0, text.size()));
+                  }),
+                  viaCopy)
+            << text;
     }
 }
 
