@@ -9,10 +9,9 @@
 
 #include "eval/evaluate.h"
 #include "eval/interrupt.h"
-#include "eval/lexicon.h"
 #include "eval/nesting.h"
-#include "ops/ops.h"
 #include "symbols/tables.h"
+#include "value/lexicon.h"
 #include "value/number_text.h"
 #include "value/value.h"
 
@@ -20,11 +19,10 @@ namespace expreval {
 
 namespace {
 
-// The operators this road knows, with the handlers whose work it does.
+// The operators this road knows: those whose rows give their work on two
+// numbers, and "=" at the start of a line.
 enum Symbol : std::int8_t { kAdd, kSubtract, kMultiply, kDivide, kRemainder, kAssign, kCount };
 constexpr std::array<char, kCount> kSymbols = {'+', '-', '*', '/', '%', '='};
-constexpr std::array<Handler, kCount> kHandlers = {Add,    Subtract,  Multiply,
-                                                   Divide, Remainder, Assign};
 // What may follow an operand besides an operator's symbol: an implied
 // multiplication, or something that ends the operators being read (")", the
 // end, a character the road leaves to the full road).
@@ -35,18 +33,23 @@ constexpr std::int8_t kStop = kCount + 1;
 // one that no operator reaches.
 using Precedences = std::array<int, kCount + 2>;
 
-// The precedences of the operator table's records for those symbols, looked
-// up again only when the table changes. Null when a record is missing or does
-// other work than the built-in handler (a table built otherwise): then every
-// line takes the full road.
+// The operators' records, looked up again only when the table changes:
+// their precedences, and for each arithmetic symbol its work on numbers.
+struct KnownRecords {
+    Precedences precedences{};
+    std::array<const NumberKernel*, kAssign> kernels{};
+};
+
+// Null when a record is missing or says it does other work (a table built
+// otherwise): then every line takes the full road.
 class KnownOperators {
   public:
-    const Precedences* Get() {
+    const KnownRecords* Get() {
         if (g_operators == nullptr)
             return nullptr;
         if (list_ != g_operators || stamp_ != g_operators->Stamp())
             Refresh();
-        return builtIn_ ? &precedences_ : nullptr;
+        return builtIn_ ? &records_ : nullptr;
     }
 
   private:
@@ -54,23 +57,27 @@ class KnownOperators {
         list_ = g_operators;
         stamp_ = g_operators->Stamp();
         builtIn_ = true;
+        Precedences& precedences = records_.precedences;
         for (int i = 0; i < kCount; ++i) {
             const Operator* record = FindOperator(std::string_view(&kSymbols[i], 1));
-            builtIn_ = builtIn_ && record != nullptr && record->handler == kHandlers[i] &&
-                       record->precedence < INT_MAX;
-            precedences_[i] = record != nullptr ? record->precedence : 0;
+            const bool known =
+                record != nullptr && (i == kAssign ? record->assigns : record->numbers != nullptr);
+            builtIn_ = builtIn_ && known && record->precedence < INT_MAX;
+            precedences[i] = record != nullptr ? record->precedence : 0;
+            if (i < kAssign)
+                records_.kernels[i] = known ? record->numbers : nullptr;
         }
         // The "=" of "name=" is applied last, which only the loosest may be.
         for (int i = 0; i < kAssign; ++i)
-            builtIn_ = builtIn_ && precedences_[i] < precedences_[kAssign];
-        precedences_[kImplied] = precedences_[kMultiply];
-        precedences_[kStop] = INT_MAX;
+            builtIn_ = builtIn_ && precedences[i] < precedences[kAssign];
+        precedences[kImplied] = precedences[kMultiply];
+        precedences[kStop] = INT_MAX;
     }
 
     const SymbolList<Operator>* list_ = nullptr;
     std::uint64_t stamp_ = 0;
     bool builtIn_ = false;
-    Precedences precedences_{};
+    KnownRecords records_{};
 };
 
 constinit thread_local KnownOperators t_knownOperators;
@@ -170,8 +177,8 @@ struct CheckedText {
 template <typename Text>
 class ArithmeticLine {
   public:
-    ArithmeticLine(Text text, const Precedences& precedences)
-        : text_(text), precedences_(precedences) {}
+    ArithmeticLine(Text text, const KnownRecords& records)
+        : text_(text), precedences_(records.precedences), kernels_(records.kernels) {}
 
     bool Run(std::string& result) {
         const size_t target = AssignmentTarget();
@@ -180,7 +187,7 @@ class ArithmeticLine {
             return false;
         result = ValueText(value);
         if (target > 0)
-            SetVariable(std::string(text_.data, target), result);
+            AssignVariable(std::string(text_.data, target), result);
         return true;
     }
 
@@ -344,7 +351,7 @@ class ArithmeticLine {
     }
 
     // The result of an operation on two settled operands.
-    static Operand Applied(Symbol symbol, const Operand& left, const Operand& right) {
+    Operand Applied(Symbol symbol, const Operand& left, const Operand& right) {
         const bool cut = left.integer && right.integer;
         return Operand{0,       false,   false, true, cut, Compute(symbol, left, right),
                        nullptr, nullptr, 0};
@@ -371,19 +378,9 @@ class ArithmeticLine {
     }
 
     // The raw operations throw on a zero divisor; the line is then given up.
-    // + - * are worked out together and one picked, which needs no jump
-    // that random operators would keep mispredicting.
-    static double Compute(int symbol, const Operand& left, const Operand& right) {
-        const double a = left.value;
-        const double b = right.value;
-        if (symbol <= kMultiply) {
-            const std::array<double, kMultiply + 1> results = {a + b, a - b, a * b};
-            return results[symbol];
-        }
+    double Compute(Symbol symbol, const Operand& left, const Operand& right) const {
         const bool integers = left.textInteger && right.textInteger;
-        if (symbol == kDivide)
-            return integers ? IntegerDivide(a, b) : RealDivide(a, b);
-        return integers ? IntegerRemainder(a, b) : RealRemainder(a, b);
+        return kernels_[symbol]->For(integers)(left.value, right.value);
     }
 
     static std::string ValueText(const Operand& operand) {
@@ -406,6 +403,7 @@ class ArithmeticLine {
 
     Text text_;
     const Precedences& precedences_;
+    const std::array<const NumberKernel*, kAssign>& kernels_;
     InterruptCheckpoints checkpoints_;
     size_t pos_ = 0;
 };
@@ -413,20 +411,20 @@ class ArithmeticLine {
 }  // namespace
 
 bool EvaluateArithmeticLine(std::string_view text, std::string& result, bool padded) {
-    const Precedences* precedences = t_knownOperators.Get();
-    if (precedences == nullptr || !CanNestDeeper())
+    const KnownRecords* records = t_knownOperators.Get();
+    if (records == nullptr || !CanNestDeeper())
         return false;
     constexpr size_t kShortLine = 256;
     static_assert(kTextPadding >= PaddedText::kPadding);
     try {
         if (padded)
-            return ArithmeticLine(PaddedText{text.data(), text.size()}, *precedences).Run(result);
+            return ArithmeticLine(PaddedText{text.data(), text.size()}, *records).Run(result);
         if (text.size() > kShortLine)
-            return ArithmeticLine(CheckedText{text.data(), text.size()}, *precedences).Run(result);
+            return ArithmeticLine(CheckedText{text.data(), text.size()}, *records).Run(result);
         std::array<char, kShortLine + PaddedText::kPadding> copy;
         std::memcpy(copy.data(), text.data(), text.size());
         std::memset(copy.data() + text.size(), 0, PaddedText::kPadding);
-        return ArithmeticLine(PaddedText{copy.data(), text.size()}, *precedences).Run(result);
+        return ArithmeticLine(PaddedText{copy.data(), text.size()}, *records).Run(result);
     } catch (const Exception&) {
         CheckInterrupt();  // an interrupt goes on up; the full road would only meet it again
         return false;      // a zero divisor: the full road reports it

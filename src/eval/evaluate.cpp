@@ -6,16 +6,14 @@
 #include <utility>
 
 #include "eval/arithmetic_line.h"
-#include "eval/lexicon.h"
+#include "eval/element_joins.h"
 #include "eval/limits.h"
 #include "eval/settled.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
-#include "expreval/expreval.h"  // its declarations export what is defined here
-#include "ops/element_joins.h"
-#include "ops/host_function.h"
 #include "symbols/tables.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -57,8 +55,8 @@ std::string CallFunction(std::string_view call, size_t open) {
     if (function == nullptr)
         throw Exception("Function " + std::string(name) + " does not exist.");
     const std::string_view argument = ArgumentOf(call, open);
-    if (function->host != nullptr)
-        return CallHostFunction(*function, argument);
+    if (function->hostCall != nullptr)
+        return function->hostCall(*function, argument);
     return function->handler(argument, std::string_view(), 0);
 }
 
@@ -168,7 +166,7 @@ class Evaluation final : public TokenEvents {
         Entry& right = operands_[count - 1];
         if constexpr (kShortcuts) {
             if (right.joins.join == nullptr &&
-                GatherElementJoin(op->handler, left.Text(), left.form, right.Text(), left.joins)) {
+                GatherElementJoin(*op, left.Text(), left.form, right.Text(), left.joins)) {
                 operands_.pop_back();
                 return;
             }
@@ -185,7 +183,7 @@ class Evaluation final : public TokenEvents {
         Entry piece;
         piece.Hold(std::move(entry.joins.piece));
         piece.form = entry.joins.pieceForm;
-        Apply(std::exchange(entry.joins.join, nullptr), entry, piece);
+        Apply(std::exchange(entry.joins.join, nullptr)->handler, entry, piece);
     }
 
     // The handler reads its operands where they stand: its own evaluations
@@ -288,8 +286,6 @@ std::string TokenValue(SingleToken kind, const Input& input) {
 // Built with EXPREVAL_SHORTCUTS off, roads 1 and 2 are closed. Every road
 // runs within one level of nesting, with the symbol tables built.
 std::string TakeRoad(const Input& input) {
-    if (t_session == nullptr)
-        EnsureSymbolTables();
     const NestingGuard guard;
     // A note on settled operands is for the handler that the reduction
     // called, not for one called after an evaluation of its own.
@@ -319,7 +315,7 @@ std::string TakeRoad(const Input& input) {
 }  // namespace
 
 // A std::string's characters are followed by the zero byte that ends them.
-std::string Evaluate(std::string expression) {
+std::string EvaluateOwned(std::string expression) {
     static_assert(kTextPadding == 1);
     return TakeRoad(Input{expression, &expression, true, false});
 }

@@ -1,5 +1,5 @@
-// Evaluate: one expression text in, one value text out. The three entries
-// share one road chooser (evaluate.cpp), which tries the single-token road,
+// Evaluate: one expression text in, one value text out. The entries share
+// one road chooser (evaluate.cpp), which tries the single-token road,
 // the arithmetic road, the rewrite and the stacks in that order.
 #pragma once
 
@@ -13,9 +13,10 @@
 
 namespace expreval {
 
-// Evaluates a copy of expression; throws Exception on any failure. Each
-// entry builds the symbol tables first when a host has not.
-std::string Evaluate(std::string expression);
+// Evaluates expression, which it may change as it goes; throws Exception on
+// any failure. Every entry needs the symbol tables built: the free Evaluate
+// of expreval.h builds them first when a host has not.
+std::string EvaluateOwned(std::string expression);
 
 // Evaluate for a text that the caller keeps, such as the console's line: the
 // same value and failures, without a copy of a text that needs none.

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "eval/lexicon.h"
-#include "ops/ops.h"
+#include "eval/tokenizer.h"
 #include "symbols/tables.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -64,7 +64,7 @@ class DeepWalk {
             if (text_[pos_] == '(')
                 return Enter(pos_, 0);
             if (IsNameStart(text_[pos_]) && MakesCall(text_, pos_, NameEnd(text_, pos_))) {
-                if (!EvaluatesRightFirst(op->handler) && !IsSafe(operandStart, operatorStart))
+                if (!op->assigns && !IsSafe(operandStart, operatorStart))
                     return false;
                 ++levels_;  // the run of the call, and one more for its argument
                 return EntersCall(pos_, 1);

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "eval/lexicon.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {

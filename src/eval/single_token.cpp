@@ -1,6 +1,7 @@
 #include "eval/single_token.h"
 
-#include "eval/lexicon.h"
+#include "eval/tokenizer.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {

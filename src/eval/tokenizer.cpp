@@ -1,7 +1,7 @@
 #include "eval/tokenizer.h"
 
 #include "eval/interrupt.h"
-#include "eval/lexicon.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "symbols/tables.h"
+
 namespace expreval {
 
 // Receives the scan's events in source order.
@@ -18,6 +20,13 @@ class TokenEvents {
   protected:
     ~TokenEvents() = default;
 };
+
+// A name directly followed by "(" makes a call when it names a function;
+// any other name before "(" is a variable times a group.
+inline bool MakesCall(std::string_view text, size_t nameStart, size_t nameEnd) {
+    return nameEnd < text.size() && text[nameEnd] == '(' &&
+           FindFunction(text.substr(nameStart, nameEnd - nameStart)) != nullptr;
+}
 
 // Scans text, already stripped of white space and case-folded, inserting the
 // implied "*" between adjacent operands. Throws Exception on a lone minus sign

@@ -12,29 +12,6 @@ namespace expreval {
 
 namespace {
 
-// Exponent forms and non-finite texts hold an "e" or a "#".
-bool IsFixedForm(std::string_view text) {
-    for (const char ch : text) {
-        if (ch == 'e' || ch == '#')
-            return false;
-    }
-    return true;
-}
-
-// The fraction of a fixed-form result is cut (a whole number's text is
-// written without it at once). Exponent forms and non-finite texts are left
-// whole, since cutting them would change their value.
-std::string CutResult(double value) {
-    std::string text;
-    if (WholeNumberText(value, text))
-        return text;
-    text = NumberToText(value);
-    if (IsFixedForm(text)) {
-        DropFraction(text);
-    }
-    return text;
-}
-
 std::string RefuseStrings(const std::string&, const std::string&) {
     throw Exception("Operation does not support strings.");
 }
@@ -43,15 +20,18 @@ void ThrowDivisionByZero() {
     throw Exception("Division by 0 is not allowed.");
 }
 
-}  // namespace
-
-// Integer operands give an integer result text.
-std::string ArithmeticResultText(bool integers, double value) {
-    return integers ? CutResult(value) : NumberToText(value);
+// / and % work on integers when both operand texts are integer texts, as
+// written, before they are evaluated: + - * never look.
+RawOperation ChooseOperation(std::string_view left, std::string_view right,
+                             const NumberKernel& kernel) {
+    return kernel.For(kernel.integer != kernel.real && IsIntegerText(left) && IsIntegerText(right));
 }
 
+}  // namespace
+
 std::string ApplyArithmetic(std::string_view left, std::string_view right,
-                            RawOperation rawOperation, Handler self) {
+                            const NumberKernel& kernel, Handler self) {
+    const RawOperation rawOperation = ChooseOperation(left, right, kernel);
     return ApplyToOperands(
         left, right, self, TwoLists::kRefused,
         [rawOperation](PlainNumber a, PlainNumber b) {
@@ -93,12 +73,32 @@ double IntegerRemainder(double a, double b) {
     return static_cast<double>(i % j);
 }
 
+namespace {
+
+double Plus(double a, double b) {
+    return a + b;
+}
+double Minus(double a, double b) {
+    return a - b;
+}
+double Times(double a, double b) {
+    return a * b;
+}
+
+}  // namespace
+
+const NumberKernel kAddition{Plus, Plus};
+const NumberKernel kSubtraction{Minus, Minus};
+const NumberKernel kMultiplication{Times, Times};
+const NumberKernel kDivision{RealDivide, IntegerDivide};
+const NumberKernel kRemaindering{RealRemainder, IntegerRemainder};
+
 // Lists join, and a string joins with whatever meets it.
 std::string Add(std::string_view left, std::string_view right, int) {
     return ApplyToOperands(
         left, right, Add, TwoLists::kJoined,
         [](PlainNumber a, PlainNumber b) {
-            return ArithmeticResultText(a.integer && b.integer, a.value + b.value);
+            return ArithmeticResultText(a.integer && b.integer, kAddition.real(a.value, b.value));
         },
         [](std::string& leftValue, const std::string& rightValue) {
             return JoinWithString(std::move(leftValue), rightValue);
@@ -106,23 +106,19 @@ std::string Add(std::string_view left, std::string_view right, int) {
 }
 
 std::string Subtract(std::string_view left, std::string_view right, int) {
-    return ApplyArithmetic(
-        left, right, [](double a, double b) { return a - b; }, Subtract);
+    return ApplyArithmetic(left, right, kSubtraction, Subtract);
 }
 
 std::string Multiply(std::string_view left, std::string_view right, int) {
-    return ApplyArithmetic(
-        left, right, [](double a, double b) { return a * b; }, Multiply);
+    return ApplyArithmetic(left, right, kMultiplication, Multiply);
 }
 
 std::string Divide(std::string_view left, std::string_view right, int) {
-    const bool integers = IsIntegerText(left) && IsIntegerText(right);
-    return ApplyArithmetic(left, right, integers ? IntegerDivide : RealDivide, Divide);
+    return ApplyArithmetic(left, right, kDivision, Divide);
 }
 
 std::string Remainder(std::string_view left, std::string_view right, int) {
-    const bool integers = IsIntegerText(left) && IsIntegerText(right);
-    return ApplyArithmetic(left, right, integers ? IntegerRemainder : RealRemainder, Remainder);
+    return ApplyArithmetic(left, right, kRemaindering, Remainder);
 }
 
 }  // namespace expreval

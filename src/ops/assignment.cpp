@@ -19,58 +19,12 @@ std::string ApplyAssignment(std::string_view left, std::string_view right, int f
         throw Exception(std::string(left) + " is not a valid variable name.");
     }
     CheckValueSize(value.size());
-    SetVariable(std::string(left), value);
+    AssignVariable(std::string(left), value);
     return value;
 }
 
 std::string Assign(std::string_view left, std::string_view right, int flag) {
     return ApplyAssignment(left, right, flag, nullptr);
-}
-
-std::string AddAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, Add);
-}
-
-std::string SubtractAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, Subtract);
-}
-
-std::string MultiplyAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, Multiply);
-}
-
-std::string DivideAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, Divide);
-}
-
-std::string RemainderAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, Remainder);
-}
-
-std::string AndAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, BitwiseAnd);
-}
-
-std::string OrAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, BitwiseOr);
-}
-
-std::string XorAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, BitwiseXor);
-}
-
-std::string ConcatenateAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, Concatenate);
-}
-
-bool EvaluatesRightFirst(Handler handler) {
-    for (const Handler assignment :
-         {Assign, AddAssign, SubtractAssign, MultiplyAssign, DivideAssign, RemainderAssign,
-          AndAssign, OrAssign, XorAssign, ConcatenateAssign}) {
-        if (handler == assignment)
-            return true;
-    }
-    return false;
 }
 
 }  // namespace expreval

@@ -1,4 +1,5 @@
 #include "eval/evaluate.h"
+#include "eval/interrupt.h"
 #include "ops/operands.h"
 #include "ops/ops.h"
 #include "value/value.h"
@@ -80,11 +81,17 @@ std::string GreaterOrEqual(std::string_view left, std::string_view right, int fl
 }
 
 std::string Matches(std::string_view left, std::string_view right, int flag) {
-    return ApplyComparison(left, right, flag, nullptr, ContainsText, Matches);
+    return ApplyComparison(
+        left, right, flag, nullptr,
+        [](std::string_view l, std::string_view r) { return ContainsText(l, r, CheckInterrupt); },
+        Matches);
 }
 
 std::string DoesNotMatch(std::string_view left, std::string_view right, int flag) {
-    return ApplyComparison(left, right, flag, nullptr, LacksText, DoesNotMatch);
+    return ApplyComparison(
+        left, right, flag, nullptr,
+        [](std::string_view l, std::string_view r) { return LacksText(l, r, CheckInterrupt); },
+        DoesNotMatch);
 }
 
 std::string LogicalAnd(std::string_view left, std::string_view right, int flag) {

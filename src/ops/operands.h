@@ -52,7 +52,7 @@ inline OperandValue ValueOf(std::string_view operand, const StackedOperand* stac
         return OperandValue{EvaluateOperand(operand), Settled::kUnknown};
     if (joins && stacked->form != Settled::kUnknown && CanNestDeeper())
         return OperandValue{std::move(*owner), stacked->form};
-    return OperandValue{Evaluate(std::move(*owner)), Settled::kUnknown};
+    return OperandValue{EvaluateOwned(std::move(*owner)), Settled::kUnknown};
 }
 
 // The form of a value that was evaluated rather than taken over.

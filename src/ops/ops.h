@@ -33,13 +33,15 @@ std::string JoinNumbers(std::string left, const std::string& right);
 std::string JoinSettledNumbers(std::string left, const std::string& right, bool leftPoint,
                                Settled* form);
 
-// Arithmetic: + - * / %.
-using RawOperation = double (*)(double a, double b);
+// Arithmetic: + - * / %. Each operator's work on two numbers is its
+// kernel, which its handler and its row share.
+extern const NumberKernel kAddition;
+extern const NumberKernel kSubtraction;
+extern const NumberKernel kMultiplication;
+extern const NumberKernel kDivision;
+extern const NumberKernel kRemaindering;
 std::string ApplyArithmetic(std::string_view left, std::string_view right,
-                            RawOperation rawOperation, Handler self);
-// The text of an arithmetic result: cut to its integer part when both
-// operands were integer texts and it is in fixed form.
-std::string ArithmeticResultText(bool integers, double value);
+                            const NumberKernel& kernel, Handler self);
 double RealDivide(double a, double b);
 double RealRemainder(double a, double b);
 double IntegerDivide(double a, double b);
@@ -88,19 +90,21 @@ std::string LogicalOr(std::string_view left, std::string_view right, int flag);
 std::string ApplyAssignment(std::string_view left, std::string_view right, int flag,
                             Handler underlying);
 
-// True for the handlers of the assignments, which evaluate their right
-// operand before anything else.
-bool EvaluatesRightFirst(Handler handler);
 std::string Assign(std::string_view left, std::string_view right, int flag);
-std::string AddAssign(std::string_view left, std::string_view right, int flag);
-std::string SubtractAssign(std::string_view left, std::string_view right, int flag);
-std::string MultiplyAssign(std::string_view left, std::string_view right, int flag);
-std::string DivideAssign(std::string_view left, std::string_view right, int flag);
-std::string RemainderAssign(std::string_view left, std::string_view right, int flag);
-std::string AndAssign(std::string_view left, std::string_view right, int flag);
-std::string OrAssign(std::string_view left, std::string_view right, int flag);
-std::string XorAssign(std::string_view left, std::string_view right, int flag);
-std::string ConcatenateAssign(std::string_view left, std::string_view right, int flag);
+// The compound form of the operator whose handler is underlying.
+template <Handler underlying>
+std::string CompoundAssign(std::string_view left, std::string_view right, int flag) {
+    return ApplyAssignment(left, right, flag, underlying);
+}
+inline constexpr Handler AddAssign = CompoundAssign<Add>;
+inline constexpr Handler SubtractAssign = CompoundAssign<Subtract>;
+inline constexpr Handler MultiplyAssign = CompoundAssign<Multiply>;
+inline constexpr Handler DivideAssign = CompoundAssign<Divide>;
+inline constexpr Handler RemainderAssign = CompoundAssign<Remainder>;
+inline constexpr Handler AndAssign = CompoundAssign<BitwiseAnd>;
+inline constexpr Handler OrAssign = CompoundAssign<BitwiseOr>;
+inline constexpr Handler XorAssign = CompoundAssign<BitwiseXor>;
+inline constexpr Handler ConcatenateAssign = CompoundAssign<Concatenate>;
 
 // Math functions of one argument; a list argument is mapped element by
 // element. Angles in radians.

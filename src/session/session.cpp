@@ -9,6 +9,7 @@
 #include "eval/interrupt.h"
 #include "eval/limits.h"
 #include "eval/nesting.h"
+#include "ops/builtins.h"
 #include "ops/host_function.h"
 #include "session/session.h"
 #include "symbols/tables.h"
@@ -113,6 +114,7 @@ void StoreFunction(SymbolList<Function>& functions, std::string_view name,
     if (place == functions.Sentinel() || place->name != key)
         place = functions.InsertBefore(place, new Function(std::move(key), nullptr));
     place->host = std::move(host);
+    place->hostCall = CallHostFunction;
 }
 
 }  // namespace

@@ -18,6 +18,28 @@ using Handler = std::string (*)(std::string_view left, std::string_view right, i
 
 // A function that a host program defines on a session (ops/host_function.h).
 struct HostFunction;
+struct Function;
+
+// How a host's function is called: with its record and the call's argument
+// text. Set by whoever defines the function, so that the evaluator needs to
+// know no more of it than of a built-in one.
+using HostCall = std::string (*)(const Function& function, std::string_view argument);
+
+// The work of an arithmetic operator on two numbers, shared by its handler
+// and by the evaluator's arithmetic on numbers: integer when both operand
+// texts are integer texts, real otherwise (the same routine for + - *).
+using RawOperation = double (*)(double a, double b);
+struct NumberKernel {
+    RawOperation real;
+    RawOperation integer;
+
+    RawOperation For(bool integerTexts) const { return integerTexts ? integer : real; }
+};
+
+// Which single values an operator joins to each element of a list as a
+// join of texts, so that a chain of such joins can be gathered: "+" joins
+// strings, "." strings and numbers.
+enum class ElementJoin : unsigned char { kNone, kStrings, kStringsAndNumbers };
 
 // Assigning a record from another of the same key (InsertOrReplace) takes
 // the other's data only: the key and the links stay, so the list stays whole.
@@ -31,6 +53,7 @@ struct Function {
             thirdText = std::move(other.thirdText);
             handler = other.handler;
             host = std::move(other.host);
+            hostCall = other.hostCall;
         }
         return *this;
     }
@@ -47,8 +70,10 @@ struct Function {
     Function* next = nullptr;
     Function* previous = nullptr;
     Handler handler = nullptr;
-    // Set instead of handler in a host's function: a callable with state.
+    // Set instead of handler in a host's function: a callable with state,
+    // and the routine that calls it.
     std::shared_ptr<const HostFunction> host;
+    HostCall hostCall = nullptr;
 };
 
 struct Operator {
@@ -60,6 +85,9 @@ struct Operator {
             handler = other.handler;
             secondText = std::move(other.secondText);
             precedence = other.precedence;
+            numbers = other.numbers;
+            assigns = other.assigns;
+            elementJoin = other.elementJoin;
         }
         return *this;
     }
@@ -76,6 +104,12 @@ struct Operator {
     Operator* next = nullptr;
     Operator* previous = nullptr;
     int precedence = 0;  // smaller binds tighter
+    // From the same row as the handler, for the evaluator's own shortcuts:
+    // the arithmetic on numbers, whether the operator assigns (an assignment
+    // evaluates its right operand before anything else), and its joins.
+    const NumberKernel* numbers = nullptr;
+    bool assigns = false;
+    ElementJoin elementJoin = ElementJoin::kNone;
 };
 
 struct Variable {

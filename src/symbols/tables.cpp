@@ -1,11 +1,8 @@
 #include "symbols/tables.h"
 
 #include <cstddef>
-#include <mutex>
 #include <utility>
 
-#include "expreval/expreval.h"  // its declarations export what is defined here
-#include "ops/ops.h"
 #include "symbols/lookup_cache.h"
 
 namespace expreval {
@@ -16,108 +13,13 @@ SymbolList<Variable>* g_variables = nullptr;
 
 namespace {
 
-// Find relies on the rows' keys ascending in byte order, which Append does
-// not check: a row added out of its place fails the build.
-template <typename Row, std::size_t kCount>
-constexpr bool Ascending(const Row (&rows)[kCount]) {
-    for (std::size_t i = 1; i < kCount; ++i) {
-        if (!KeyTextLess(rows[i - 1].key, rows[i].key))
-            return false;
-    }
-    return true;
-}
-
-struct FunctionRow {
-    const char* key;  // the name, lower-case
-    Handler handler;
-};
-
-constexpr FunctionRow kFunctionRows[] = {
-    {"cos", Cosine}, {"cot", Cotangent}, {"csc", Cosecant}, {"log", Logarithm},
-    {"sec", Secant}, {"sin", Sine},      {"tan", Tangent},
-};
-static_assert(Ascending(kFunctionRows));
-
-struct OperatorRow {
-    const char* key;  // the symbol
-    Handler handler;
-    int precedence;
-};
-
-constexpr OperatorRow kOperatorRows[] = {
-    {"!=", NotEqual, 8},
-    {"!~", DoesNotMatch, 3},
-    {"%", Remainder, 4},
-    {"%=", RemainderAssign, 15},
-    {"&", BitwiseAnd, 9},
-    {"&&", LogicalAnd, 12},
-    {"&=", AndAssign, 15},
-    {"*", Multiply, 4},
-    {"*=", MultiplyAssign, 15},
-    {"+", Add, 5},
-    {"+=", AddAssign, 15},
-    {"-", Subtract, 5},
-    {"-=", SubtractAssign, 15},
-    {".", Concatenate, 5},
-    {".=", ConcatenateAssign, 15},
-    {"/", Divide, 4},
-    {"/=", DivideAssign, 15},
-    {"<", Less, 7},
-    {"<=", LessOrEqual, 7},
-    {"=", Assign, 15},
-    {"==", Equal, 8},
-    {"=~", Matches, 3},
-    {">", Greater, 7},
-    {">=", GreaterOrEqual, 7},
-    {"^", BitwiseXor, 10},
-    {"^=", XorAssign, 15},
-    {"|", BitwiseOr, 11},
-    {"|=", OrAssign, 15},
-    {"||", LogicalOr, 13},
-};
-static_assert(Ascending(kOperatorRows));
-
 constexpr char kPredefinedName[] = "zurp";
 constexpr char kPredefinedValue[] = "{1,2,3,4,5}";
 
 }  // namespace
 
-void BuildFunctionTable() {
-    g_functions = new SymbolList<Function>();
-    for (const FunctionRow& row : kFunctionRows) {
-        g_functions->Append(new Function(row.key, row.handler));
-    }
-}
-
-void BuildOperatorTable() {
-    g_operators = new SymbolList<Operator>();
-    for (const OperatorRow& row : kOperatorRows) {
-        g_operators->Append(new Operator(row.key, row.handler, row.precedence));
-    }
-}
-
-void EnsureBuiltInTables() {
-    static std::once_flag built;
-    std::call_once(built, [] {
-        BuildFunctionTable();
-        BuildOperatorTable();
-    });
-}
-
 void DefinePredefinedVariables(SymbolList<Variable>& list) {
     StoreVariable(list, kPredefinedName, kPredefinedValue);
-}
-
-void BuildSymbolTables() {
-    EnsureBuiltInTables();
-    if (g_variables == nullptr)
-        g_variables = new SymbolList<Variable>();
-    ResetVariables();
-}
-
-void EnsureSymbolTables() {
-    if (g_variables == nullptr)
-        BuildSymbolTables();
 }
 
 void ResetVariables() {
@@ -211,9 +113,7 @@ void StoreVariable(SymbolList<Variable>& list, std::string&& name, std::string&&
     list.InsertOrReplace(Variable(std::move(name), std::move(value)));
 }
 
-void SetVariable(std::string name, std::string value) {
-    if (t_session == nullptr)
-        EnsureSymbolTables();
+void AssignVariable(std::string name, std::string value) {
     StoreVariable(CurrentVariables(), std::move(name), std::move(value));
 }
 

@@ -1,5 +1,6 @@
-// The three global symbol tables, the builders of the two built-in ones, and
-// the tables of the session evaluating on this thread.
+// The three global symbol tables, and the tables of the session evaluating
+// on this thread. The built-in rows that fill g_functions and g_operators
+// are the operations' own (ops/builtins.h).
 #pragma once
 
 #include <string>
@@ -28,29 +29,13 @@ inline SymbolList<Variable>& CurrentVariables() {
     return t_session != nullptr ? t_session->variables : *g_variables;
 }
 
-// Create g_functions and g_operators and append the built-in rows.
-void BuildFunctionTable();
-void BuildOperatorTable();
-
-// Builds g_functions and g_operators on the first call, from any thread, and
-// does nothing on later ones: after it they are only read.
-void EnsureBuiltInTables();
-
-// Start-up: the two built-in tables, then g_variables holding only the
-// predefined variable zurp (a second call drops the variables defined since).
-void BuildSymbolTables();
-
 // Defines zurp in list, as at start-up.
 void DefinePredefinedVariables(SymbolList<Variable>& list);
 
-// Drops every variable and defines zurp again, as at start-up: a run that
-// must not see the variables of the one before (a fuzzer's) starts over
-// without keeping their records.
+// Drops every variable of g_variables and defines zurp again, as at
+// start-up: a run that must not see the variables of the one before (a
+// fuzzer's) starts over without keeping their records.
 void ResetVariables();
-
-// Builds the tables when g_variables is missing: a host that evaluates or
-// defines a variable before building them gets them then, not a null table.
-void EnsureSymbolTables();
 
 // Lookups by name, case-insensitive like the key records; null when the
 // name is absent. FindFunction is the one answer to "is this name a
@@ -64,7 +49,7 @@ const Variable* FindVariableIn(const SymbolList<Variable>& list, std::string_vie
 bool IsBuiltInFunction(std::string_view name);
 
 // Stores value under name in the current variables (created or replaced).
-void SetVariable(std::string name, std::string value);
+void AssignVariable(std::string name, std::string value);
 // The same in list.
 void StoreVariable(SymbolList<Variable>& list, std::string&& name, std::string&& value);
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "eval/lexicon.h"
+#include "value/lexicon.h"
 #include "value/number_text.h"
 #include "value/value.h"
 

@@ -394,4 +394,32 @@ bool WholeNumberText(double x, std::string& text) {
     return true;
 }
 
+namespace {
+
+// Exponent forms and non-finite texts hold an "e" or a "#".
+bool IsFixedForm(std::string_view text) {
+    for (const char ch : text) {
+        if (ch == 'e' || ch == '#')
+            return false;
+    }
+    return true;
+}
+
+// A whole number's text is written without its fraction at once.
+std::string CutResult(double value) {
+    std::string text;
+    if (WholeNumberText(value, text))
+        return text;
+    text = NumberToText(value);
+    if (IsFixedForm(text))
+        DropFraction(text);
+    return text;
+}
+
+}  // namespace
+
+std::string ArithmeticResultText(bool integers, double value) {
+    return integers ? CutResult(value) : NumberToText(value);
+}
+
 }  // namespace expreval

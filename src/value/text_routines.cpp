@@ -2,8 +2,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "eval/interrupt.h"
-#include "eval/lexicon.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -144,9 +143,9 @@ void DropFraction(std::string& text) {
 // a plain search may take their product: a megabyte of "a" searched for half
 // a megabyte of "a" and a "b" would run for hours.
 // It goes through a long text in windows, each overlapping the next by the
-// length of right, so that an interrupt is seen between two of them; a
+// length of right, so that an interrupt can be seen between two of them; a
 // window at least as long as right keeps the whole search linear.
-bool ContainsText(std::string_view left, std::string_view right) {
+bool ContainsText(std::string_view left, std::string_view right, void (*betweenWindows)()) {
     constexpr size_t kWindow = size_t{4} << 20;
     const size_t window = std::max(kWindow, right.size());
     for (size_t start = 0;; start += window) {
@@ -155,12 +154,13 @@ bool ContainsText(std::string_view left, std::string_view right) {
             return true;
         if (left.size() - start <= window + right.size())
             return false;
-        CheckInterrupt();
+        if (betweenWindows != nullptr)
+            betweenWindows();
     }
 }
 
-bool LacksText(std::string_view left, std::string_view right) {
-    return !ContainsText(left, right);
+bool LacksText(std::string_view left, std::string_view right, void (*betweenWindows)()) {
+    return !ContainsText(left, right, betweenWindows);
 }
 
 }  // namespace expreval

@@ -51,8 +51,12 @@ constexpr bool IsLetter(char ch) {
 bool IsIntegerText(std::string_view text);
 // Erases the first "." and everything after it.
 void DropFraction(std::string& text);
-bool ContainsText(std::string_view left, std::string_view right);
-bool LacksText(std::string_view left, std::string_view right);
+// Searching a long text goes window by window, and calls betweenWindows,
+// when given, between two of them: where an evaluation checks for an
+// interrupt.
+bool ContainsText(std::string_view left, std::string_view right,
+                  void (*betweenWindows)() = nullptr);
+bool LacksText(std::string_view left, std::string_view right, void (*betweenWindows)() = nullptr);
 
 // 14 significant digits; fixed form from 0.1 up to 1e14, exponent form with a
 // three-digit exponent otherwise; the point always stays ("5.").
@@ -61,6 +65,10 @@ std::string NumberToText(double x);
 // NumberToText's text, its digits without the point, written directly into
 // text. False, with text untouched, for any other number.
 bool WholeNumberText(double x, std::string& text);
+// The text of an arithmetic result: with integers (both operands integer
+// texts), a fixed form is cut to its integer part; exponent forms and
+// non-finite texts stay whole, since cutting them would change their value.
+std::string ArithmeticResultText(bool integers, double value);
 // The longest decimal prefix (sign, digits, one point, exponent), else 0.
 double TextToNumber(std::string_view text);
 

@@ -294,9 +294,13 @@ class WithOtherPrecedences : public ::testing::Test {
         builtIn_ = g_operators;
         auto table = std::make_unique<SymbolList<Operator>>();
         const Operator* end = builtIn_->Sentinel();
-        for (const Operator* op = end->next; op != end; op = op->next)
-            table->Append(
+        for (const Operator* op = end->next; op != end; op = op->next) {
+            Operator* copy = table->Append(
                 new Operator(op->symbol, op->handler, changed(op->symbol, op->precedence)));
+            copy->numbers = op->numbers;
+            copy->assigns = op->assigns;
+            copy->elementJoin = op->elementJoin;
+        }
         g_operators = table.release();
     }
 

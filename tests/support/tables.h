@@ -1,6 +1,7 @@
 // The built-in tables, built once for the whole test program.
 #pragma once
 
+#include "expreval/expreval.h"
 #include "symbols/tables.h"
 
 namespace expreval {

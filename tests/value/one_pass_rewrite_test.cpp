@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "eval/lexicon.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {

@@ -14,7 +14,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "symbols/tables.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -190,13 +189,6 @@ inline size_t NameEnd(std::string_view text, size_t start) {
     while (i < text.size() && IsNameChar(text[i]))
         ++i;
     return i;
-}
-
-// A name directly followed by "(" makes a call when it names a function;
-// any other name before "(" is a variable times a group.
-inline bool MakesCall(std::string_view text, size_t nameStart, size_t nameEnd) {
-    return nameEnd < text.size() && text[nameEnd] == '(' &&
-           FindFunction(text.substr(nameStart, nameEnd - nameStart)) != nullptr;
 }
 
 // The call token runs to the parenthesis that closes the one at open,

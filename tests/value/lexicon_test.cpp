@@ -1,7 +1,7 @@
 // The faster forms of the scanning rules must say what the plain rules say,
 // for every byte value and for random texts.
 
-#include "eval/lexicon.h"
+#include "value/lexicon.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,10 @@
-#include "ops/element_joins.h"
+#include "eval/element_joins.h"
 
 #include <cstdint>
 
 #include "eval/limits.h"
 #include "eval/nesting.h"
 #include "eval/shortcuts.h"
-#include "ops/ops.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -62,20 +61,21 @@ bool NothingCanFail() {
 
 }  // namespace
 
-bool GatherElementJoin(Handler join, std::string_view list, Settled listForm,
+bool GatherElementJoin(const Operator& join, std::string_view list, Settled listForm,
                        std::string_view right, ElementJoins& joins) {
     // Only a single value can be gathered; a list would be classified for
     // nothing, at every join of a long one.
-    if (!kShortcuts || (join != Concatenate && join != Add) || list.empty() || list[0] != '{' ||
+    if (!kShortcuts || join.elementJoin == ElementJoin::kNone || list.empty() || list[0] != '{' ||
         right.empty() || right[0] == '{')
         return false;
     const Settled rightForm = ClassifySettled(right);
     const bool string = rightForm == Settled::kString;
-    const bool digits = join == Concatenate && IsNumberForm(rightForm) && right[0] != '-';
+    const bool digits = join.elementJoin == ElementJoin::kStringsAndNumbers &&
+                        IsNumberForm(rightForm) && right[0] != '-';
     if (!string && !digits)
         return false;
     if (joins.join != nullptr) {
-        if (join != joins.join || string != (joins.pieceForm == Settled::kString))
+        if (&join != joins.join || string != (joins.pieceForm == Settled::kString))
             return false;
         Append(joins, right);
         return true;
@@ -84,7 +84,7 @@ bool GatherElementJoin(Handler join, std::string_view list, Settled listForm,
         (listForm != Settled::kList && ClassifySettled(list) != Settled::kList) ||
         !ElementsAreSettled(list, string))
         return false;
-    joins.join = join;
+    joins.join = &join;
     joins.pieceForm = string ? Settled::kString : Settled::kNumber;
     joins.piece.clear();
     if (string)

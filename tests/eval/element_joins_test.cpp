@@ -1,7 +1,7 @@
 // A chain of joins of a list's elements, gathered and applied at once, must
 // give what applying its joins one by one gives, and wherever a join would
 // not keep that law, it must be applied as it stands.
-#include "ops/element_joins.h"
+#include "eval/element_joins.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@ namespace expreval {
 // The joins gathered for one list: join applied to the list and piece gives
 // what the gathered joins, applied one by one, would give.
 struct ElementJoins {
-    Handler join = nullptr;  // null while nothing is gathered
+    const Operator* join = nullptr;  // null while nothing is gathered
     Settled pieceForm = Settled::kUnknown;
     std::string piece;  // an operand text that evaluates to itself
 };
@@ -27,7 +27,7 @@ struct ElementJoins {
 // element of a list of settled numbers with a number of digits and at most
 // one point (by "."), or of settled numbers and strings with a string (by
 // "." or "+").
-bool GatherElementJoin(Handler join, std::string_view list, Settled listForm,
+bool GatherElementJoin(const Operator& join, std::string_view list, Settled listForm,
                        std::string_view right, ElementJoins& joins);
 
 }  // namespace expreval

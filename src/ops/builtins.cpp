@@ -1,0 +1,113 @@
+#include "ops/builtins.h"
+
+#include <cstddef>
+#include <mutex>
+
+#include "ops/ops.h"
+#include "symbols/tables.h"
+
+namespace expreval {
+
+namespace {
+
+// Find relies on the rows' keys ascending in byte order, which Append does
+// not check: a row added out of its place fails the build.
+template <typename Row, std::size_t kCount>
+constexpr bool Ascending(const Row (&rows)[kCount]) {
+    for (std::size_t i = 1; i < kCount; ++i) {
+        if (!KeyTextLess(rows[i - 1].key, rows[i].key))
+            return false;
+    }
+    return true;
+}
+
+struct FunctionRow {
+    const char* key;  // the name, lower-case
+    Handler handler;
+};
+
+constexpr FunctionRow kFunctionRows[] = {
+    {"cos", Cosine}, {"cot", Cotangent}, {"csc", Cosecant}, {"log", Logarithm},
+    {"sec", Secant}, {"sin", Sine},      {"tan", Tangent},
+};
+static_assert(Ascending(kFunctionRows));
+
+// Everything the evaluator knows of an operator. An assignment's row says
+// so: it evaluates its right operand before anything else. A compound
+// assignment's handler applies the handler of the operator it is made from.
+struct OperatorRow {
+    const char* key;  // the symbol
+    Handler handler;
+    int precedence;
+    const NumberKernel* numbers = nullptr;  // the work on two numbers, if plain arithmetic
+    bool assigns = false;
+    ElementJoin elementJoin = ElementJoin::kNone;
+};
+
+constexpr int kAssignmentPrecedence = 15;
+
+constexpr OperatorRow Assignment(const char* key, Handler handler) {
+    return OperatorRow{key, handler, kAssignmentPrecedence, nullptr, true};
+}
+
+constexpr OperatorRow kOperatorRows[] = {
+    {"!=", NotEqual, 8},
+    {"!~", DoesNotMatch, 3},
+    {"%", Remainder, 4, &kRemaindering},
+    Assignment("%=", CompoundAssign<Remainder>),
+    {"&", BitwiseAnd, 9},
+    {"&&", LogicalAnd, 12},
+    Assignment("&=", CompoundAssign<BitwiseAnd>),
+    {"*", Multiply, 4, &kMultiplication},
+    Assignment("*=", CompoundAssign<Multiply>),
+    {"+", Add, 5, &kAddition, false, ElementJoin::kStrings},
+    Assignment("+=", CompoundAssign<Add>),
+    {"-", Subtract, 5, &kSubtraction},
+    Assignment("-=", CompoundAssign<Subtract>),
+    {".", Concatenate, 5, nullptr, false, ElementJoin::kStringsAndNumbers},
+    Assignment(".=", CompoundAssign<Concatenate>),
+    {"/", Divide, 4, &kDivision},
+    Assignment("/=", CompoundAssign<Divide>),
+    {"<", Less, 7},
+    {"<=", LessOrEqual, 7},
+    Assignment("=", Assign),
+    {"==", Equal, 8},
+    {"=~", Matches, 3},
+    {">", Greater, 7},
+    {">=", GreaterOrEqual, 7},
+    {"^", BitwiseXor, 10},
+    Assignment("^=", CompoundAssign<BitwiseXor>),
+    {"|", BitwiseOr, 11},
+    Assignment("|=", CompoundAssign<BitwiseOr>),
+    {"||", LogicalOr, 13},
+};
+static_assert(Ascending(kOperatorRows));
+
+}  // namespace
+
+void BuildFunctionTable() {
+    g_functions = new SymbolList<Function>();
+    for (const FunctionRow& row : kFunctionRows) {
+        g_functions->Append(new Function(row.key, row.handler));
+    }
+}
+
+void BuildOperatorTable() {
+    g_operators = new SymbolList<Operator>();
+    for (const OperatorRow& row : kOperatorRows) {
+        Operator* op = g_operators->Append(new Operator(row.key, row.handler, row.precedence));
+        op->numbers = row.numbers;
+        op->assigns = row.assigns;
+        op->elementJoin = row.elementJoin;
+    }
+}
+
+void EnsureBuiltInTables() {
+    static std::once_flag built;
+    std::call_once(built, [] {
+        BuildFunctionTable();
+        BuildOperatorTable();
+    });
+}
+
+}  // namespace expreval

@@ -1,0 +1,41 @@
+// The free functions of expreval.h: evaluation in the process-wide tables,
+// which are built on first use.
+#include <string>
+#include <utility>
+
+#include "eval/evaluate.h"
+#include "expreval/expreval.h"  // its declarations export what is defined here
+#include "ops/builtins.h"
+#include "symbols/tables.h"
+
+namespace expreval {
+
+namespace {
+
+// A host that evaluates or defines a variable before building the tables
+// gets them then, not a null table.
+void EnsureSymbolTables() {
+    if (g_variables == nullptr)
+        BuildSymbolTables();
+}
+
+}  // namespace
+
+void BuildSymbolTables() {
+    EnsureBuiltInTables();
+    if (g_variables == nullptr)
+        g_variables = new SymbolList<Variable>();
+    ResetVariables();
+}
+
+void SetVariable(std::string name, std::string value) {
+    EnsureSymbolTables();
+    StoreVariable(*g_variables, std::move(name), std::move(value));
+}
+
+std::string Evaluate(std::string expression) {
+    EnsureSymbolTables();
+    return EvaluateOwned(std::move(expression));
+}
+
+}  // namespace expreval
