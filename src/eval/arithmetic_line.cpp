@@ -177,8 +177,13 @@ struct CheckedText {
 template <typename Text>
 class ArithmeticLine {
   public:
-    ArithmeticLine(Text text, const KnownRecords& records)
-        : text_(text), precedences_(records.precedences), kernels_(records.kernels) {}
+    // checks counts the budget's checks made here, which the caller gives
+    // back when the line is given up.
+    ArithmeticLine(Text text, const KnownRecords& records, std::int64_t& checks)
+        : text_(text),
+          precedences_(records.precedences),
+          kernels_(records.kernels),
+          checks_(checks) {}
 
     bool Run(std::string& result) {
         const size_t target = AssignmentTarget();
@@ -186,8 +191,10 @@ class ArithmeticLine {
         if (!Expression(kWhole, 0, value) || pos_ != text_.size)
             return false;
         result = ValueText(value);
-        if (target > 0)
+        if (target > 0) {
+            Check(1);  // the assignment's evaluation of its right side
             AssignVariable(std::string(text_.data, target), result);
+        }
         return true;
     }
 
@@ -231,7 +238,7 @@ class ArithmeticLine {
             const int precedence = precedences_[next];
             if (precedence >= limit)
                 return true;
-            checkpoints_.Pass(pos_);
+            Check(2);  // the handler's evaluations of its two operands
             // An operator's symbol is one character: what follows must be
             // an operand, which the right side's scan checks.
             Symbol symbol = kMultiply;
@@ -246,6 +253,14 @@ class ArithmeticLine {
                 return false;
             left = Applied(symbol, left, right);
         }
+    }
+
+    // The checks for an interrupt and the budget that the handlers' own
+    // evaluations would make, so that every road spends the same budget.
+    void Check(int count) {
+        for (int i = 0; i < count; ++i)
+            CheckInterrupt();
+        checks_ += count;
     }
 
     // A group, a variable's name or a number literal.
@@ -404,7 +419,7 @@ class ArithmeticLine {
     Text text_;
     const Precedences& precedences_;
     const std::array<const NumberKernel*, kAssign>& kernels_;
-    InterruptCheckpoints checkpoints_;
+    std::int64_t& checks_;
     size_t pos_ = 0;
 };
 
@@ -416,19 +431,29 @@ bool EvaluateArithmeticLine(std::string_view text, std::string& result, bool pad
         return false;
     constexpr size_t kShortLine = 256;
     static_assert(kTextPadding >= PaddedText::kPadding);
+    std::int64_t checks = 0;
+    bool answered = false;
     try {
-        if (padded)
-            return ArithmeticLine(PaddedText{text.data(), text.size()}, *records).Run(result);
-        if (text.size() > kShortLine)
-            return ArithmeticLine(CheckedText{text.data(), text.size()}, *records).Run(result);
-        std::array<char, kShortLine + PaddedText::kPadding> copy;
-        std::memcpy(copy.data(), text.data(), text.size());
-        std::memset(copy.data() + text.size(), 0, PaddedText::kPadding);
-        return ArithmeticLine(PaddedText{copy.data(), text.size()}, *records).Run(result);
+        if (padded) {
+            answered =
+                ArithmeticLine(PaddedText{text.data(), text.size()}, *records, checks).Run(result);
+        } else if (text.size() > kShortLine) {
+            answered =
+                ArithmeticLine(CheckedText{text.data(), text.size()}, *records, checks).Run(result);
+        } else {
+            std::array<char, kShortLine + PaddedText::kPadding> copy;
+            std::memcpy(copy.data(), text.data(), text.size());
+            std::memset(copy.data() + text.size(), 0, PaddedText::kPadding);
+            answered =
+                ArithmeticLine(PaddedText{copy.data(), text.size()}, *records, checks).Run(result);
+        }
     } catch (const Exception&) {
         CheckInterrupt();  // an interrupt goes on up; the full road would only meet it again
-        return false;      // a zero divisor: the full road reports it
+        ++checks;          // a zero divisor: the full road reports it
     }
+    if (!answered)
+        RefundChecks(checks);  // the full road makes them again
+    return answered;
 }
 
 }  // namespace expreval

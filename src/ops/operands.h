@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "eval/interrupt.h"
 #include "eval/settled.h"
 #include "ops/ops.h"
 #include "value/value.h"
@@ -32,6 +33,14 @@ inline PlainNumber ReadValue(const std::string& value) {
     return PlainNumber{TextToNumber(value), IsIntegerText(value)};
 }
 
+// Operands read where they stand count the checks for an interrupt and the
+// budget that evaluating them would have made, so that every road spends
+// the same budget.
+inline void CheckOperandsRead(int count) {
+    for (int i = 0; i < count; ++i)
+        CheckInterrupt();
+}
+
 // An operand's value and what is known of it. A settled operand of the
 // reduction under way is taken over from the stack, which drops it after the
 // handler anyway: that is what evaluating it would give, with no effect and
@@ -50,8 +59,10 @@ inline OperandValue ValueOf(std::string_view operand, const StackedOperand* stac
     std::string* owner = stacked != nullptr ? stacked->owner : nullptr;
     if (owner == nullptr)
         return OperandValue{EvaluateOperand(operand), Settled::kUnknown};
-    if (joins && stacked->form != Settled::kUnknown && CanNestDeeper())
+    if (joins && stacked->form != Settled::kUnknown && CanNestDeeper()) {
+        CheckOperandsRead(1);
         return OperandValue{std::move(*owner), stacked->form};
+    }
     return OperandValue{EvaluateOwned(std::move(*owner)), Settled::kUnknown};
 }
 
@@ -113,8 +124,10 @@ std::string ApplyToOperands(std::string_view left, std::string_view right, Handl
     if constexpr (kNumbers) {
         PlainNumber a;
         PlainNumber b;
-        if (ReadInPlace(left, a) && ReadInPlace(right, b))
+        if (ReadInPlace(left, a) && ReadInPlace(right, b)) {
+            CheckOperandsRead(2);
             return numbers(a, b);
+        }
     }
     const bool joins = twoLists == TwoLists::kJoined;
     const bool stackedLeft = SameText(left, note.left.text);
@@ -151,8 +164,10 @@ std::string ApplyToOperands(std::string_view left, std::string_view right, Handl
 template <typename Number>
 std::string ApplyToArgument(std::string_view argument, Handler self, Number number) {
     PlainNumber x;
-    if (ReadInPlace(argument, x))
+    if (ReadInPlace(argument, x)) {
+        CheckOperandsRead(1);
         return number(x.value);
+    }
     std::string value = EvaluateOperand(argument);
     if (IsString(value))
         throw Exception("Function does not support strings.");

@@ -103,6 +103,18 @@ TEST(SessionLimits, StopHostileTextsCleanly) {
          {},
          "y=x20*2",
          "Evaluation took too long."},
+        // Operands read where they stand count as the evaluations they
+        // stand for, on every road.
+        {"a long sum",
+         [](Limits& l) { l.maxSteps = 1000; },
+         {},
+         "y=" + Repeated("1", 100000, "+"),
+         "Evaluation took too long."},
+        {"a long sum after a call",
+         [](Limits& l) { l.maxSteps = 1000; },
+         {},
+         "y=sin(0)+" + Repeated("1", 100000, "+"),
+         "Evaluation took too long."},
         {"a long time",
          [](Limits& l) { l.maxTime = std::chrono::milliseconds(100); },
          {},
