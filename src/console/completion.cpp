@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "session/session.h"
 #include "symbols/tables.h"
 #include "value/value.h"
 
@@ -46,7 +47,18 @@ size_t SharedPrefixLength(const std::vector<std::string>& texts) {
     return length;
 }
 
+// The tables whose names Tab completes; null for g_variables alone.
+SessionTables* g_completed = nullptr;
+
 }  // namespace
+
+UsingSession::UsingSession(Session& session) : previous_(g_completed) {
+    g_completed = &TablesOf(session);
+}
+
+UsingSession::~UsingSession() {
+    g_completed = previous_;
+}
 
 Completion CompleteName(std::string_view beforeCursor) {
     Completion completion;
@@ -57,13 +69,13 @@ Completion CompleteName(std::string_view beforeCursor) {
     CollectMatches(
         *g_functions, [](const Function& f) -> const std::string& { return f.name; }, prefix, "(",
         matches);
-    if (t_session != nullptr)
+    if (g_completed != nullptr)
         CollectMatches(
-            t_session->functions, [](const Function& f) -> const std::string& { return f.name; },
+            g_completed->functions, [](const Function& f) -> const std::string& { return f.name; },
             prefix, "(", matches);
     CollectMatches(
-        CurrentVariables(), [](const Variable& v) -> const std::string& { return v.name; }, prefix,
-        "", matches);
+        g_completed != nullptr ? g_completed->variables : *g_variables,
+        [](const Variable& v) -> const std::string& { return v.name; }, prefix, "", matches);
     if (matches.empty())
         return completion;
     std::sort(matches.begin(), matches.end());

@@ -6,7 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "expreval/session.h"
+
 namespace expreval {
+
+struct SessionTables;
 
 struct Completion {
     // Text to insert at the cursor: the rest of the only match, or the part
@@ -18,7 +22,21 @@ struct Completion {
 
 // Completes the name that ends at the cursor. beforeCursor is the line up to
 // the cursor. Inside a quoted string nothing is offered. Reads g_functions
-// and the current session's functions and variables (or g_variables).
+// and the functions and variables of the session that UsingSession names
+// (or g_variables).
 Completion CompleteName(std::string_view beforeCursor);
+
+// Makes Tab complete the names of session for as long as it lives. The
+// console completes in one session on one thread.
+class UsingSession {
+  public:
+    explicit UsingSession(Session& session);
+    ~UsingSession();
+    UsingSession(const UsingSession&) = delete;
+    UsingSession& operator=(const UsingSession&) = delete;
+
+  private:
+    SessionTables* previous_;
+};
 
 }  // namespace expreval

@@ -103,6 +103,13 @@ std::string ReportOutOfMemory(std::ostream& out, HeldAnswers* held) {
     return "Error";
 }
 
+// The flag the answers watch, if any.
+const InterruptFlag* g_watched = nullptr;
+
+bool InterruptRequested() {
+    return g_watched != nullptr && g_watched->load(std::memory_order_relaxed);
+}
+
 // The value that evaluate() gives, or "Error" after writing the failure's
 // message, which follows the answers held back. A terminal has echoed the
 // Ctrl-C that interrupts a line where the message is about to start.
@@ -228,6 +235,14 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& s
 }
 
 }  // namespace
+
+WatchInterrupt::WatchInterrupt(const InterruptFlag& flag) : previous_(g_watched) {
+    g_watched = &flag;
+}
+
+WatchInterrupt::~WatchInterrupt() {
+    g_watched = previous_;
+}
 
 // Buffered answers are written out even when an unexpected failure ends the
 // dialogue.

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "console/line_source.h"
-#include "eval/interrupt.h"
 #include "expreval/session.h"
 
 namespace expreval {
@@ -20,6 +19,22 @@ inline constexpr char kPrompt[] = "Enter expression: ";
 inline bool IsQuitLine(std::string_view line) {
     return !line.empty() && line[0] == '.';
 }
+
+// Set from a signal handler to stop the evaluation under way.
+using InterruptFlag = std::atomic<bool>;
+
+// Makes the console's answers see flag for as long as it lives: an answer
+// interrupted at a terminal starts its message on a fresh line.
+class WatchInterrupt {
+  public:
+    explicit WatchInterrupt(const InterruptFlag& flag);
+    ~WatchInterrupt();
+    WatchInterrupt(const WatchInterrupt&) = delete;
+    WatchInterrupt& operator=(const WatchInterrupt&) = delete;
+
+  private:
+    const InterruptFlag* previous_;
+};
 
 // What the signal handlers leave for the dialogue. interrupt is set by Ctrl-C
 // at a terminal and by every signal that ends the program, whose number is

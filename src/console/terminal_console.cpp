@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "console/completion.h"
 #include "console/line_editor.h"
 #include "console/line_source.h"
 #include "session/session.h"

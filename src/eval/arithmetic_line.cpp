@@ -8,7 +8,6 @@
 #include <string>
 
 #include "eval/evaluate.h"
-#include "eval/interrupt.h"
 #include "eval/nesting.h"
 #include "symbols/tables.h"
 #include "value/lexicon.h"
@@ -44,22 +43,22 @@ struct KnownRecords {
 // otherwise): then every line takes the full road.
 class KnownOperators {
   public:
-    const KnownRecords* Get() {
+    const KnownRecords* Get(const Context& context) {
         if (g_operators == nullptr)
             return nullptr;
         if (list_ != g_operators || stamp_ != g_operators->Stamp())
-            Refresh();
+            Refresh(context);
         return builtIn_ ? &records_ : nullptr;
     }
 
   private:
-    void Refresh() {
+    void Refresh(const Context& context) {
         list_ = g_operators;
         stamp_ = g_operators->Stamp();
         builtIn_ = true;
         Precedences& precedences = records_.precedences;
         for (int i = 0; i < kCount; ++i) {
-            const Operator* record = FindOperator(std::string_view(&kSymbols[i], 1));
+            const Operator* record = FindOperator(context, std::string_view(&kSymbols[i], 1));
             const bool known =
                 record != nullptr && (i == kAssign ? record->assigns : record->numbers != nullptr);
             builtIn_ = builtIn_ && known && record->precedence < INT_MAX;
@@ -79,8 +78,6 @@ class KnownOperators {
     bool builtIn_ = false;
     KnownRecords records_{};
 };
-
-constinit thread_local KnownOperators t_knownOperators;
 
 // What the values of variables read as, remembered by their texts: a
 // variable is mostly read many times between two assignments. The variable's
@@ -109,7 +106,18 @@ class VariableNumbers {
     std::array<LastNumber, kEntries> entries_;
 };
 
-constinit thread_local VariableNumbers t_variableNumbers;
+}  // namespace
+
+struct ArithmeticCaches {
+    KnownOperators operators;
+    VariableNumbers numbers;
+};
+
+std::shared_ptr<ArithmeticCaches> MakeArithmeticCaches() {
+    return std::make_shared<ArithmeticCaches>();
+}
+
+namespace {
 
 // An operand as a handler would meet it: the value it reads, whether the
 // operand's own text is an integer text (which / and % look at), and where
@@ -179,8 +187,9 @@ class ArithmeticLine {
   public:
     // checks counts the budget's checks made here, which the caller gives
     // back when the line is given up.
-    ArithmeticLine(Text text, const KnownRecords& records, std::int64_t& checks)
-        : text_(text),
+    ArithmeticLine(Context& context, Text text, const KnownRecords& records, std::int64_t& checks)
+        : context_(context),
+          text_(text),
           precedences_(records.precedences),
           kernels_(records.kernels),
           checks_(checks) {}
@@ -193,7 +202,7 @@ class ArithmeticLine {
         result = ValueText(value);
         if (target > 0) {
             Check(1);  // the assignment's evaluation of its right side
-            AssignVariable(std::string(text_.data, target), result);
+            AssignVariable(context_, std::string(text_.data, target), result);
         }
         return true;
     }
@@ -259,7 +268,7 @@ class ArithmeticLine {
     // evaluations would make, so that every road spends the same budget.
     void Check(int count) {
         for (int i = 0; i < count; ++i)
-            CheckInterrupt();
+            CheckInterrupt(context_);
         checks_ += count;
     }
 
@@ -352,13 +361,13 @@ class ArithmeticLine {
             return false;
         const std::string_view name(text_.data + pos_, end - pos_);
         pos_ = end;
-        const Variable* variable = FindVariable(name);
+        const Variable* variable = FindVariable(context_, name);
         if (variable == nullptr)
             return false;
         const bool textInteger = IsIntegerText(name);
         operand = Operand{0, false, textInteger, false, false, 0, &variable->value, nullptr, 0};
         PlainNumber number;
-        if (!t_variableNumbers.Read(*variable, number))
+        if (!context_.caches->arithmetic->numbers.Read(*variable, number))
             return false;
         operand.value = number.value;
         operand.integer = number.integer;
@@ -416,6 +425,7 @@ class ArithmeticLine {
         return true;
     }
 
+    Context& context_;
     Text text_;
     const Precedences& precedences_;
     const std::array<const NumberKernel*, kAssign>& kernels_;
@@ -425,9 +435,10 @@ class ArithmeticLine {
 
 }  // namespace
 
-bool EvaluateArithmeticLine(std::string_view text, std::string& result, bool padded) {
-    const KnownRecords* records = t_knownOperators.Get();
-    if (records == nullptr || !CanNestDeeper())
+bool EvaluateArithmeticLine(Context& context, std::string_view text, std::string& result,
+                            bool padded) {
+    const KnownRecords* records = context.caches->arithmetic->operators.Get(context);
+    if (records == nullptr || !CanNestDeeper(context))
         return false;
     constexpr size_t kShortLine = 256;
     static_assert(kTextPadding >= PaddedText::kPadding);
@@ -436,23 +447,26 @@ bool EvaluateArithmeticLine(std::string_view text, std::string& result, bool pad
     try {
         if (padded) {
             answered =
-                ArithmeticLine(PaddedText{text.data(), text.size()}, *records, checks).Run(result);
+                ArithmeticLine(context, PaddedText{text.data(), text.size()}, *records, checks)
+                    .Run(result);
         } else if (text.size() > kShortLine) {
             answered =
-                ArithmeticLine(CheckedText{text.data(), text.size()}, *records, checks).Run(result);
+                ArithmeticLine(context, CheckedText{text.data(), text.size()}, *records, checks)
+                    .Run(result);
         } else {
             std::array<char, kShortLine + PaddedText::kPadding> copy;
             std::memcpy(copy.data(), text.data(), text.size());
             std::memset(copy.data() + text.size(), 0, PaddedText::kPadding);
             answered =
-                ArithmeticLine(PaddedText{copy.data(), text.size()}, *records, checks).Run(result);
+                ArithmeticLine(context, PaddedText{copy.data(), text.size()}, *records, checks)
+                    .Run(result);
         }
     } catch (const Exception&) {
-        CheckInterrupt();  // an interrupt goes on up; the full road would only meet it again
-        ++checks;          // a zero divisor: the full road reports it
+        CheckInterrupt(context);  // an interrupt goes on up; the full road would only meet it again
+        ++checks;                 // a zero divisor: the full road reports it
     }
     if (!answered)
-        RefundChecks(checks);  // the full road makes them again
+        RefundChecks(context, checks);  // the full road makes them again
     return answered;
 }
 

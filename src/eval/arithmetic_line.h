@@ -1,8 +1,11 @@
 // Lines of plain arithmetic, evaluated on numbers in one pass.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "eval/context.h"
 
 namespace expreval {
 
@@ -15,6 +18,12 @@ namespace expreval {
 // changed nothing, and the caller takes the full road.
 // With padded, the caller promises kTextPadding zero bytes after the text
 // (see evaluate.h), which is then read where it stands instead of copied.
-bool EvaluateArithmeticLine(std::string_view text, std::string& result, bool padded = false);
+bool EvaluateArithmeticLine(Context& context, std::string_view text, std::string& result,
+                            bool padded = false);
+
+// What the road remembers on a thread from one line to the next: the
+// operator table's records it uses, and the numbers of variables read.
+struct ArithmeticCaches;
+std::shared_ptr<ArithmeticCaches> MakeArithmeticCaches();
 
 }  // namespace expreval

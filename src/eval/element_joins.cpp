@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "eval/limits.h"
 #include "eval/nesting.h"
 #include "eval/shortcuts.h"
 #include "value/value.h"
@@ -55,14 +54,14 @@ void Append(ElementJoins& joins, std::string_view right) {
 
 // Each gathered join would run an element's evaluation two levels below
 // this one, and under a limit on value sizes might be the one refused.
-bool NothingCanFail() {
-    return t_nestingLevel + 2 < kMaxNesting && t_maxValueSize == SIZE_MAX;
+bool NothingCanFail(const Context& context) {
+    return context.nestingLevel + 2 < kMaxNesting && context.maxValueSize == SIZE_MAX;
 }
 
 }  // namespace
 
-bool GatherElementJoin(const Operator& join, std::string_view list, Settled listForm,
-                       std::string_view right, ElementJoins& joins) {
+bool GatherElementJoin(const Context& context, const Operator& join, std::string_view list,
+                       Settled listForm, std::string_view right, ElementJoins& joins) {
     // Only a single value can be gathered; a list would be classified for
     // nothing, at every join of a long one.
     if (!kShortcuts || join.elementJoin == ElementJoin::kNone || list.empty() || list[0] != '{' ||
@@ -80,7 +79,7 @@ bool GatherElementJoin(const Operator& join, std::string_view list, Settled list
         Append(joins, right);
         return true;
     }
-    if (!NothingCanFail() ||
+    if (!NothingCanFail(context) ||
         (listForm != Settled::kList && ClassifySettled(list) != Settled::kList) ||
         !ElementsAreSettled(list, string))
         return false;

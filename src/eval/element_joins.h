@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "eval/context.h"
 #include "eval/settled.h"
 #include "symbols/records.h"
 
@@ -27,7 +28,7 @@ struct ElementJoins {
 // element of a list of settled numbers with a number of digits and at most
 // one point (by "."), or of settled numbers and strings with a string (by
 // "." or "+").
-bool GatherElementJoin(const Operator& join, std::string_view list, Settled listForm,
-                       std::string_view right, ElementJoins& joins);
+bool GatherElementJoin(const Context& context, const Operator& join, std::string_view list,
+                       Settled listForm, std::string_view right, ElementJoins& joins);
 
 }  // namespace expreval

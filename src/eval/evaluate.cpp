@@ -7,7 +7,6 @@
 
 #include "eval/arithmetic_line.h"
 #include "eval/element_joins.h"
-#include "eval/limits.h"
 #include "eval/settled.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
@@ -27,15 +26,15 @@ constexpr size_t kTypicalDepth = 8;
     throw Exception("Operator " + std::string(symbol) + " does not exist.");
 }
 
-const Operator& RequireOperator(std::string_view symbol) {
-    const Operator* op = FindOperator(symbol);
+const Operator& RequireOperator(const Context& context, std::string_view symbol) {
+    const Operator* op = FindOperator(context, symbol);
     if (op == nullptr)
         ThrowNoSuchOperator(symbol);
     return *op;
 }
 
-std::string VariableValue(std::string_view name) {
-    const Variable* variable = FindVariable(name);
+std::string VariableValue(const Context& context, std::string_view name) {
+    const Variable* variable = FindVariable(context, name);
     if (variable == nullptr)
         throw Exception("Variable " + std::string(name) + " does not exist.");
     return variable->value;
@@ -49,33 +48,35 @@ std::string_view ArgumentOf(std::string_view call, size_t open) {
 }
 
 // The argument is a view of the call text: no copy per call level.
-std::string CallFunction(std::string_view call, size_t open) {
+std::string CallFunction(Context& context, std::string_view call, size_t open) {
     const std::string_view name = call.substr(0, open);
-    const Function* function = FindFunction(name);
+    const Function* function = FindFunction(context, name);
     if (function == nullptr)
         throw Exception("Function " + std::string(name) + " does not exist.");
     const std::string_view argument = ArgumentOf(call, open);
     if (function->hostCall != nullptr)
-        return function->hostCall(*function, argument);
-    return function->handler(argument, std::string_view(), 0);
+        return function->hostCall(*function, argument, context);
+    return function->handler(argument, std::string_view(), context);
 }
 
 // A lone name becomes its variable's value, a lone call its function's
 // result; any other text is the value itself, taken over from owner when
 // owner holds it.
-std::string Resolve(std::string_view text, std::string* owner) {
+std::string Resolve(Context& context, std::string_view text, std::string* owner) {
     if (text.empty() || !IsNameStart(text[0]))
         return owner != nullptr ? std::move(*owner) : std::string(text);
     const size_t open = FinalCallOpen(text);
     if (open == std::string::npos)
-        return VariableValue(text);
-    return CallFunction(text, open);
+        return VariableValue(context, text);
+    return CallFunction(context, text, open);
 }
 
 // The two stacks of one run. A null entry on the operator stack is the
 // marker of an open group.
 class Evaluation final : public TokenEvents {
   public:
+    explicit Evaluation(Context& context) : context_(context) {}
+
     // A token stays where the scan found it: the text scanned outlives the run.
     void Operand(std::string_view text) override {
         Entry& entry = operands_.Push();
@@ -104,7 +105,7 @@ class Evaluation final : public TokenEvents {
     // Applies the stacked operators that bind at least as tightly, then
     // stacks the new one.
     void PushOperator(std::string_view symbol) {
-        const Operator& op = RequireOperator(symbol);
+        const Operator& op = RequireOperator(context_, symbol);
         while (!operators_.empty() && operators_.back() != nullptr &&
                op.precedence >= operators_.back()->precedence) {
             Reduce();
@@ -115,7 +116,7 @@ class Evaluation final : public TokenEvents {
     void Drain() {
         while (!operators_.empty()) {
             if (operators_.back() == nullptr)
-                RequireOperator("(");
+                RequireOperator(context_, "(");
             Reduce();
         }
     }
@@ -126,7 +127,7 @@ class Evaluation final : public TokenEvents {
             throw Exception("Too many operands.");
         Entry& entry = operands_.back();
         FinishJoins(entry);
-        return Resolve(entry.Text(), entry.Owner());
+        return Resolve(context_, entry.Text(), entry.Owner());
     }
 
   private:
@@ -166,24 +167,25 @@ class Evaluation final : public TokenEvents {
         Entry& right = operands_[count - 1];
         if constexpr (kShortcuts) {
             if (right.joins.join == nullptr &&
-                GatherElementJoin(*op, left.Text(), left.form, right.Text(), left.joins)) {
+                GatherElementJoin(context_, *op, left.Text(), left.form, right.Text(),
+                                  left.joins)) {
                 operands_.pop_back();
                 return;
             }
             FinishJoins(left);
             FinishJoins(right);
         }
-        Apply(op->handler, left, right);
+        Apply(context_, op->handler, left, right);
         operands_.pop_back();
     }
 
-    static void FinishJoins(Entry& entry) {
+    void FinishJoins(Entry& entry) {
         if (entry.joins.join == nullptr)
             return;
         Entry piece;
         piece.Hold(std::move(entry.joins.piece));
         piece.form = entry.joins.pieceForm;
-        Apply(std::exchange(entry.joins.join, nullptr)->handler, entry, piece);
+        Apply(context_, std::exchange(entry.joins.join, nullptr)->handler, entry, piece);
     }
 
     // The handler reads its operands where they stand: its own evaluations
@@ -191,30 +193,32 @@ class Evaluation final : public TokenEvents {
     // are results, and which settled, and may take those over; the note is
     // cleared whatever happens, so it never names a text that is gone. The
     // result takes the left operand's place.
-    static void Apply(Handler handler, Entry& left, Entry& right) {
+    static void Apply(Context& context, Handler handler, Entry& left, Entry& right) {
         const std::string_view leftText = left.Text();
         const std::string_view rightText = right.Text();
         struct ClearNotes {
+            Context& context;
             ~ClearNotes() {
-                t_settledOperands = SettledOperands{};
-                t_settledResult = SettledResult{};
+                context.settledOperands = SettledOperands{};
+                context.settledResult = SettledResult{};
             }
-        } clearNotes;
+        } clearNotes{context};
         if constexpr (kShortcuts) {
-            t_settledOperands =
+            context.settledOperands =
                 SettledOperands{StackedOperand{leftText, left.Owner(), left.form},
                                 StackedOperand{rightText, right.Owner(), right.form}};
-            t_settledResult = SettledResult{};
+            context.settledResult = SettledResult{};
         }
-        std::string result = handler(leftText, rightText, 0);
-        CheckValueSize(result.size());
-        const SettledResult said = t_settledResult;
+        std::string result = handler(leftText, rightText, context);
+        CheckValueSize(context, result.size());
+        const SettledResult said = context.settledResult;
         const bool settled =
             kShortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
         left.Hold(std::move(result));
         left.form = settled ? said.form : Settled::kUnknown;
     }
 
+    Context& context_;
     SmallStack<const Operator*, kTypicalDepth> operators_;
     SmallStack<Entry, kTypicalDepth> operands_;
 };
@@ -223,21 +227,21 @@ class Evaluation final : public TokenEvents {
 
 // Where Evaluate would refuse to nest deeper, this refuses too, so that the
 // caller's own Evaluate reports it.
-bool EvaluatePlainNumber(std::string_view text, PlainNumber& number) {
-    if (!CanNestDeeper())
+bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& number) {
+    if (!CanNestDeeper(context))
         return false;
     if (ReadPlainNumber(text, number))
         return true;
     if (!IsKeptName(text))
         return false;
-    const Variable* variable = FindVariable(text);
+    const Variable* variable = FindVariable(context, text);
     return variable != nullptr && ReadPlainNumber(variable->value, number);
 }
 
-std::string EvaluateOnStacks(std::string_view text) {
-    RejectPastNestingLimit(text);
-    Evaluation evaluation;
-    Scan(text, evaluation);
+std::string EvaluateOnStacks(Context& context, std::string_view text) {
+    RejectPastNestingLimit(context, text);
+    Evaluation evaluation(context);
+    Scan(context, text, evaluation);
     evaluation.Drain();
     return evaluation.Result();
 }
@@ -258,13 +262,13 @@ struct Input {
 };
 
 // The value of a text that is one operand token.
-std::string TokenValue(SingleToken kind, const Input& input) {
+std::string TokenValue(Context& context, SingleToken kind, const Input& input) {
     switch (kind) {
         case SingleToken::kName:
-            return VariableValue(input.text);
+            return VariableValue(context, input.text);
         case SingleToken::kCall:
-            RejectPastNestingLimit(input.text);
-            return CallFunction(input.text, FinalCallOpen(input.text));
+            RejectPastNestingLimit(context, input.text);
+            return CallFunction(context, input.text, FinalCallOpen(input.text));
         case SingleToken::kValue:
         case SingleToken::kNone:
             break;
@@ -285,52 +289,52 @@ std::string TokenValue(SingleToken kind, const Input& input) {
 //      every failure.
 // Built with EXPREVAL_SHORTCUTS off, roads 1 and 2 are closed. Every road
 // runs within one level of nesting, with the symbol tables built.
-std::string TakeRoad(const Input& input) {
-    const NestingGuard guard;
+std::string TakeRoad(Context& context, const Input& input) {
+    const NestingGuard guard(context);
     // A note on settled operands is for the handler that the reduction
     // called, not for one called after an evaluation of its own.
     if constexpr (kShortcuts)
-        t_settledOperands = SettledOperands{};
+        context.settledOperands = SettledOperands{};
     const std::string_view text = input.text;
     std::string result;
     if (kShortcuts) {
         const bool arithmeticFirst = input.line && (text.empty() || !IsNameStart(text[0]));
-        if (arithmeticFirst && EvaluateArithmeticLine(text, result, input.padded))
+        if (arithmeticFirst && EvaluateArithmeticLine(context, text, result, input.padded))
             return result;
-        const SingleToken kind = ClassifySingleToken(text);
+        const SingleToken kind = ClassifySingleToken(context, text);
         if (kind != SingleToken::kNone)
-            return TokenValue(kind, input);
-        if (!arithmeticFirst && EvaluateArithmeticLine(text, result, input.padded))
+            return TokenValue(context, kind, input);
+        if (!arithmeticFirst && EvaluateArithmeticLine(context, text, result, input.padded))
             return result;
     }
     if (KeptByRewriteBySkipping(text))
-        return EvaluateOnStacks(text);
+        return EvaluateOnStacks(context, text);
     std::string rewritten = input.Copy();
     StripWhiteSpaceAndFoldCase(rewritten);
-    if (kShortcuts && EvaluateArithmeticLine(rewritten, result, true))
+    if (kShortcuts && EvaluateArithmeticLine(context, rewritten, result, true))
         return result;
-    return EvaluateOnStacks(rewritten);
+    return EvaluateOnStacks(context, rewritten);
 }
 
 }  // namespace
 
 // A std::string's characters are followed by the zero byte that ends them.
-std::string EvaluateOwned(std::string expression) {
+std::string EvaluateOwned(Context& context, std::string expression) {
     static_assert(kTextPadding == 1);
-    return TakeRoad(Input{expression, &expression, true, false});
+    return TakeRoad(context, Input{expression, &expression, true, false});
 }
 
-std::string EvaluateText(std::string_view text) {
-    return TakeRoad(Input{text, nullptr, false, true});
+std::string EvaluateText(Context& context, std::string_view text) {
+    return TakeRoad(context, Input{text, nullptr, false, true});
 }
 
-std::string EvaluatePaddedText(std::string_view text) {
-    return TakeRoad(Input{text, nullptr, true, true});
+std::string EvaluatePaddedText(Context& context, std::string_view text) {
+    return TakeRoad(context, Input{text, nullptr, true, true});
 }
 
 // A view of an operand is not known to be followed by a zero byte.
-std::string EvaluateOperand(std::string_view operand) {
-    return TakeRoad(Input{operand, nullptr, false, false});
+std::string EvaluateOperand(Context& context, std::string_view operand) {
+    return TakeRoad(context, Input{operand, nullptr, false, false});
 }
 
 }  // namespace expreval

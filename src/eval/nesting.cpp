@@ -22,7 +22,7 @@ constexpr int kNoPrecedence = 1 << 30;
 
 class DeepWalk {
   public:
-    explicit DeepWalk(std::string_view text) : text_(text) {}
+    DeepWalk(const Context& context, std::string_view text) : context_(context), text_(text) {}
 
     // True once levels levels are counted, in whole parentheses. Groups
     // count none, so the steps are bounded too: a walk that would be long
@@ -63,7 +63,8 @@ class DeepWalk {
             looser = op->precedence;
             if (text_[pos_] == '(')
                 return Enter(pos_, 0);
-            if (IsNameStart(text_[pos_]) && MakesCall(text_, pos_, NameEnd(text_, pos_))) {
+            if (IsNameStart(text_[pos_]) &&
+                MakesCall(context_, text_, pos_, NameEnd(text_, pos_))) {
                 if (!op->assigns && !IsSafe(operandStart, operatorStart))
                     return false;
                 ++levels_;  // the run of the call, and one more for its argument
@@ -98,10 +99,10 @@ class DeepWalk {
     const Operator* OperatorAt(size_t start) {
         if (BeginsOperand(text_[start])) {
             pos_ = start;
-            return FindOperator("*");
+            return FindOperator(context_, "*");
         }
         pos_ = OperatorEnd(text_, start);
-        return FindOperator(text_.substr(start, pos_ - start));
+        return FindOperator(context_, text_.substr(start, pos_ - start));
     }
 
     // Evaluating the operand cannot fail or change anything: a number, or
@@ -111,7 +112,7 @@ class DeepWalk {
             return true;
         const std::string_view name = text_.substr(start, end - start);
         if (name != knownName_) {
-            if (FindVariable(name) == nullptr)
+            if (FindVariable(context_, name) == nullptr)
                 return false;
             knownName_ = name;  // a chain mostly repeats one name
         }
@@ -124,7 +125,7 @@ class DeepWalk {
         if (!IsNameStart(text_[start]))
             return false;
         const size_t open = NameEnd(text_, start);
-        if (!MakesCall(text_, start, open))
+        if (!MakesCall(context_, text_, start, open))
             return false;
         levels_ += levels;
         return Enter(open, 0);
@@ -147,6 +148,7 @@ class DeepWalk {
         return text_.find_first_not_of(')', close) == std::string_view::npos;
     }
 
+    const Context& context_;
     std::string_view text_;
     size_t pos_ = 0;
     size_t levels_ = 0;
@@ -163,11 +165,11 @@ void ThrowNestedTooDeeply() {
 
 // The run at this depth is counted: the run levelsLeft + 1 levels below it
 // is the one refused.
-void RejectPastNestingLimit(std::string_view text) {
-    const size_t levels = static_cast<size_t>(kMaxNesting - t_nestingLevel) + 1;
+void RejectPastNestingLimit(const Context& context, std::string_view text) {
+    const size_t levels = static_cast<size_t>(kMaxNesting - context.nestingLevel) + 1;
     if (text.size() < 2 * levels)
         return;  // too short to go that deep
-    if (DeepWalk(text).Reaches(levels))
+    if (DeepWalk(context, text).Reaches(levels))
         ThrowNestedTooDeeply();
 }
 

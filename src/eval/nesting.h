@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "eval/interrupt.h"
+#include "eval/context.h"
 
 namespace expreval {
 
@@ -18,34 +18,33 @@ namespace expreval {
 // again and fail past 6 MB. Parentheses group within one run and cost none.
 inline constexpr int kMaxNesting = 1000;
 
-// The levels reached by the runs under way; only NestingGuard changes it,
-// and a session that allows fewer levels, which starts its evaluations at a
-// level that many below kMaxNesting.
-constinit inline thread_local int t_nestingLevel = 0;
-
 // Throws Exception "Expression nested too deeply.".
 [[noreturn]] void ThrowNestedTooDeeply();
 
-// Counts one level of nesting for as long as it lives; throws past
-// kMaxNesting. Inline: every line and operand evaluated takes one, and with
-// it a check for an interrupt or a spent budget.
+// Counts one level of nesting in context for as long as it lives; throws
+// past kMaxNesting. Inline: every line and operand evaluated takes one, and
+// with it a check for an interrupt or a spent budget. A session that allows
+// fewer levels starts its evaluations that many levels below kMaxNesting.
 class NestingGuard {
   public:
-    NestingGuard() {
-        if (t_nestingLevel >= kMaxNesting)
+    explicit NestingGuard(Context& context) : context_(context) {
+        if (context.nestingLevel >= kMaxNesting)
             ThrowNestedTooDeeply();
-        CheckInterrupt();
-        ++t_nestingLevel;
+        CheckInterrupt(context);
+        ++context.nestingLevel;
     }
-    ~NestingGuard() { --t_nestingLevel; }
+    ~NestingGuard() { --context_.nestingLevel; }
     NestingGuard(const NestingGuard&) = delete;
     NestingGuard& operator=(const NestingGuard&) = delete;
+
+  private:
+    Context& context_;
 };
 
 // False when one more level would be refused. Inline: the handlers ask it
 // for every operand they read in place.
-inline bool CanNestDeeper() {
-    return t_nestingLevel < kMaxNesting;
+inline bool CanNestDeeper(const Context& context) {
+    return context.nestingLevel < kMaxNesting;
 }
 
 // For a text that Evaluate, inside its guard, is about to scan: throws the
@@ -55,6 +54,6 @@ inline bool CanNestDeeper() {
 // number, as 1+sin(1+sin(...)), groups among them. Walking down such a text
 // would only rescan the rest of it at every level, with nothing else that
 // could happen first.
-void RejectPastNestingLimit(std::string_view text);
+void RejectPastNestingLimit(const Context& context, std::string_view text);
 
 }  // namespace expreval

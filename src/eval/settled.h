@@ -75,9 +75,10 @@ inline Settled ClassifySettled(std::string_view text) {
 }
 
 // --- How operands and results travel between the evaluator's reduction and
-// the handler it calls. The reduction fills in the operands, calls the
-// handler and clears them again; a handler that takes an operand over clears
-// it first, so a note never outlives the stack entries it points to.
+// the handler it calls, in the evaluation's context (eval/context.h). The
+// reduction fills in the operands, calls the handler and clears them again;
+// a handler that takes an operand over clears it first, so a note never
+// outlives the stack entries it points to.
 
 // One operand as it stands on the stack: its text, and the stack's own
 // string when the entry holds a result. A scanned token has none: it is a
@@ -92,7 +93,6 @@ struct SettledOperands {
     StackedOperand left;
     StackedOperand right;
 };
-constinit inline thread_local SettledOperands t_settledOperands{};
 
 // The very text b stands for, not merely the same bytes: operands are known
 // by where they stand. No text is the one of an empty note.
@@ -107,17 +107,5 @@ struct SettledResult {
     std::string_view right;
     Settled form = Settled::kUnknown;
 };
-constinit inline thread_local SettledResult t_settledResult{};
-
-// The form of operand, when the reduction under way said it and nothing has
-// taken it over yet; kUnknown otherwise.
-inline Settled SettledFormOf(std::string_view operand) {
-    const SettledOperands& note = t_settledOperands;
-    if (SameText(operand, note.left.text))
-        return note.left.form;
-    if (SameText(operand, note.right.text))
-        return note.right.form;
-    return Settled::kUnknown;
-}
 
 }  // namespace expreval

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "eval/context.h"
+
 namespace expreval {
 
 enum class SingleToken {
@@ -16,6 +18,10 @@ enum class SingleToken {
 // Only texts that the rewriting leaves unchanged (no white space, no capital
 // letter) and that the scan reads as one operand ending at the very end of
 // the text qualify.
-SingleToken ClassifySingleToken(std::string_view text);
+SingleToken ClassifySingleToken(const Context& context, std::string_view text);
+
+// True when text is one number, string or list token that the rewrite keeps,
+// which evaluates to itself.
+bool IsWholeValue(std::string_view text);
 
 }  // namespace expreval

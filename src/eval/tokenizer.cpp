@@ -1,6 +1,5 @@
 #include "eval/tokenizer.h"
 
-#include "eval/interrupt.h"
 #include "value/lexicon.h"
 #include "value/value.h"
 
@@ -12,7 +11,8 @@ namespace {
 // a token is taken whole, up to where the lexicon says it ends.
 class Scanner {
   public:
-    Scanner(std::string_view text, TokenEvents& events) : text_(text), events_(events) {}
+    Scanner(Context& context, std::string_view text, TokenEvents& events)
+        : context_(context), text_(text), events_(events), checkpoints_(context) {}
 
     // The end marker needs no step of its own: an operator begun at it is
     // always empty, and every other token has ended before it.
@@ -62,7 +62,7 @@ class Scanner {
     // times the group that follows.
     void Name() {
         const size_t end = NameEnd(text_, pos_);
-        if (!MakesCall(text_, pos_, end)) {
+        if (!MakesCall(context_, text_, pos_, end)) {
             Operand(end);
             return;
         }
@@ -89,6 +89,7 @@ class Scanner {
         return token;
     }
 
+    const Context& context_;
     std::string_view text_;
     TokenEvents& events_;
     InterruptCheckpoints checkpoints_;
@@ -98,8 +99,8 @@ class Scanner {
 
 }  // namespace
 
-void Scan(std::string_view text, TokenEvents& events) {
-    Scanner(text, events).Run();
+void Scan(Context& context, std::string_view text, TokenEvents& events) {
+    Scanner(context, text, events).Run();
 }
 
 }  // namespace expreval

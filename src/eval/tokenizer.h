@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "symbols/tables.h"
+#include "eval/context.h"
 
 namespace expreval {
 
@@ -23,14 +23,15 @@ class TokenEvents {
 
 // A name directly followed by "(" makes a call when it names a function;
 // any other name before "(" is a variable times a group.
-inline bool MakesCall(std::string_view text, size_t nameStart, size_t nameEnd) {
+inline bool MakesCall(const Context& context, std::string_view text, size_t nameStart,
+                      size_t nameEnd) {
     return nameEnd < text.size() && text[nameEnd] == '(' &&
-           FindFunction(text.substr(nameStart, nameEnd - nameStart)) != nullptr;
+           FindFunction(context, text.substr(nameStart, nameEnd - nameStart)) != nullptr;
 }
 
 // Scans text, already stripped of white space and case-folded, inserting the
 // implied "*" between adjacent operands. Throws Exception on a lone minus sign
 // or an unclosed call.
-void Scan(std::string_view text, TokenEvents& events);
+void Scan(Context& context, std::string_view text, TokenEvents& events);
 
 }  // namespace expreval

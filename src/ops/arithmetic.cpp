@@ -29,11 +29,11 @@ RawOperation ChooseOperation(std::string_view left, std::string_view right,
 
 }  // namespace
 
-std::string ApplyArithmetic(std::string_view left, std::string_view right,
+std::string ApplyArithmetic(std::string_view left, std::string_view right, Context& context,
                             const NumberKernel& kernel, Handler self) {
     const RawOperation rawOperation = ChooseOperation(left, right, kernel);
     return ApplyToOperands(
-        left, right, self, TwoLists::kRefused,
+        left, right, context, self, TwoLists::kRefused,
         [rawOperation](PlainNumber a, PlainNumber b) {
             return ArithmeticResultText(a.integer && b.integer, rawOperation(a.value, b.value));
         },
@@ -94,9 +94,9 @@ const NumberKernel kDivision{RealDivide, IntegerDivide};
 const NumberKernel kRemaindering{RealRemainder, IntegerRemainder};
 
 // Lists join, and a string joins with whatever meets it.
-std::string Add(std::string_view left, std::string_view right, int) {
+std::string Add(std::string_view left, std::string_view right, Context& context) {
     return ApplyToOperands(
-        left, right, Add, TwoLists::kJoined,
+        left, right, context, Add, TwoLists::kJoined,
         [](PlainNumber a, PlainNumber b) {
             return ArithmeticResultText(a.integer && b.integer, kAddition.real(a.value, b.value));
         },
@@ -105,20 +105,20 @@ std::string Add(std::string_view left, std::string_view right, int) {
         });
 }
 
-std::string Subtract(std::string_view left, std::string_view right, int) {
-    return ApplyArithmetic(left, right, kSubtraction, Subtract);
+std::string Subtract(std::string_view left, std::string_view right, Context& context) {
+    return ApplyArithmetic(left, right, context, kSubtraction, Subtract);
 }
 
-std::string Multiply(std::string_view left, std::string_view right, int) {
-    return ApplyArithmetic(left, right, kMultiplication, Multiply);
+std::string Multiply(std::string_view left, std::string_view right, Context& context) {
+    return ApplyArithmetic(left, right, context, kMultiplication, Multiply);
 }
 
-std::string Divide(std::string_view left, std::string_view right, int) {
-    return ApplyArithmetic(left, right, kDivision, Divide);
+std::string Divide(std::string_view left, std::string_view right, Context& context) {
+    return ApplyArithmetic(left, right, context, kDivision, Divide);
 }
 
-std::string Remainder(std::string_view left, std::string_view right, int) {
-    return ApplyArithmetic(left, right, kRemaindering, Remainder);
+std::string Remainder(std::string_view left, std::string_view right, Context& context) {
+    return ApplyArithmetic(left, right, context, kRemaindering, Remainder);
 }
 
 }  // namespace expreval

@@ -1,5 +1,5 @@
+#include "eval/context.h"
 #include "eval/evaluate.h"
-#include "eval/limits.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -10,21 +10,21 @@ namespace expreval {
 // included. A compound form hands the name on to its operator, which reads
 // the variable's current value through it. A value too large is refused
 // before it is stored.
-std::string ApplyAssignment(std::string_view left, std::string_view right, int flag,
+std::string ApplyAssignment(std::string_view left, std::string_view right, Context& context,
                             Handler underlying) {
-    std::string value = EvaluateOperand(right);
+    std::string value = EvaluateOperand(context, right);
     if (underlying != nullptr) {
-        value = underlying(left, value, flag);
+        value = underlying(left, value, context);
     } else if (left.empty() || !IsLetter(left[0])) {
         throw Exception(std::string(left) + " is not a valid variable name.");
     }
-    CheckValueSize(value.size());
-    AssignVariable(std::string(left), value);
+    CheckValueSize(context, value.size());
+    AssignVariable(context, std::string(left), value);
     return value;
 }
 
-std::string Assign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, nullptr);
+std::string Assign(std::string_view left, std::string_view right, Context& context) {
+    return ApplyAssignment(left, right, context, nullptr);
 }
 
 }  // namespace expreval

@@ -16,10 +16,10 @@ std::string IntegerResult(int32_t value) {
 
 }  // namespace
 
-std::string ApplyBitwise(std::string_view left, std::string_view right,
+std::string ApplyBitwise(std::string_view left, std::string_view right, Context& context,
                          IntegerOperation integerOperation, Handler self) {
     return ApplyToOperands(
-        left, right, self, TwoLists::kRefused,
+        left, right, context, self, TwoLists::kRefused,
         [integerOperation](PlainNumber a, PlainNumber b) {
             return IntegerResult(integerOperation(RoundHalfAway(a.value), RoundHalfAway(b.value)));
         },
@@ -28,19 +28,19 @@ std::string ApplyBitwise(std::string_view left, std::string_view right,
         });
 }
 
-std::string BitwiseAnd(std::string_view left, std::string_view right, int) {
+std::string BitwiseAnd(std::string_view left, std::string_view right, Context& context) {
     return ApplyBitwise(
-        left, right, [](int32_t i, int32_t j) { return i & j; }, BitwiseAnd);
+        left, right, context, [](int32_t i, int32_t j) { return i & j; }, BitwiseAnd);
 }
 
-std::string BitwiseOr(std::string_view left, std::string_view right, int) {
+std::string BitwiseOr(std::string_view left, std::string_view right, Context& context) {
     return ApplyBitwise(
-        left, right, [](int32_t i, int32_t j) { return i | j; }, BitwiseOr);
+        left, right, context, [](int32_t i, int32_t j) { return i | j; }, BitwiseOr);
 }
 
-std::string BitwiseXor(std::string_view left, std::string_view right, int) {
+std::string BitwiseXor(std::string_view left, std::string_view right, Context& context) {
     return ApplyBitwise(
-        left, right, [](int32_t i, int32_t j) { return i ^ j; }, BitwiseXor);
+        left, right, context, [](int32_t i, int32_t j) { return i ^ j; }, BitwiseXor);
 }
 
 }  // namespace expreval

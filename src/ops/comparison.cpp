@@ -1,5 +1,5 @@
+#include "eval/context.h"
 #include "eval/evaluate.h"
-#include "eval/interrupt.h"
 #include "ops/operands.h"
 #include "ops/ops.h"
 #include "value/value.h"
@@ -24,85 +24,101 @@ bool TextLess(std::string_view l, std::string_view r) {
     return l < r;
 }
 
+bool TextLessPredicate(std::string_view l, std::string_view r, Context&) {
+    return TextLess(l, r);
+}
+
+// Between the windows of a long search.
+void PauseToCheck(void* context) {
+    CheckInterrupt(*static_cast<Context*>(context));
+}
+
 }  // namespace
 
 // Without a number predicate every value is compared as text.
-std::string ApplyComparison(std::string_view left, std::string_view right, int,
+std::string ApplyComparison(std::string_view left, std::string_view right, Context& context,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self) {
-    const auto texts = [textPredicate](const std::string& l, const std::string& r) {
+    const auto texts = [textPredicate, &context](const std::string& l, const std::string& r) {
         if (textPredicate == nullptr)
             throw Exception("Operation does not support strings.");
-        return Truth(textPredicate(Content(l), Content(r)));
+        return Truth(textPredicate(Content(l), Content(r), context));
     };
     if (numberPredicate == nullptr)
-        return ApplyToOperands(left, right, self, TwoLists::kRefused, AsTexts{}, texts);
+        return ApplyToOperands(left, right, context, self, TwoLists::kRefused, AsTexts{}, texts);
     return ApplyToOperands(
-        left, right, self, TwoLists::kRefused,
+        left, right, context, self, TwoLists::kRefused,
         [numberPredicate](PlainNumber a, PlainNumber b) {
             return Truth(numberPredicate(a.value, b.value));
         },
         texts);
 }
 
-std::string Equal(std::string_view left, std::string_view right, int flag) {
+std::string Equal(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, [](double a, double b) { return a == b; },
-        [](std::string_view l, std::string_view r) { return l == r; }, Equal);
+        left, right, context, [](double a, double b) { return a == b; },
+        [](std::string_view l, std::string_view r, Context&) { return l == r; }, Equal);
 }
 
-std::string NotEqual(std::string_view left, std::string_view right, int flag) {
+std::string NotEqual(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, [](double a, double b) { return a != b; },
-        [](std::string_view l, std::string_view r) { return l != r; }, NotEqual);
+        left, right, context, [](double a, double b) { return a != b; },
+        [](std::string_view l, std::string_view r, Context&) { return l != r; }, NotEqual);
 }
 
-std::string Less(std::string_view left, std::string_view right, int flag) {
+std::string Less(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, [](double a, double b) { return a < b; }, TextLess, Less);
+        left, right, context, [](double a, double b) { return a < b; }, TextLessPredicate, Less);
 }
 
-std::string LessOrEqual(std::string_view left, std::string_view right, int flag) {
+std::string LessOrEqual(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, [](double a, double b) { return a <= b; },
-        [](std::string_view l, std::string_view r) { return !TextLess(r, l); }, LessOrEqual);
+        left, right, context, [](double a, double b) { return a <= b; },
+        [](std::string_view l, std::string_view r, Context&) { return !TextLess(r, l); },
+        LessOrEqual);
 }
 
-std::string Greater(std::string_view left, std::string_view right, int flag) {
+std::string Greater(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, [](double a, double b) { return a > b; },
-        [](std::string_view l, std::string_view r) { return TextLess(r, l); }, Greater);
+        left, right, context, [](double a, double b) { return a > b; },
+        [](std::string_view l, std::string_view r, Context&) { return TextLess(r, l); }, Greater);
 }
 
-std::string GreaterOrEqual(std::string_view left, std::string_view right, int flag) {
+std::string GreaterOrEqual(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, [](double a, double b) { return a >= b; },
-        [](std::string_view l, std::string_view r) { return !TextLess(l, r); }, GreaterOrEqual);
+        left, right, context, [](double a, double b) { return a >= b; },
+        [](std::string_view l, std::string_view r, Context&) { return !TextLess(l, r); },
+        GreaterOrEqual);
 }
 
-std::string Matches(std::string_view left, std::string_view right, int flag) {
+std::string Matches(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, nullptr,
-        [](std::string_view l, std::string_view r) { return ContainsText(l, r, CheckInterrupt); },
+        left, right, context, nullptr,
+        [](std::string_view l, std::string_view r, Context& c) {
+            return ContainsText(l, r, PauseToCheck, &c);
+        },
         Matches);
 }
 
-std::string DoesNotMatch(std::string_view left, std::string_view right, int flag) {
+std::string DoesNotMatch(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, nullptr,
-        [](std::string_view l, std::string_view r) { return LacksText(l, r, CheckInterrupt); },
+        left, right, context, nullptr,
+        [](std::string_view l, std::string_view r, Context& c) {
+            return LacksText(l, r, PauseToCheck, &c);
+        },
         DoesNotMatch);
 }
 
-std::string LogicalAnd(std::string_view left, std::string_view right, int flag) {
+std::string LogicalAnd(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, [](double a, double b) { return a != 0 && b != 0; }, nullptr,
+        left, right, context, [](double a, double b) { return a != 0 && b != 0; }, nullptr,
         LogicalAnd);
 }
 
-std::string LogicalOr(std::string_view left, std::string_view right, int flag) {
+std::string LogicalOr(std::string_view left, std::string_view right, Context& context) {
     return ApplyComparison(
-        left, right, flag, [](double a, double b) { return a != 0 || b != 0; }, nullptr, LogicalOr);
+        left, right, context, [](double a, double b) { return a != 0 || b != 0; }, nullptr,
+        LogicalOr);
 }
 
 }  // namespace expreval

@@ -65,9 +65,9 @@ std::string JoinWithString(std::string left, const std::string& right) {
 
 // Lists join, and a string joins with whatever meets it (the prelude does
 // both, as for +); two numbers are joined as the texts they are.
-std::string Concatenate(std::string_view left, std::string_view right, int) {
+std::string Concatenate(std::string_view left, std::string_view right, Context& context) {
     return ApplyToOperands(
-        left, right, Concatenate, TwoLists::kJoined, AsTexts{},
+        left, right, context, Concatenate, TwoLists::kJoined, AsTexts{},
         [](std::string& leftValue, const std::string& rightValue, Settled leftForm, Settled* form) {
             if (leftForm == Settled::kNumber || leftForm == Settled::kPointNumber)
                 return JoinSettledNumbers(std::move(leftValue), rightValue,

@@ -2,9 +2,8 @@
 #include <string_view>
 #include <utility>
 
+#include "eval/context.h"
 #include "eval/evaluate.h"
-#include "eval/interrupt.h"
-#include "eval/limits.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -14,18 +13,18 @@ namespace expreval {
 // so a long list costs time in proportion to its length. The searches see
 // the same characters either way: each one starts just past a separator of
 // the original list. Each element is handed over as a view of the list.
-std::string ApplyToElements(Handler handler, std::string list, std::string_view other,
-                            bool otherFirst) {
-    const NestingGuard guard;
+std::string ApplyToElements(Context& context, Handler handler, std::string list,
+                            std::string_view other, bool otherFirst) {
+    const NestingGuard guard(context);
     std::string result;
     result.reserve(list.size());
     result.push_back(list.front());
     const std::string_view items = list;
     std::string_view element;
     const auto apply = [&]() {
-        CheckInterrupt();
-        result += otherFirst ? handler(other, element, 0) : handler(element, other, 0);
-        CheckValueSize(result.size());
+        CheckInterrupt(context);
+        result += otherFirst ? handler(other, element, context) : handler(element, other, context);
+        CheckValueSize(context, result.size());
     };
     size_t start = 1;
     for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;

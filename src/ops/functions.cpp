@@ -8,16 +8,11 @@
 
 namespace expreval {
 
-std::string ApplyFunction(std::string_view argument, RawFunction rawFunction, Handler self) {
-    return ApplyToArgument(argument, self,
-                           [rawFunction](double x) { return NumberToText(rawFunction(x)); });
-}
-
 // A function handler takes its argument on the left and an empty right text,
 // which is exactly how the operator mapping calls its handler; that routine
 // also bounds the nesting of lists that contain themselves.
-std::string ApplyFunctionToElements(Handler handler, std::string list) {
-    return ApplyToElements(handler, std::move(list), std::string_view(), false);
+std::string ApplyFunctionToElements(Context& context, Handler handler, std::string list) {
+    return ApplyToElements(context, handler, std::move(list), std::string_view(), false);
 }
 
 // The domain tests compare with exact zero: a merely tiny sine or cosine
@@ -56,34 +51,34 @@ double GuardedCot(double x) {
     return std::cos(x) / s;
 }
 
-std::string Cosine(std::string_view argument, std::string_view, int) {
+std::string Cosine(std::string_view argument, std::string_view, Context& context) {
     return ApplyFunction(
-        argument, [](double x) { return std::cos(x); }, Cosine);
+        argument, context, [](double x) { return std::cos(x); }, Cosine);
 }
 
-std::string Cotangent(std::string_view argument, std::string_view, int) {
-    return ApplyFunction(argument, GuardedCot, Cotangent);
+std::string Cotangent(std::string_view argument, std::string_view, Context& context) {
+    return ApplyFunction(argument, context, GuardedCot, Cotangent);
 }
 
-std::string Cosecant(std::string_view argument, std::string_view, int) {
-    return ApplyFunction(argument, GuardedCsc, Cosecant);
+std::string Cosecant(std::string_view argument, std::string_view, Context& context) {
+    return ApplyFunction(argument, context, GuardedCsc, Cosecant);
 }
 
-std::string Logarithm(std::string_view argument, std::string_view, int) {
-    return ApplyFunction(argument, GuardedLog, Logarithm);
+std::string Logarithm(std::string_view argument, std::string_view, Context& context) {
+    return ApplyFunction(argument, context, GuardedLog, Logarithm);
 }
 
-std::string Secant(std::string_view argument, std::string_view, int) {
-    return ApplyFunction(argument, GuardedSec, Secant);
+std::string Secant(std::string_view argument, std::string_view, Context& context) {
+    return ApplyFunction(argument, context, GuardedSec, Secant);
 }
 
-std::string Sine(std::string_view argument, std::string_view, int) {
+std::string Sine(std::string_view argument, std::string_view, Context& context) {
     return ApplyFunction(
-        argument, [](double x) { return std::sin(x); }, Sine);
+        argument, context, [](double x) { return std::sin(x); }, Sine);
 }
 
-std::string Tangent(std::string_view argument, std::string_view, int) {
-    return ApplyFunction(argument, GuardedTan, Tangent);
+std::string Tangent(std::string_view argument, std::string_view, Context& context) {
+    return ApplyFunction(argument, context, GuardedTan, Tangent);
 }
 
 }  // namespace expreval

@@ -2,9 +2,10 @@
 
 #include <utility>
 
+#include "eval/context.h"
 #include "eval/evaluate.h"
-#include "eval/limits.h"
 #include "eval/single_token.h"
+#include "ops/operands.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -13,63 +14,41 @@ namespace expreval {
 
 namespace {
 
-// Puts back on exit, by any road, what a thread-local held on entry.
-template <typename T>
-class Restore {
-  public:
-    Restore(T& variable, T value)
-        : variable_(variable), previous_(std::exchange(variable, value)) {}
-    ~Restore() { variable_ = previous_; }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-
-  private:
-    T& variable_;
-    T previous_;
-};
-
-// A host's code runs outside the session that calls it: the free functions
-// of expreval.h that it may call use the process-wide tables, and a session
-// it evaluates in makes itself current.
-template <typename Call>
-auto OutsideSession(Call call) {
-    const Restore<SessionTables*> session(t_session, nullptr);
-    return call();
-}
-
-// The numeric function being applied on this thread. ApplyFunction takes a
-// plain function, which finds the callable here; a call nested in an
-// argument or an element sets its own and puts this one back.
-constinit thread_local const std::function<double(double)>* t_numeric = nullptr;
-
-double CallNumeric(double x) {
-    const std::function<double(double)>& numeric = *t_numeric;
-    return OutsideSession([&numeric, x] { return numeric(x); });
-}
-
-// The handler that ApplyFunction applies to each element of a list.
-std::string NumericHandler(std::string_view argument, std::string_view, int) {
-    return ApplyFunction(argument, CallNumeric, NumericHandler);
+// The handler that applies a host's numeric function: to the argument, or to
+// each element of a list, the function being the one context names. A call
+// nested in the argument or an element names its own and puts this one back.
+std::string NumericHandler(std::string_view argument, std::string_view, Context& context) {
+    const std::function<double(double)>& numeric = *context.numeric;
+    return ApplyFunction(
+        argument, context, [&numeric](double x) { return numeric(x); }, NumericHandler);
 }
 
 }  // namespace
 
-std::string CallHostFunction(const Function& function, std::string_view argument) {
+// A host's code may evaluate too: the free functions of expreval.h use the
+// process-wide tables, and a session its own; each nests below this one.
+std::string CallHostFunction(const Function& function, std::string_view argument,
+                             Context& context) {
     const HostFunction& host = *function.host;
     if (host.numeric) {
-        const Restore<const std::function<double(double)>*> numeric(t_numeric, &host.numeric);
-        return NumericHandler(argument, std::string_view(), 0);
+        const auto* const outer = std::exchange(context.numeric, &host.numeric);
+        struct PutBack {
+            Context& context;
+            const std::function<double(double)>* outer;
+            ~PutBack() { context.numeric = outer; }
+        } putBack{context, outer};
+        return NumericHandler(argument, std::string_view(), context);
     }
-    const std::string value = EvaluateOperand(argument);
-    std::string result = OutsideSession([&host, &value] { return host.general(value); });
+    const std::string value = EvaluateOperand(context, argument);
+    std::string result = host.general(value);
     if (!IsValueText(result))
         throw Exception("Function " + function.name + " returned an invalid value.");
-    CheckValueSize(result.size());
+    CheckValueSize(context, result.size());
     return result;
 }
 
 bool IsValueText(std::string_view text) {
-    return ClassifySingleToken(text) == SingleToken::kValue;
+    return IsWholeValue(text);
 }
 
 bool IsValidName(std::string_view name) {

@@ -21,7 +21,7 @@ struct HostFunction {
 
 // The result of a call of function, a host's (its host is set), with the
 // argument text of the call, which it evaluates.
-std::string CallHostFunction(const Function& function, std::string_view argument);
+std::string CallHostFunction(const Function& function, std::string_view argument, Context& context);
 
 // True when text is one value as evaluation writes it: a number, a string
 // in quotes or a list in braces, that evaluates to itself. A host's value

@@ -8,8 +8,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "eval/context.h"
 #include "eval/evaluate.h"
-#include "eval/interrupt.h"
 #include "eval/settled.h"
 #include "ops/ops.h"
 #include "value/value.h"
@@ -25,8 +25,8 @@ struct AsTexts {};
 // Operands that are plain numbers (literals, results, variables holding
 // them) are read where they stand: the same value and integer test as
 // evaluating a copy and reading that. Off with the shortcuts.
-inline bool ReadInPlace(std::string_view operand, PlainNumber& number) {
-    return kShortcuts && EvaluatePlainNumber(operand, number);
+inline bool ReadInPlace(Context& context, std::string_view operand, PlainNumber& number) {
+    return kShortcuts && EvaluatePlainNumber(context, operand, number);
 }
 
 inline PlainNumber ReadValue(const std::string& value) {
@@ -36,9 +36,9 @@ inline PlainNumber ReadValue(const std::string& value) {
 // Operands read where they stand count the checks for an interrupt and the
 // budget that evaluating them would have made, so that every road spends
 // the same budget.
-inline void CheckOperandsRead(int count) {
+inline void CheckOperandsRead(Context& context, int count) {
     for (int i = 0; i < count; ++i)
-        CheckInterrupt();
+        CheckInterrupt(context);
 }
 
 // An operand's value and what is known of it. A settled operand of the
@@ -55,15 +55,16 @@ struct OperandValue {
 // evaluated where it stands. The handler uses a stacked operand only as a
 // name for the reduction from then on. stacked is null for an operand that
 // is not the reduction's; settled forms are taken over only by the joins.
-inline OperandValue ValueOf(std::string_view operand, const StackedOperand* stacked, bool joins) {
+inline OperandValue ValueOf(Context& context, std::string_view operand,
+                            const StackedOperand* stacked, bool joins) {
     std::string* owner = stacked != nullptr ? stacked->owner : nullptr;
     if (owner == nullptr)
-        return OperandValue{EvaluateOperand(operand), Settled::kUnknown};
-    if (joins && stacked->form != Settled::kUnknown && CanNestDeeper()) {
-        CheckOperandsRead(1);
+        return OperandValue{EvaluateOperand(context, operand), Settled::kUnknown};
+    if (joins && stacked->form != Settled::kUnknown && CanNestDeeper(context)) {
+        CheckOperandsRead(context, 1);
         return OperandValue{std::move(*owner), stacked->form};
     }
-    return OperandValue{EvaluateOwned(std::move(*owner)), Settled::kUnknown};
+    return OperandValue{EvaluateOwned(context, std::move(*owner)), Settled::kUnknown};
 }
 
 // The form of a value that was evaluated rather than taken over.
@@ -73,9 +74,9 @@ inline Settled FormOf(const OperandValue& value) {
 
 // A join's result, with its form told to the reduction that called the
 // handler with left and right.
-inline std::string Joined(std::string result, Settled form, std::string_view left,
+inline std::string Joined(Context& context, std::string result, Settled form, std::string_view left,
                           std::string_view right) {
-    t_settledResult = SettledResult{left, right, form};
+    context.settledResult = SettledResult{left, right, form};
     return result;
 }
 
@@ -83,13 +84,13 @@ inline std::string Joined(std::string result, Settled form, std::string_view lef
 // under + and ".". The left text is extended, the right one appended; when
 // a reduction waits for the result (told), the result stays settled if the
 // left was and the appended part keeps it so.
-inline std::string JoinValues(OperandValue& l, OperandValue& r, std::string_view left,
-                              std::string_view right, bool told = true) {
+inline std::string JoinValues(Context& context, OperandValue& l, OperandValue& r,
+                              std::string_view left, std::string_view right, bool told = true) {
     Settled form = Settled::kUnknown;
     if (IsList(l.text)) {
         if (told && FormOf(l) == Settled::kList && FormOf(r) == Settled::kList)
             form = Settled::kList;
-        return Joined(JoinLists(std::move(l.text), r.text), form, left, right);
+        return Joined(context, JoinLists(std::move(l.text), r.text), form, left, right);
     }
     const bool leftString = IsString(l.text);
     const std::string_view appended =
@@ -98,15 +99,13 @@ inline std::string JoinValues(OperandValue& l, OperandValue& r, std::string_view
     if (told && (leftString ? FormOf(l) : FormOf(r)) == Settled::kString &&
         (appendedString ? FormOf(r) == Settled::kString : IsSettledStringContent(appended)))
         form = Settled::kString;
-    return Joined(JoinWithString(std::move(l.text), r.text), form, left, right);
+    return Joined(context, JoinWithString(std::move(l.text), r.text), form, left, right);
 }
 
 // The note the reduction left for this handler, taken and cleared so that
 // nothing called from here reads it.
-inline SettledOperands TakeSettledNote() {
-    const SettledOperands note = t_settledOperands;
-    t_settledOperands = SettledOperands{};
-    return note;
+inline SettledOperands TakeSettledNote(Context& context) {
+    return std::exchange(context.settledOperands, SettledOperands{});
 }
 
 // Evaluates left, then right; two lists are refused or joined; with one
@@ -117,15 +116,15 @@ inline SettledOperands TakeSettledNote() {
 // the left value's form, and a fourth, where to put the result's form when
 // a reduction waits for it (else null).
 template <typename Numbers, typename Texts>
-std::string ApplyToOperands(std::string_view left, std::string_view right, Handler self,
-                            TwoLists twoLists, Numbers numbers, Texts texts) {
+std::string ApplyToOperands(std::string_view left, std::string_view right, Context& context,
+                            Handler self, TwoLists twoLists, Numbers numbers, Texts texts) {
     constexpr bool kNumbers = !std::is_same_v<Numbers, AsTexts>;
-    const SettledOperands note = TakeSettledNote();
+    const SettledOperands note = TakeSettledNote(context);
     if constexpr (kNumbers) {
         PlainNumber a;
         PlainNumber b;
-        if (ReadInPlace(left, a) && ReadInPlace(right, b)) {
-            CheckOperandsRead(2);
+        if (ReadInPlace(context, left, a) && ReadInPlace(context, right, b)) {
+            CheckOperandsRead(context, 2);
             return numbers(a, b);
         }
     }
@@ -134,19 +133,19 @@ std::string ApplyToOperands(std::string_view left, std::string_view right, Handl
     const bool stackedRight = SameText(right, note.right.text);
     // Called by a reduction, which takes the result's form.
     const bool told = stackedLeft && stackedRight;
-    OperandValue l = ValueOf(left, stackedLeft ? &note.left : nullptr, joins);
-    OperandValue r = ValueOf(right, stackedRight ? &note.right : nullptr, joins);
+    OperandValue l = ValueOf(context, left, stackedLeft ? &note.left : nullptr, joins);
+    OperandValue r = ValueOf(context, right, stackedRight ? &note.right : nullptr, joins);
     if (IsList(l.text) && IsList(r.text)) {
         if (!joins)
             throw Exception("Operation does not support two lists.");
-        return JoinValues(l, r, left, right, told);
+        return JoinValues(context, l, r, left, right, told);
     }
     if (IsList(l.text))
-        return ApplyToElements(self, std::move(l.text), r.text, false);
+        return ApplyToElements(context, self, std::move(l.text), r.text, false);
     if (IsList(r.text))
-        return ApplyToElements(self, std::move(r.text), l.text, true);
+        return ApplyToElements(context, self, std::move(r.text), l.text, true);
     if (joins && (IsString(l.text) || IsString(r.text)))
-        return JoinValues(l, r, left, right, told);
+        return JoinValues(context, l, r, left, right, told);
     if constexpr (kNumbers) {
         if (!IsString(l.text) && !IsString(r.text))
             return numbers(ReadValue(l.text), ReadValue(r.text));
@@ -154,7 +153,7 @@ std::string ApplyToOperands(std::string_view left, std::string_view right, Handl
     if constexpr (std::is_invocable_v<Texts, std::string&, const std::string&, Settled, Settled*>) {
         Settled form = Settled::kUnknown;
         std::string result = texts(l.text, r.text, l.form, told ? &form : nullptr);
-        return Joined(std::move(result), form, left, right);
+        return Joined(context, std::move(result), form, left, right);
     } else {
         return texts(l.text, r.text);  // which may take them over
     }
@@ -162,18 +161,27 @@ std::string ApplyToOperands(std::string_view left, std::string_view right, Handl
 
 // The same for a function's one argument; a string is refused.
 template <typename Number>
-std::string ApplyToArgument(std::string_view argument, Handler self, Number number) {
+std::string ApplyToArgument(std::string_view argument, Context& context, Handler self,
+                            Number number) {
     PlainNumber x;
-    if (ReadInPlace(argument, x)) {
-        CheckOperandsRead(1);
+    if (ReadInPlace(context, argument, x)) {
+        CheckOperandsRead(context, 1);
         return number(x.value);
     }
-    std::string value = EvaluateOperand(argument);
+    std::string value = EvaluateOperand(context, argument);
     if (IsString(value))
         throw Exception("Function does not support strings.");
     if (IsList(value))
-        return ApplyFunctionToElements(self, std::move(value));
+        return ApplyFunctionToElements(context, self, std::move(value));
     return number(TextToNumber(value));
+}
+
+// A math function's handler: raw applied to the argument's number, or to
+// each element of a list; the result written as a number text.
+template <typename Raw>
+std::string ApplyFunction(std::string_view argument, Context& context, Raw raw, Handler self) {
+    return ApplyToArgument(argument, context, self,
+                           [raw](double x) { return NumberToText(raw(x)); });
 }
 
 }  // namespace expreval

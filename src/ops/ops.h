@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "eval/context.h"
 #include "eval/settled.h"
 #include "symbols/records.h"
 
@@ -15,8 +16,8 @@ namespace expreval {
 
 // Calls handler once per top-level element of list, with other on the side
 // the list did not stand on, and returns the list of the results.
-std::string ApplyToElements(Handler handler, std::string list, std::string_view other,
-                            bool otherFirst);
+std::string ApplyToElements(Context& context, Handler handler, std::string list,
+                            std::string_view other, bool otherFirst);
 // Half away from zero, then the low 32 bits of the integer value; 0 for
 // infinities and NaN.
 int32_t RoundHalfAway(double x);
@@ -40,61 +41,61 @@ extern const NumberKernel kSubtraction;
 extern const NumberKernel kMultiplication;
 extern const NumberKernel kDivision;
 extern const NumberKernel kRemaindering;
-std::string ApplyArithmetic(std::string_view left, std::string_view right,
+std::string ApplyArithmetic(std::string_view left, std::string_view right, Context& context,
                             const NumberKernel& kernel, Handler self);
 double RealDivide(double a, double b);
 double RealRemainder(double a, double b);
 double IntegerDivide(double a, double b);
 double IntegerRemainder(double a, double b);
 
-std::string Add(std::string_view left, std::string_view right, int flag);
-std::string Subtract(std::string_view left, std::string_view right, int flag);
-std::string Multiply(std::string_view left, std::string_view right, int flag);
-std::string Divide(std::string_view left, std::string_view right, int flag);
-std::string Remainder(std::string_view left, std::string_view right, int flag);
+std::string Add(std::string_view left, std::string_view right, Context& context);
+std::string Subtract(std::string_view left, std::string_view right, Context& context);
+std::string Multiply(std::string_view left, std::string_view right, Context& context);
+std::string Divide(std::string_view left, std::string_view right, Context& context);
+std::string Remainder(std::string_view left, std::string_view right, Context& context);
 
 // Bitwise: & | ^ on 32-bit signed integers.
 using IntegerOperation = int32_t (*)(int32_t i, int32_t j);
-std::string ApplyBitwise(std::string_view left, std::string_view right,
+std::string ApplyBitwise(std::string_view left, std::string_view right, Context& context,
                          IntegerOperation integerOperation, Handler self);
 
-std::string BitwiseAnd(std::string_view left, std::string_view right, int flag);
-std::string BitwiseOr(std::string_view left, std::string_view right, int flag);
-std::string BitwiseXor(std::string_view left, std::string_view right, int flag);
+std::string BitwiseAnd(std::string_view left, std::string_view right, Context& context);
+std::string BitwiseOr(std::string_view left, std::string_view right, Context& context);
+std::string BitwiseXor(std::string_view left, std::string_view right, Context& context);
 
 // Concatenation: ".".
-std::string Concatenate(std::string_view left, std::string_view right, int flag);
+std::string Concatenate(std::string_view left, std::string_view right, Context& context);
 
 // Comparison and logical operators, yielding "1" or "0". Without a number
 // predicate every value is compared as text; without a text predicate
 // strings are refused.
 using NumberPredicate = bool (*)(double a, double b);
-using TextPredicate = bool (*)(std::string_view left, std::string_view right);
-std::string ApplyComparison(std::string_view left, std::string_view right, int flag,
+using TextPredicate = bool (*)(std::string_view left, std::string_view right, Context& context);
+std::string ApplyComparison(std::string_view left, std::string_view right, Context& context,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self);
 
-std::string Equal(std::string_view left, std::string_view right, int flag);
-std::string NotEqual(std::string_view left, std::string_view right, int flag);
-std::string Less(std::string_view left, std::string_view right, int flag);
-std::string LessOrEqual(std::string_view left, std::string_view right, int flag);
-std::string Greater(std::string_view left, std::string_view right, int flag);
-std::string GreaterOrEqual(std::string_view left, std::string_view right, int flag);
-std::string Matches(std::string_view left, std::string_view right, int flag);
-std::string DoesNotMatch(std::string_view left, std::string_view right, int flag);
-std::string LogicalAnd(std::string_view left, std::string_view right, int flag);
-std::string LogicalOr(std::string_view left, std::string_view right, int flag);
+std::string Equal(std::string_view left, std::string_view right, Context& context);
+std::string NotEqual(std::string_view left, std::string_view right, Context& context);
+std::string Less(std::string_view left, std::string_view right, Context& context);
+std::string LessOrEqual(std::string_view left, std::string_view right, Context& context);
+std::string Greater(std::string_view left, std::string_view right, Context& context);
+std::string GreaterOrEqual(std::string_view left, std::string_view right, Context& context);
+std::string Matches(std::string_view left, std::string_view right, Context& context);
+std::string DoesNotMatch(std::string_view left, std::string_view right, Context& context);
+std::string LogicalAnd(std::string_view left, std::string_view right, Context& context);
+std::string LogicalOr(std::string_view left, std::string_view right, Context& context);
 
 // Assignment: = and the compound forms, which store what their underlying
 // operator's handler computes. underlying is null for "=".
-std::string ApplyAssignment(std::string_view left, std::string_view right, int flag,
+std::string ApplyAssignment(std::string_view left, std::string_view right, Context& context,
                             Handler underlying);
 
-std::string Assign(std::string_view left, std::string_view right, int flag);
+std::string Assign(std::string_view left, std::string_view right, Context& context);
 // The compound form of the operator whose handler is underlying.
 template <Handler underlying>
-std::string CompoundAssign(std::string_view left, std::string_view right, int flag) {
-    return ApplyAssignment(left, right, flag, underlying);
+std::string CompoundAssign(std::string_view left, std::string_view right, Context& context) {
+    return ApplyAssignment(left, right, context, underlying);
 }
 inline constexpr Handler AddAssign = CompoundAssign<Add>;
 inline constexpr Handler SubtractAssign = CompoundAssign<Subtract>;
@@ -107,10 +108,9 @@ inline constexpr Handler XorAssign = CompoundAssign<BitwiseXor>;
 inline constexpr Handler ConcatenateAssign = CompoundAssign<Concatenate>;
 
 // Math functions of one argument; a list argument is mapped element by
-// element. Angles in radians.
+// element (ApplyFunction, ops/operands.h). Angles in radians.
 using RawFunction = double (*)(double x);
-std::string ApplyFunction(std::string_view argument, RawFunction rawFunction, Handler self);
-std::string ApplyFunctionToElements(Handler handler, std::string list);
+std::string ApplyFunctionToElements(Context& context, Handler handler, std::string list);
 // Raw functions that throw outside their domain.
 double GuardedLog(double x);
 double GuardedTan(double x);
@@ -118,12 +118,12 @@ double GuardedCsc(double x);
 double GuardedSec(double x);
 double GuardedCot(double x);
 
-std::string Cosine(std::string_view argument, std::string_view unused, int flag);
-std::string Cotangent(std::string_view argument, std::string_view unused, int flag);
-std::string Cosecant(std::string_view argument, std::string_view unused, int flag);
-std::string Logarithm(std::string_view argument, std::string_view unused, int flag);
-std::string Secant(std::string_view argument, std::string_view unused, int flag);
-std::string Sine(std::string_view argument, std::string_view unused, int flag);
-std::string Tangent(std::string_view argument, std::string_view unused, int flag);
+std::string Cosine(std::string_view argument, std::string_view unused, Context& context);
+std::string Cotangent(std::string_view argument, std::string_view unused, Context& context);
+std::string Cosecant(std::string_view argument, std::string_view unused, Context& context);
+std::string Logarithm(std::string_view argument, std::string_view unused, Context& context);
+std::string Secant(std::string_view argument, std::string_view unused, Context& context);
+std::string Sine(std::string_view argument, std::string_view unused, Context& context);
+std::string Tangent(std::string_view argument, std::string_view unused, Context& context);
 
 }  // namespace expreval

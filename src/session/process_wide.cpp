@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "eval/context.h"
 #include "eval/evaluate.h"
 #include "expreval/expreval.h"  // its declarations export what is defined here
 #include "ops/builtins.h"
@@ -33,9 +34,13 @@ void SetVariable(std::string name, std::string value) {
     StoreVariable(*g_variables, std::move(name), std::move(value));
 }
 
+// An evaluation in the process-wide tables has no limits of its own: one
+// that a host's function starts works within the session's that called it.
 std::string Evaluate(std::string expression) {
     EnsureSymbolTables();
-    return EvaluateOwned(std::move(expression));
+    Context context;
+    const ThreadContext thread(context, false);
+    return EvaluateOwned(context, std::move(expression));
 }
 
 }  // namespace expreval

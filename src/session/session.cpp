@@ -5,9 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "eval/context.h"
 #include "eval/evaluate.h"
-#include "eval/interrupt.h"
-#include "eval/limits.h"
 #include "eval/nesting.h"
 #include "ops/builtins.h"
 #include "ops/host_function.h"
@@ -37,52 +36,16 @@ bool IsLimited(const Limits& limits) {
            limits.maxNesting != Limits::kDeepestNesting;
 }
 
-// The limits of an evaluation, and of what it nests, put back as they were
-// when it ends: the nesting already reached goes on counting, since it is
-// this thread's stack that it measures.
-class Limiting {
-  public:
-    explicit Limiting(const Limits& limits)
-        : nestingLevel_(t_nestingLevel),
-          maxValueSize_(std::exchange(t_maxValueSize, limits.maxValueSize)) {
-        t_nestingLevel = std::max(nestingLevel_, kMaxNesting - limits.maxNesting);
-        if (BoundsWork(limits))
-            budget_.emplace(Budget{limits.maxSteps, limits.maxTime});
-    }
-    ~Limiting() {
-        budget_.reset();
-        t_maxValueSize = maxValueSize_;
-        t_nestingLevel = nestingLevel_;
-    }
-    Limiting(const Limiting&) = delete;
-    Limiting& operator=(const Limiting&) = delete;
-
-  private:
-    int nestingLevel_;
-    std::size_t maxValueSize_;
-    std::optional<SpendingBudget> budget_;
-};
-
-// What an evaluation of a session sets on its thread, put back as it was
-// when the evaluation ends, by any road: a host function may evaluate in
-// another session, or in the process-wide tables, in the middle of it.
+// Marks the session as evaluating for as long as it lives, by any road.
 class Evaluating {
   public:
-    Evaluating(bool& evaluating, SessionTables& tables, const InterruptFlag& interrupt)
-        : evaluating_(evaluating), watch_(interrupt), session_(std::exchange(t_session, &tables)) {
-        evaluating_ = true;
-    }
-    ~Evaluating() {
-        t_session = session_;
-        evaluating_ = false;
-    }
+    explicit Evaluating(bool& evaluating) : evaluating_(evaluating) { evaluating_ = true; }
+    ~Evaluating() { evaluating_ = false; }
     Evaluating(const Evaluating&) = delete;
     Evaluating& operator=(const Evaluating&) = delete;
 
   private:
     bool& evaluating_;
-    WatchInterrupt watch_;
-    SessionTables* session_;
 };
 
 [[noreturn]] void ThrowDuringEvaluation(const char* operation) {
@@ -90,12 +53,11 @@ class Evaluating {
                            " called while the session evaluates");
 }
 
-// Out of line, so that the console's lines, which have no limits, need not
-// make room for these.
-[[gnu::noinline]] std::string EvaluateLimited(const std::string& expression, const Limits& limits) {
-    const Limiting limiting(limits);
-    return EvaluatePaddedText(expression);
-}
+// The context of one evaluation in state: its tables, its flag, and its
+// limits when it has any; without, it works within those of an evaluation
+// under way on the thread, if any (a host's function evaluating here).
+std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
+                       bool limited, const std::string& expression);
 
 void RefuseDuringEvaluation(bool evaluating, const char* operation) {
     if (evaluating)
@@ -140,9 +102,6 @@ Session::Session(Session&& other) noexcept = default;
 Session& Session::operator=(Session&& other) noexcept = default;
 Session::~Session() = default;
 
-// A std::string keeps a zero byte after its characters: the padding that
-// arithmetic needs to be read where it stands.
-// The console's session has no limits, and its lines take the short way.
 std::string Session::Evaluate(const std::string& expression) {
     State& state = *state_;
     if (state.evaluating)
@@ -150,12 +109,29 @@ std::string Session::Evaluate(const std::string& expression) {
     if (expression.size() > state.limits.maxTextLength)
         throw Exception("Expression too long.");
     state.interrupt.store(false, std::memory_order_relaxed);
-    const Evaluating evaluating(state.evaluating, state.tables, state.interrupt);
-    static_assert(kTextPadding == 1);
-    if (!state.limited)
-        return EvaluatePaddedText(expression);
-    return EvaluateLimited(expression, state.limits);
+    const Evaluating evaluating(state.evaluating);
+    return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, expression);
 }
+
+namespace {
+
+// A std::string keeps a zero byte after its characters: the padding that
+// arithmetic needs to be read where it stands.
+std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
+                       bool limited, const std::string& expression) {
+    Context context;
+    context.session = &tables;
+    context.interrupt = &interrupt;
+    context.nestingLevel = kMaxNesting - limits.maxNesting;
+    context.maxValueSize = limits.maxValueSize;
+    if (BoundsWork(limits))
+        StartBudget(context, Budget{limits.maxSteps, limits.maxTime});
+    const ThreadContext thread(context, limited);
+    static_assert(kTextPadding == 1);
+    return EvaluatePaddedText(context, expression);
+}
+
+}  // namespace
 
 void Session::SetVariable(std::string_view name, std::string value) {
     if (!IsValidName(name))

@@ -11,10 +11,14 @@
 
 namespace expreval {
 
+// The context of the evaluation that calls a handler (eval/context.h): its
+// tables, limits and budget, which the handler's own evaluations use.
+struct Context;
+
 // left: the left operand text (or a function's argument text); right: the
-// right operand text (empty for functions); flag: always 0. Operands arrive
-// unevaluated. Fails by throwing Exception.
-using Handler = std::string (*)(std::string_view left, std::string_view right, int flag);
+// right operand text (empty for functions); context: the evaluation's.
+// Operands arrive unevaluated. Fails by throwing Exception.
+using Handler = std::string (*)(std::string_view left, std::string_view right, Context& context);
 
 // A function that a host program defines on a session (ops/host_function.h).
 struct HostFunction;
@@ -23,7 +27,8 @@ struct Function;
 // How a host's function is called: with its record and the call's argument
 // text. Set by whoever defines the function, so that the evaluator needs to
 // know no more of it than of a built-in one.
-using HostCall = std::string (*)(const Function& function, std::string_view argument);
+using HostCall = std::string (*)(const Function& function, std::string_view argument,
+                                 Context& context);
 
 // The work of an arithmetic operator on two numbers, shared by its handler
 // and by the evaluator's arithmetic on numbers: integer when both operand

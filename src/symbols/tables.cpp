@@ -3,8 +3,6 @@
 #include <cstddef>
 #include <utility>
 
-#include "symbols/lookup_cache.h"
-
 namespace expreval {
 
 SymbolList<Function>* g_functions = nullptr;
@@ -56,10 +54,6 @@ const Function* LookUpFunction(std::string_view name) {
                   [](std::string key) { return Function(std::move(key), nullptr); });
 }
 
-// Each thread fills caches of its own.
-constinit thread_local LookupCache<Operator> t_operatorCache;
-constinit thread_local LookupCache<Function> t_functionCache;
-
 }  // namespace
 
 namespace {
@@ -76,15 +70,16 @@ namespace {
 
 // A host's function cannot have a built-in one's name, so the order of the
 // two lookups changes no answer; the built-in one comes first for speed.
-const Function* FindFunction(std::string_view name) {
-    const Function* builtIn = t_functionCache.Find(g_functions, name, LookUpFunction);
-    if (builtIn != nullptr || t_session == nullptr)
+const Function* FindFunctionIn(LookupCache<Function>& cache, const SessionTables* session,
+                               std::string_view name) {
+    const Function* builtIn = cache.Find(g_functions, name, LookUpFunction);
+    if (builtIn != nullptr || session == nullptr)
         return builtIn;
-    return FindHostFunction(t_session->functions, name);
+    return FindHostFunction(session->functions, name);
 }
 
-const Operator* FindOperator(std::string_view symbol) {
-    return t_operatorCache.Find(g_operators, symbol, LookUpOperator);
+const Operator* FindOperatorIn(LookupCache<Operator>& cache, std::string_view symbol) {
+    return cache.Find(g_operators, symbol, LookUpOperator);
 }
 
 namespace {
@@ -99,10 +94,6 @@ const Variable* FindVariableIn(const SymbolList<Variable>& list, std::string_vie
     return Lookup(list, name, VariableKey);
 }
 
-const Variable* FindVariable(std::string_view name) {
-    return Lookup(CurrentVariables(), name, VariableKey);
-}
-
 bool IsBuiltInFunction(std::string_view name) {
     return LookUpFunction(name) != nullptr;
 }
@@ -111,10 +102,6 @@ bool IsBuiltInFunction(std::string_view name) {
 // new record takes its place in the order.
 void StoreVariable(SymbolList<Variable>& list, std::string&& name, std::string&& value) {
     list.InsertOrReplace(Variable(std::move(name), std::move(value)));
-}
-
-void AssignVariable(std::string name, std::string value) {
-    StoreVariable(CurrentVariables(), std::move(name), std::move(value));
 }
 
 }  // namespace expreval

@@ -1,11 +1,12 @@
-// The three global symbol tables, and the tables of the session evaluating
-// on this thread. The built-in rows that fill g_functions and g_operators
+// The three global symbol tables, the tables of a session, and the lookups
+// in them. The built-in rows that fill g_functions and g_operators
 // are the operations' own (ops/builtins.h).
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "symbols/lookup_cache.h"
 #include "symbols/records.h"
 #include "symbols/symbol_list.h"
 
@@ -15,19 +16,13 @@ extern SymbolList<Function>* g_functions;
 extern SymbolList<Operator>* g_operators;
 extern SymbolList<Variable>* g_variables;
 
-// The variables and host functions of one session. While a session evaluates
-// on a thread, t_session points at its tables and every lookup and assignment
-// there uses them; null, the process-wide g_variables are used, with no host
+// The variables and host functions of one session. An evaluation reads and
+// assigns a session's tables, or the process-wide g_variables with no host
 // functions (the free functions of expreval.h).
 struct SessionTables {
     SymbolList<Variable> variables;
     SymbolList<Function> functions;
 };
-constinit inline thread_local SessionTables* t_session = nullptr;
-
-inline SymbolList<Variable>& CurrentVariables() {
-    return t_session != nullptr ? t_session->variables : *g_variables;
-}
 
 // Defines zurp in list, as at start-up.
 void DefinePredefinedVariables(SymbolList<Variable>& list);
@@ -38,19 +33,17 @@ void DefinePredefinedVariables(SymbolList<Variable>& list);
 void ResetVariables();
 
 // Lookups by name, case-insensitive like the key records; null when the
-// name is absent. FindFunction is the one answer to "is this name a
-// function": a built-in one, else one of the current session's.
-const Function* FindFunction(std::string_view name);
-const Operator* FindOperator(std::string_view symbol);
-const Variable* FindVariable(std::string_view name);
-// FindVariable in list.
+// name is absent. The lookups in the built-in tables remember what they
+// found in cache. FindFunctionIn is the one answer to "is this name a
+// function": a built-in one, else one of session's (which may be null).
+const Function* FindFunctionIn(LookupCache<Function>& cache, const SessionTables* session,
+                               std::string_view name);
+const Operator* FindOperatorIn(LookupCache<Operator>& cache, std::string_view symbol);
 const Variable* FindVariableIn(const SymbolList<Variable>& list, std::string_view name);
 // True when name, already folded, is that of a built-in function.
 bool IsBuiltInFunction(std::string_view name);
 
-// Stores value under name in the current variables (created or replaced).
-void AssignVariable(std::string name, std::string value);
-// The same in list.
+// Stores value under name in list (created or replaced).
 void StoreVariable(SymbolList<Variable>& list, std::string&& name, std::string&& value);
 
 }  // namespace expreval

@@ -145,7 +145,8 @@ void DropFraction(std::string& text) {
 // It goes through a long text in windows, each overlapping the next by the
 // length of right, so that an interrupt can be seen between two of them; a
 // window at least as long as right keeps the whole search linear.
-bool ContainsText(std::string_view left, std::string_view right, void (*betweenWindows)()) {
+bool ContainsText(std::string_view left, std::string_view right, void (*betweenWindows)(void*),
+                  void* data) {
     constexpr size_t kWindow = size_t{4} << 20;
     const size_t window = std::max(kWindow, right.size());
     for (size_t start = 0;; start += window) {
@@ -155,12 +156,13 @@ bool ContainsText(std::string_view left, std::string_view right, void (*betweenW
         if (left.size() - start <= window + right.size())
             return false;
         if (betweenWindows != nullptr)
-            betweenWindows();
+            betweenWindows(data);
     }
 }
 
-bool LacksText(std::string_view left, std::string_view right, void (*betweenWindows)()) {
-    return !ContainsText(left, right, betweenWindows);
+bool LacksText(std::string_view left, std::string_view right, void (*betweenWindows)(void*),
+               void* data) {
+    return !ContainsText(left, right, betweenWindows, data);
 }
 
 }  // namespace expreval

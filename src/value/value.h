@@ -52,11 +52,12 @@ bool IsIntegerText(std::string_view text);
 // Erases the first "." and everything after it.
 void DropFraction(std::string& text);
 // Searching a long text goes window by window, and calls betweenWindows,
-// when given, between two of them: where an evaluation checks for an
-// interrupt.
+// when given, with data between two of them: where an evaluation checks for
+// an interrupt.
 bool ContainsText(std::string_view left, std::string_view right,
-                  void (*betweenWindows)() = nullptr);
-bool LacksText(std::string_view left, std::string_view right, void (*betweenWindows)() = nullptr);
+                  void (*betweenWindows)(void* data) = nullptr, void* data = nullptr);
+bool LacksText(std::string_view left, std::string_view right,
+               void (*betweenWindows)(void* data) = nullptr, void* data = nullptr);
 
 // 14 significant digits; fixed form from 0.1 up to 1e14, exponent form with a
 // three-digit exponent otherwise; the point always stays ("5.").

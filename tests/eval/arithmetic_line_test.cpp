@@ -59,7 +59,7 @@ Outcome TheFullRoad(const std::string& line) {
     try {
         std::string rewritten = line;
         StripWhiteSpaceAndFoldCase(rewritten);
-        outcome.text = EvaluateOnStacks(rewritten);
+        outcome.text = EvaluateOnStacks(TestContext(), rewritten);
         outcome.answered = true;
     } catch (const Exception& failure) {
         outcome.text = failure.message;
@@ -74,8 +74,8 @@ Outcome ThePaddedRoad(const std::string& line) {
     SetUpVariables();
     const std::string padded = line + std::string(kTextPadding, '\0');
     Outcome outcome;
-    outcome.answered =
-        EvaluateArithmeticLine(std::string_view(padded.data(), line.size()), outcome.text, true);
+    outcome.answered = EvaluateArithmeticLine(
+        TestContext(), std::string_view(padded.data(), line.size()), outcome.text, true);
     outcome.variables = AllVariables();
     return outcome;
 }
@@ -86,7 +86,7 @@ bool ExpectSameAsTheFullRoad(const std::string& line) {
     SetUpVariables();
     const Variables before = AllVariables();
     std::string result;
-    const bool answered = EvaluateArithmeticLine(line, result);
+    const bool answered = EvaluateArithmeticLine(TestContext(), line, result);
     const Variables after = AllVariables();
     EXPECT_EQ(padded.answered, answered) << line;
     EXPECT_EQ(padded.text, result) << line;
@@ -157,7 +157,7 @@ TEST(ArithmeticLineTest, ReadsAVariableAnewWhenItsValueChanges) {
     ResetVariables();
     const auto answer = [](const std::string& line) {
         std::string result;
-        EXPECT_TRUE(EvaluateArithmeticLine(line, result)) << line;
+        EXPECT_TRUE(EvaluateArithmeticLine(TestContext(), line, result)) << line;
         return result;
     };
     SetVariable("v", "1.5");

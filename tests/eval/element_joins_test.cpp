@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "eval/limits.h"
+#include "expreval/session.h"
 #include "support/evaluation.h"
 
 namespace expreval {
@@ -98,11 +98,19 @@ TEST_F(ElementJoinsTest, GatheredJoinsAreAppliedBeforeAnythingMeetsThem) {
 // Under a limit on values the join that passes it fails, before anything
 // after it happens.
 TEST_F(ElementJoinsTest, UnderALimitOnValuesEveryJoinIsChecked) {
-    t_maxValueSize = 12;
-    EXPECT_EQ(FailureOf("{1,2}.1.1.1.1.1.1.(zv=5)"), "Value too large.");
-    EXPECT_EQ(FailureOf("zv"), "Variable zv does not exist.");
-    EXPECT_EQ(Evaluate("{1,2}.1.1"), "{11.1,21.1}");
-    t_maxValueSize = SIZE_MAX;
+    Limits limits;
+    limits.maxValueSize = 12;
+    Session session(limits);
+    const auto failureOf = [&session](const std::string& line) -> std::string {
+        try {
+            return "no failure, result " + session.Evaluate(line);
+        } catch (const Exception& failure) {
+            return failure.message;
+        }
+    };
+    EXPECT_EQ(failureOf("{1,2}.1.1.1.1.1.1.(zv=5)"), "Value too large.");
+    EXPECT_EQ(failureOf("zv"), "Variable zv does not exist.");
+    EXPECT_EQ(session.Evaluate("{1,2}.1.1"), "{11.1,21.1}");
 }
 
 }  // namespace

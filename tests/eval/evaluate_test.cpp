@@ -117,17 +117,20 @@ TEST_F(EvaluateTest, EvaluateTextAgreesWithEvaluate) {
             bits /= std::size(pieces);
         }
         const std::string viaCopy = ValueOrFailure([&] { return Evaluate(text); });
-        ASSERT_EQ(ValueOrFailure([&] { return EvaluateText(text); }), viaCopy) << text;
+        ASSERT_EQ(ValueOrFailure([&] { return EvaluateText(TestContext(), text); }), viaCopy)
+            << text;
         const std::string padded = text + std::string(kTextPadding, '\0');
         ASSERT_EQ(ValueOrFailure([&] {
-                      return EvaluatePaddedText(std::string_view(padded).substr(0, text.size()));
+                      return EvaluatePaddedText(TestContext(),
+                                                std::string_view(padded).substr(0, text.size()));
                   }),
                   viaCopy)
             << text;
         // An operand is a view into a longer text: what follows it is not its own.
         const std::string longer = text + "9e5";
         ASSERT_EQ(ValueOrFailure([&] {
-                      return EvaluateOperand(std::string_view(longer).substr(0, text.size()));
+                      return EvaluateOperand(TestContext(),
+                                             std::string_view(longer).substr(0, text.size()));
                   }),
                   viaCopy)
             << text;

@@ -82,11 +82,11 @@ TEST_F(NestingTest, AHundredThousandCallsDeepFailsAtOnce) {
 }
 
 // Levels of nesting still allowed below the caller.
-int LevelsLeft() {
+int LevelsLeft(Context& context) {
     std::vector<std::unique_ptr<NestingGuard>> guards;
     try {
         while (true)
-            guards.push_back(std::make_unique<NestingGuard>());
+            guards.push_back(std::make_unique<NestingGuard>(context));
     } catch (const Exception&) {
     }
     return static_cast<int>(guards.size());
@@ -97,11 +97,11 @@ int LevelsLeft() {
 uintptr_t g_deepestFrame = 0;
 int g_deepestLevel = 0;
 
-std::string Probe(std::string_view, std::string_view, int) {
+std::string Probe(std::string_view, std::string_view, Context& context) {
     const auto frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     if (g_deepestFrame == 0 || frame < g_deepestFrame) {
         g_deepestFrame = frame;
-        g_deepestLevel = kMaxNesting - LevelsLeft();
+        g_deepestLevel = kMaxNesting - LevelsLeft(context);
     }
     return "1";
 }

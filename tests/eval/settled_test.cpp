@@ -63,8 +63,8 @@ TEST(Settled, ClaimsOnlyTextsThatEvaluateToThemselves) {
     for (const std::string& text : kTexts) {
         if (ClassifySettled(text) == Settled::kUnknown)
             continue;
-        EXPECT_EQ(ClassifySingleToken(text), SingleToken::kValue) << text;
-        EXPECT_EQ(EvaluateOnStacks(text), text) << text;
+        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kValue) << text;
+        EXPECT_EQ(EvaluateOnStacks(TestContext(), text), text) << text;
     }
     for (const char* text : {"{1,{2}}", "\"a\"b\"", "-5-3", "1.#INF", "\"a\\\"b\"", "{\"a}",
                              "{1, 2}", "{\"A\",B}", "1e5", "12-3"}) {
@@ -90,8 +90,9 @@ TEST(Settled, JoinsTellTheFormOfTheWholeResult) {
             OperandValue right{r, Settled::kUnknown};
             const bool bothSettled =
                 left.form != Settled::kUnknown && ClassifySettled(r) != Settled::kUnknown;
-            const std::string joined = JoinValues(left, right, l, r);
-            const Settled told = t_settledResult.form;
+            TestContext context;
+            const std::string joined = JoinValues(*context, left, right, l, r);
+            const Settled told = context->settledResult.form;
             if (told != Settled::kUnknown || bothSettled) {
                 EXPECT_EQ(told, ClassifySettled(joined)) << l << " with " << r;
             }

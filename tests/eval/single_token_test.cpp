@@ -16,14 +16,14 @@ namespace {
 TEST(SingleToken, TakesWholeOperandTokens) {
     for (const char* text : {"5", "007", "-3", "-.5", "5.", "1.5e-007", "1e+5", "\"a b\"",
                              "\"a\\\"b\"", "\"\"", "\"A\"", "{1,2}", "{\"x\",{3}", "{}"}) {
-        EXPECT_EQ(ClassifySingleToken(text), SingleToken::kValue) << text;
+        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kValue) << text;
     }
     for (const char* text : {"x", "zurp", "x1", "e"}) {
-        EXPECT_EQ(ClassifySingleToken(text), SingleToken::kName) << text;
+        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kName) << text;
     }
     UseBuiltInTables();
     for (const char* text : {"sin(1)", "cos(x+(2))", "tan()", "log(\")\")", "sec({)})"}) {
-        EXPECT_EQ(ClassifySingleToken(text), SingleToken::kCall) << text;
+        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kCall) << text;
     }
 }
 
@@ -34,7 +34,7 @@ TEST(SingleToken, LeavesEverythingElseToTheFullRun) {
           "X",     "{A}",      "1+2",       "SIN(1)",  "x(2)",   "\"ab",   "\"a\\\"",
           "{1",    "{1}}",     "1.#INF",    "-1.#IND", "(1)",    "2x",     ".5",
           "sin(1", "sin(1)+1", "sin(1)(2)", "sin( 1)", "sin(A)", "sinx(1)"}) {
-        EXPECT_EQ(ClassifySingleToken(text), SingleToken::kNone) << text;
+        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kNone) << text;
     }
 }
 
@@ -69,12 +69,12 @@ TEST(SingleToken, AgreesWithTheRewriteAndTheScan) {
         FoldCase(rewritten);
         Recorder recorder;
         try {
-            Scan(rewritten, recorder);
+            Scan(TestContext(), rewritten, recorder);
         } catch (const Exception&) {
             recorder.events = {"failed"};
         }
         const bool oneToken = rewritten == text && recorder.events == std::vector{text};
-        const SingleToken kind = ClassifySingleToken(text);
+        const SingleToken kind = ClassifySingleToken(TestContext(), text);
         EXPECT_EQ(kind != SingleToken::kNone, oneToken) << text;
         if (kind != SingleToken::kNone) {
             EXPECT_EQ(kind != SingleToken::kValue, IsLetter(text[0])) << text;

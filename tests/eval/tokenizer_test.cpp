@@ -27,7 +27,7 @@ class Recorder final : public TokenEvents {
 std::vector<std::string> Events(const std::string& text) {
     UseBuiltInTables();
     Recorder recorder;
-    Scan(text, recorder);
+    Scan(TestContext(), text, recorder);
     return recorder.events;
 }
 

@@ -46,11 +46,12 @@ TEST_F(ArithmeticTest, HandlersReadOnlyTheViewsTheyAreGiven) {
         {Sine, "{0,1+1}", ""},     {Less, "1+2", "(4)"}};
     SetVariable("viewx", "5");
     for (const Case& c : cases) {
-        const std::string expected = c.handler(c.left, c.right, 0);
+        const std::string expected = c.handler(c.left, c.right, TestContext());
         const std::string longer = c.left + "9e5\"}" + c.right + "9e5\"}";
         const std::string_view view = longer;
-        const std::string got = c.handler(view.substr(0, c.left.size()),
-                                          view.substr(c.left.size() + 5, c.right.size()), 0);
+        const std::string got =
+            c.handler(view.substr(0, c.left.size()), view.substr(c.left.size() + 5, c.right.size()),
+                      TestContext());
         EXPECT_EQ(got, expected) << c.left << " and " << c.right;
     }
 }

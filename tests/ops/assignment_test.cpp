@@ -14,15 +14,15 @@ using testing::WithBuiltInTables;
 using AssignmentTest = WithBuiltInTables;
 
 std::string ValueOf(const std::string& name) {
-    const Variable* variable = FindVariable(name);
+    const Variable* variable = FindVariable(TestContext(), name);
     return variable == nullptr ? "(none)" : variable->value;
 }
 
 TEST_F(AssignmentTest, StoresTheRightValueAsWrittenAndReturnsIt) {
-    EXPECT_EQ(Assign("asgplain", "5.0", 0), "5.0");
+    EXPECT_EQ(Assign("asgplain", "5.0", TestContext()), "5.0");
     EXPECT_EQ(ValueOf("asgplain"), "5.0");
-    EXPECT_EQ(Assign("asgcopy", "asgplain", 0), "5.0");
-    Assign("asgplain", "7", 0);
+    EXPECT_EQ(Assign("asgcopy", "asgplain", TestContext()), "5.0");
+    Assign("asgplain", "7", TestContext());
     EXPECT_EQ(ValueOf("asgcopy"), "5.0");
 }
 
@@ -31,7 +31,7 @@ TEST_F(AssignmentTest, TestsOnlyTheFirstCharacterOfTheName) {
     EXPECT_EQ(FailureOf("\"s\"=1"), "\"s\" is not a valid variable name.");
     EXPECT_EQ(FailureOf("{1}=1"), "{1} is not a valid variable name.");
     EXPECT_EQ(FailureOf("-1=1"), "-1 is not a valid variable name.");
-    EXPECT_EQ(Assign("x1asg", "2", 0), "2");
+    EXPECT_EQ(Assign("x1asg", "2", TestContext()), "2");
 }
 
 TEST_F(AssignmentTest, EvaluatesTheRightOperandBeforeTestingTheName) {
@@ -47,31 +47,31 @@ TEST_F(AssignmentTest, ChainedAssignmentStoresTheFirstThenRejectsItsValue) {
 
 TEST_F(AssignmentTest, CompoundFormsStoreTheUnderlyingResult) {
     Evaluate("asgn=6");
-    EXPECT_EQ(AddAssign("asgn", "1", 0), "7");
-    EXPECT_EQ(SubtractAssign("asgn", "2", 0), "5");
-    EXPECT_EQ(MultiplyAssign("asgn", "4", 0), "20");
-    EXPECT_EQ(RemainderAssign("asgn", "6", 0), "2");
-    EXPECT_EQ(OrAssign("asgn", "5", 0), "7");
-    EXPECT_EQ(AndAssign("asgn", "12", 0), "4");
-    EXPECT_EQ(XorAssign("asgn", "6", 0), "2");
-    EXPECT_EQ(ConcatenateAssign("asgn", "5", 0), "25");
+    EXPECT_EQ(AddAssign("asgn", "1", TestContext()), "7");
+    EXPECT_EQ(SubtractAssign("asgn", "2", TestContext()), "5");
+    EXPECT_EQ(MultiplyAssign("asgn", "4", TestContext()), "20");
+    EXPECT_EQ(RemainderAssign("asgn", "6", TestContext()), "2");
+    EXPECT_EQ(OrAssign("asgn", "5", TestContext()), "7");
+    EXPECT_EQ(AndAssign("asgn", "12", TestContext()), "4");
+    EXPECT_EQ(XorAssign("asgn", "6", TestContext()), "2");
+    EXPECT_EQ(ConcatenateAssign("asgn", "5", TestContext()), "25");
     EXPECT_EQ(ValueOf("asgn"), "25");
 }
 
 TEST_F(AssignmentTest, CompoundDivisionChoosesByTheNameAndTheRightValue) {
     Evaluate("asgx=7.5");
     Evaluate("asgtwo=2");
-    EXPECT_EQ(DivideAssign("asgx", "asgtwo", 0), "4.");
+    EXPECT_EQ(DivideAssign("asgx", "asgtwo", TestContext()), "4.");
     Evaluate("asgx=7.5");
-    EXPECT_EQ(DivideAssign("asgx", "2.0", 0), "3.75");
+    EXPECT_EQ(DivideAssign("asgx", "2.0", TestContext()), "3.75");
     // A name with an e is not an integer text.
     Evaluate("asgrate=7.5");
-    EXPECT_EQ(DivideAssign("asgrate", "asgtwo", 0), "3.75");
+    EXPECT_EQ(DivideAssign("asgrate", "asgtwo", TestContext()), "3.75");
 }
 
 TEST_F(AssignmentTest, CompoundFormOfAnUndefinedNameCreatesNothing) {
     EXPECT_EQ(FailureOf("asgmissing+=1"), "Variable asgmissing does not exist.");
-    EXPECT_EQ(FindVariable("asgmissing"), nullptr);
+    EXPECT_EQ(FindVariable(TestContext(), "asgmissing"), nullptr);
 }
 
 TEST_F(AssignmentTest, AFailingCompoundFormKeepsTheOldValue) {

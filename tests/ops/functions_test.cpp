@@ -50,17 +50,17 @@ TEST(GuardedFunctions, ComputeTheirQuotients) {
 using ApplyFunctionTest = WithBuiltInTables;
 
 TEST_F(ApplyFunctionTest, KeepsThePointOfWholeResults) {
-    EXPECT_EQ(Cosine("0", "", 0), "1.");
-    EXPECT_EQ(Sine("0", "", 0), "0.");
-    EXPECT_EQ(Logarithm("100", "", 0), "2.");
-    EXPECT_EQ(Logarithm("0.5", "", 0), "-0.30102999566398");
+    EXPECT_EQ(Cosine("0", "", TestContext()), "1.");
+    EXPECT_EQ(Sine("0", "", TestContext()), "0.");
+    EXPECT_EQ(Logarithm("100", "", TestContext()), "2.");
+    EXPECT_EQ(Logarithm("0.5", "", TestContext()), "-0.30102999566398");
 }
 
 TEST_F(ApplyFunctionTest, MapsListsElementByElementAndNestedListsAgain) {
-    EXPECT_EQ(Logarithm("{1,10,100}", "", 0), "{0.,1.,2.}");
+    EXPECT_EQ(Logarithm("{1,10,100}", "", TestContext()), "{0.,1.,2.}");
     Evaluate("fninner={1,0}");
-    EXPECT_EQ(Sine("{0,fninner}", "", 0), "{0.,{0.8414709848079,0.}}");
-    EXPECT_EQ(ApplyFunctionToElements(Cosine, "{0,1-1}"), "{1.,1.}");
+    EXPECT_EQ(Sine("{0,fninner}", "", TestContext()), "{0.,{0.8414709848079,0.}}");
+    EXPECT_EQ(ApplyFunctionToElements(TestContext(), Cosine, "{0,1-1}"), "{1.,1.}");
     EXPECT_EQ(FailureOf("log({1,0})"), "Log requires arguement greater than 0.");
     EXPECT_EQ(FailureOf("sin({1,\"a\"})"), "Function does not support strings.");
 }

@@ -1,6 +1,7 @@
 // The built-in tables, built once for the whole test program.
 #pragma once
 
+#include "eval/context.h"
 #include "expreval/expreval.h"
 #include "symbols/tables.h"
 
@@ -13,5 +14,20 @@ inline void UseBuiltInTables() {
     }();
     (void)built;
 }
+
+// A context in the process-wide tables for a test that calls the
+// evaluator's routines or a handler directly: TestContext() where a Context&
+// is asked for lives until the end of the call.
+class TestContext {
+  public:
+    TestContext() : thread_(context_, false) {}
+    operator Context&() { return context_; }
+    Context& operator*() { return context_; }
+    Context* operator->() { return &context_; }
+
+  private:
+    Context context_;
+    ThreadContext thread_;
+};
 
 }  // namespace expreval

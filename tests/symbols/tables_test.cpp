@@ -30,7 +30,7 @@ TEST_F(BuiltInTables, HoldTheSevenFunctionsInOrder) {
     const std::vector<std::string> expected = {"cos", "cot", "csc", "log", "sec", "sin", "tan"};
     EXPECT_EQ(StoredKeys(*g_functions, &Function::name), expected);
     for (const std::string& name : expected) {
-        const Function* function = FindFunction(name);
+        const Function* function = FindFunction(TestContext(), name);
         ASSERT_NE(function, nullptr) << name;
         EXPECT_NE(function->handler, nullptr) << name;
     }
@@ -48,7 +48,7 @@ TEST_F(BuiltInTables, HoldTheTwentyNineOperatorsInByteOrderWithTheirPrecedences)
     std::vector<Handler> handlers;
     for (const auto& [symbol, precedence] : expected) {
         symbols.push_back(symbol);
-        const Operator* op = FindOperator(symbol);
+        const Operator* op = FindOperator(TestContext(), symbol);
         ASSERT_NE(op, nullptr) << symbol;
         EXPECT_EQ(op->precedence, precedence) << symbol;
         ASSERT_NE(op->handler, nullptr) << symbol;
@@ -61,11 +61,11 @@ TEST_F(BuiltInTables, HoldTheTwentyNineOperatorsInByteOrderWithTheirPrecedences)
 
 TEST_F(BuiltInTables, FindNothingElse) {
     for (const char* symbol : {",", "(", "**", "=<", "!", "~", "==="})
-        EXPECT_EQ(FindOperator(symbol), nullptr) << symbol;
-    EXPECT_EQ(FindFunction("sqrt"), nullptr);
-    EXPECT_EQ(FindFunction("si"), nullptr);
+        EXPECT_EQ(FindOperator(TestContext(), symbol), nullptr) << symbol;
+    EXPECT_EQ(FindFunction(TestContext(), "sqrt"), nullptr);
+    EXPECT_EQ(FindFunction(TestContext(), "si"), nullptr);
     // Keys are lower-cased like the stored names.
-    EXPECT_NE(FindFunction("SIN"), nullptr);
+    EXPECT_NE(FindFunction(TestContext(), "SIN"), nullptr);
 }
 
 // Lends g_variables a list of the test's own while it lives, so that the
@@ -82,7 +82,7 @@ TEST_F(BuiltInTables, ResetVariablesLeavesOnlyZurpAsAtStartUp) {
     SetVariable("zurp", "{}");
     ResetVariables();
     EXPECT_EQ(StoredKeys(own.list, &Variable::name), std::vector<std::string>{"zurp"});
-    EXPECT_EQ(FindVariable("zurp")->value, "{1,2,3,4,5}");
+    EXPECT_EQ(FindVariable(TestContext(), "zurp")->value, "{1,2,3,4,5}");
 }
 
 // Names without capitals are stored with one walk of their own, the others
@@ -92,16 +92,16 @@ TEST_F(BuiltInTables, SetVariableStoresInOrderAndReplacesInPlace) {
     SetVariable("zurp", "{1,2,3,4,5}");
     SetVariable("x", "1");
     SetVariable("B", "2");
-    const Variable* x = FindVariable("x");
+    const Variable* x = FindVariable(TestContext(), "x");
     SetVariable("X", "3");
     SetVariable("a", "4");
     SetVariable("zz", "5");
     EXPECT_EQ(StoredKeys(own.list, &Variable::name),
               (std::vector<std::string>{"a", "b", "x", "zurp", "zz"}));
-    EXPECT_EQ(FindVariable("x"), x);
+    EXPECT_EQ(FindVariable(TestContext(), "x"), x);
     EXPECT_EQ(x->value, "3");
     SetVariable("b", "6");
-    EXPECT_EQ(FindVariable("B")->value, "6");
+    EXPECT_EQ(FindVariable(TestContext(), "B")->value, "6");
     EXPECT_EQ(own.list.Sentinel()->previous->name, "zz");
 }
 

@@ -1,0 +1,106 @@
+#include "eval/context.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "eval/arithmetic_line.h"
+#include "value/value.h"
+
+namespace expreval {
+
+namespace {
+
+// Checks between two readings of the clock: a reading costs about as much
+// as the work of a few checks.
+constexpr std::uint64_t kChecksPerClockReading = 64;
+
+using Clock = std::chrono::steady_clock;
+
+// The one state kept on the thread: the evaluation under way, whose
+// nesting a new one continues, and the caches. Caches are made on a
+// thread's first evaluation and freed with the thread.
+struct ThreadState {
+    Context* current = nullptr;
+    std::unique_ptr<Caches> caches;
+    std::shared_ptr<ArithmeticCaches> arithmetic;
+};
+thread_local ThreadState t_thread;
+
+}  // namespace
+
+ThreadContext::ThreadContext(Context& context, bool ownLimits)
+    : context_(context), enclosing_(t_thread.current) {
+    ThreadState& thread = t_thread;
+    if (thread.caches == nullptr) {
+        thread.arithmetic = MakeArithmeticCaches();
+        thread.caches = std::make_unique<Caches>();
+        thread.caches->arithmetic = thread.arithmetic.get();
+    }
+    context.caches = thread.caches.get();
+    sharesBudget_ = enclosing_ != nullptr && !ownLimits;
+    if (enclosing_ != nullptr) {
+        context.nestingLevel = std::max(context.nestingLevel, enclosing_->nestingLevel);
+        if (context.interrupt == nullptr)
+            context.interrupt = enclosing_->interrupt;
+    }
+    if (sharesBudget_) {
+        context.maxValueSize = enclosing_->maxValueSize;
+        context.budget = enclosing_->budget;
+        context.checksLeft = enclosing_->checksLeft;
+    }
+    thread.current = &context;
+}
+
+ThreadContext::~ThreadContext() {
+    if (sharesBudget_) {
+        enclosing_->budget = context_.budget;
+        enclosing_->checksLeft = context_.checksLeft;
+    }
+    t_thread.current = enclosing_;
+}
+
+void ThrowInterrupted() {
+    throw Exception("Interrupted.");
+}
+
+void ThrowValueTooLarge() {
+    throw Exception("Value too large.");
+}
+
+// A time too long to add to the clock's reading means no deadline. The first
+// check goes to SpendBudget, which reads the clock and counts the batch.
+void StartBudget(Context& context, const Budget& budget) {
+    const Clock::time_point now = Clock::now();
+    BudgetState state;
+    state.timed = budget.time < Clock::time_point::max() - now;
+    state.limited = state.timed || budget.checks != UINT64_MAX;
+    state.checksLeft = budget.checks;
+    if (state.timed)
+        state.deadline = now + budget.time;
+    context.budget = state;
+    context.checksLeft = state.limited ? 0 : INT64_MAX;
+}
+
+// Once spent, the budget stays spent: every later check of the evaluation
+// fails again, even where a host function swallowed the first failure.
+void SpendBudget(Context& context) {
+    BudgetState& budget = context.budget;
+    if (!budget.limited) {
+        context.checksLeft = INT64_MAX;
+        return;
+    }
+    if (!budget.spent && budget.checksLeft > 0 &&
+        !(budget.timed && Clock::now() >= budget.deadline)) {
+        const std::uint64_t batch =
+            budget.timed ? std::min(budget.checksLeft, kChecksPerClockReading) : budget.checksLeft;
+        budget.checksLeft -= batch;
+        context.checksLeft =
+            static_cast<std::int64_t>(std::min<std::uint64_t>(batch - 1, INT64_MAX));
+        return;
+    }
+    budget.spent = true;
+    context.checksLeft = 0;
+    throw Exception("Evaluation took too long.");
+}
+
+}  // namespace expreval

@@ -1,0 +1,155 @@
+// The context of one evaluation: everything it works with besides its text.
+// It is passed by reference to every routine that evaluates, and to every
+// handler, so that what an evaluation may read, assign and spend is written
+// in the call, not left on the thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "eval/interrupt.h"
+#include "eval/settled.h"
+#include "symbols/lookup_cache.h"
+#include "symbols/tables.h"
+
+namespace expreval {
+
+struct ArithmeticCaches;
+
+// What evaluations on one thread remember from one to the next: lookups in
+// the built-in tables, and the numbers that the arithmetic road read last.
+// Only ever used by the thread that owns them.
+struct Caches {
+    LookupCache<Operator> operators;
+    LookupCache<Function> functions;
+    ArithmeticCaches* arithmetic = nullptr;
+};
+
+struct Context {
+    // The variables and host functions evaluation reads and assigns: a
+    // session's, or with none the process-wide g_variables and the built-in
+    // functions alone.
+    SessionTables* session = nullptr;
+    // Set from any thread or a signal handler to stop the evaluation.
+    const InterruptFlag* interrupt = nullptr;
+    // The levels of nesting reached by the runs under way (eval/nesting.h).
+    int nestingLevel = 0;
+    // Bytes a value built by an operation may hold.
+    std::size_t maxValueSize = SIZE_MAX;
+    // Checks left before the budget is looked at again; without a budget it
+    // starts too high to run out.
+    std::int64_t checksLeft = INT64_MAX;
+    BudgetState budget;
+    // How the reduction under way and the handler it calls tell each other
+    // which operands and results are settled (eval/settled.h).
+    SettledOperands settledOperands;
+    SettledResult settledResult;
+    // The host's numeric function being applied (ops/host_function.cpp).
+    const std::function<double(double)>* numeric = nullptr;
+    Caches* caches = nullptr;
+
+    SymbolList<Variable>& Variables() const {
+        return session != nullptr ? session->variables : *g_variables;
+    }
+};
+
+// Lookups in the context's tables, by name; null when the name is absent.
+inline const Variable* FindVariable(const Context& context, std::string_view name) {
+    return FindVariableIn(context.Variables(), name);
+}
+inline const Function* FindFunction(const Context& context, std::string_view name) {
+    return FindFunctionIn(context.caches->functions, context.session, name);
+}
+inline const Operator* FindOperator(const Context& context, std::string_view symbol) {
+    return FindOperatorIn(context.caches->operators, symbol);
+}
+// Stores value under name in the context's variables (created or replaced).
+inline void AssignVariable(const Context& context, std::string name, std::string value) {
+    StoreVariable(context.Variables(), std::move(name), std::move(value));
+}
+
+// Makes context the one evaluating on this thread for as long as it lives,
+// with this thread's caches. An evaluation that starts while another is
+// under way on the thread (a host's function evaluating) nests below it:
+// both use this thread's stack, which the nesting bound protects. Without
+// limits of its own it works within the other's: its value size, and its
+// budget, which it spends; and without a flag of its own it watches the
+// other's.
+class ThreadContext {
+  public:
+    ThreadContext(Context& context, bool ownLimits);
+    ~ThreadContext();
+    ThreadContext(const ThreadContext&) = delete;
+    ThreadContext& operator=(const ThreadContext&) = delete;
+
+  private:
+    Context& context_;
+    Context* enclosing_;
+    bool sharesBudget_;
+};
+
+// Gives context budget: checks and time, from now.
+void StartBudget(Context& context, const Budget& budget);
+
+// Refills context.checksLeft from the budget, or throws Exception
+// "Evaluation took too long." once it is spent.
+void SpendBudget(Context& context);
+
+// Whether the flag the context watches is set: a relaxed load, so that it
+// costs next to nothing when no one interrupts.
+inline bool InterruptRequested(const Context& context) {
+    return context.interrupt != nullptr && context.interrupt->load(std::memory_order_relaxed);
+}
+
+// Called where evaluation already counts its work (each nesting level, each
+// list element, every so many bytes of a long scan): a relaxed load and a
+// count.
+inline void CheckInterrupt(Context& context) {
+    if (InterruptRequested(context))
+        ThrowInterrupted();
+    if (--context.checksLeft < 0)
+        SpendBudget(context);
+}
+
+// Gives back count checks made for work that is then done again and
+// checked again: a shortcut that gave a line up to the full road.
+inline void RefundChecks(Context& context, std::int64_t count) {
+    context.checksLeft =
+        context.checksLeft > INT64_MAX - count ? INT64_MAX : context.checksLeft + count;
+}
+
+// For a scan that may run through megabytes in one step of the evaluation:
+// checks each time the scan has moved kInterruptStride bytes further, at
+// the cost of one comparison for every other step.
+inline constexpr size_t kInterruptStride = 4096;
+
+class InterruptCheckpoints {
+  public:
+    explicit InterruptCheckpoints(Context& context) : context_(context) {}
+
+    void Pass(size_t position) {
+        if (position >= next_) [[unlikely]] {
+            next_ = position + kInterruptStride;
+            CheckInterrupt(context_);
+        }
+    }
+
+  private:
+    Context& context_;
+    size_t next_ = kInterruptStride;
+};
+
+// Throws Exception "Value too large.".
+[[noreturn]] void ThrowValueTooLarge();
+
+// Where a value is built: a result pushed, stored or grown element by
+// element. Its operands are no longer than the limit, so no text grows
+// past a few times it before this refuses it.
+inline void CheckValueSize(const Context& context, std::size_t size) {
+    if (size > context.maxValueSize)
+        ThrowValueTooLarge();
+}
+
+}  // namespace expreval
