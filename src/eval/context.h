@@ -13,6 +13,7 @@
 #include "eval/settled.h"
 #include "symbols/lookup_cache.h"
 #include "symbols/tables.h"
+#include "value/number_text.h"
 
 namespace expreval {
 
@@ -24,6 +25,7 @@ struct ArithmeticCaches;
 struct Caches {
     LookupCache<Operator> operators;
     LookupCache<Function> functions;
+    LastNumber lastNumber;
     ArithmeticCaches* arithmetic = nullptr;
 };
 

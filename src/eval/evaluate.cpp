@@ -230,12 +230,13 @@ class Evaluation final : public TokenEvents {
 bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& number) {
     if (!CanNestDeeper(context))
         return false;
-    if (ReadPlainNumber(text, number))
+    if (ReadPlainNumber(text, number, &context.caches->lastNumber))
         return true;
     if (!IsKeptName(text))
         return false;
     const Variable* variable = FindVariable(context, text);
-    return variable != nullptr && ReadPlainNumber(variable->value, number);
+    return variable != nullptr &&
+           ReadPlainNumber(variable->value, number, &context.caches->lastNumber);
 }
 
 std::string EvaluateOnStacks(Context& context, std::string_view text) {

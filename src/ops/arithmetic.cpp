@@ -34,8 +34,9 @@ std::string ApplyArithmetic(std::string_view left, std::string_view right, Conte
     const RawOperation rawOperation = ChooseOperation(left, right, kernel);
     return ApplyToOperands(
         left, right, context, self, TwoLists::kRefused,
-        [rawOperation](PlainNumber a, PlainNumber b) {
-            return ArithmeticResultText(a.integer && b.integer, rawOperation(a.value, b.value));
+        [rawOperation, &context](PlainNumber a, PlainNumber b) {
+            return ArithmeticResultText(a.integer && b.integer, rawOperation(a.value, b.value),
+                                        &context.caches->lastNumber);
         },
         RefuseStrings);
 }
@@ -97,8 +98,9 @@ const NumberKernel kRemaindering{RealRemainder, IntegerRemainder};
 std::string Add(std::string_view left, std::string_view right, Context& context) {
     return ApplyToOperands(
         left, right, context, Add, TwoLists::kJoined,
-        [](PlainNumber a, PlainNumber b) {
-            return ArithmeticResultText(a.integer && b.integer, kAddition.real(a.value, b.value));
+        [&context](PlainNumber a, PlainNumber b) {
+            return ArithmeticResultText(a.integer && b.integer, kAddition.real(a.value, b.value),
+                                        &context.caches->lastNumber);
         },
         [](std::string& leftValue, const std::string& rightValue) {
             return JoinWithString(std::move(leftValue), rightValue);

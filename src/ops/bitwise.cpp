@@ -8,9 +8,9 @@ namespace expreval {
 namespace {
 
 // Every 32-bit integer is whole and short: its text is the cut one.
-std::string IntegerResult(int32_t value) {
+std::string IntegerResult(int32_t value, LastNumber* last) {
     std::string text;
-    WholeNumberText(value, text);
+    WholeNumberText(value, text, last);
     return text;
 }
 
@@ -20,8 +20,9 @@ std::string ApplyBitwise(std::string_view left, std::string_view right, Context&
                          IntegerOperation integerOperation, Handler self) {
     return ApplyToOperands(
         left, right, context, self, TwoLists::kRefused,
-        [integerOperation](PlainNumber a, PlainNumber b) {
-            return IntegerResult(integerOperation(RoundHalfAway(a.value), RoundHalfAway(b.value)));
+        [integerOperation, &context](PlainNumber a, PlainNumber b) {
+            return IntegerResult(integerOperation(RoundHalfAway(a.value), RoundHalfAway(b.value)),
+                                 &context.caches->lastNumber);
         },
         [](const std::string&, const std::string&) -> std::string {
             throw Exception("Operation does not support strings.");

@@ -180,8 +180,9 @@ std::string ApplyToArgument(std::string_view argument, Context& context, Handler
 // each element of a list; the result written as a number text.
 template <typename Raw>
 std::string ApplyFunction(std::string_view argument, Context& context, Raw raw, Handler self) {
-    return ApplyToArgument(argument, context, self,
-                           [raw](double x) { return NumberToText(raw(x)); });
+    return ApplyToArgument(argument, context, self, [raw, &context](double x) {
+        return NumberToText(raw(x), &context.caches->lastNumber);
+    });
 }
 
 }  // namespace expreval

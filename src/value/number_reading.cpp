@@ -270,8 +270,8 @@ double TextToNumber(std::string_view text) {
 // commonest texts, digits with at most one point after a start of a number,
 // are whole number tokens, and are read before the rest of the token is
 // looked at.
-bool ReadPlainNumber(std::string_view text, PlainNumber& number) {
-    if (t_lastNumber.Recall(text, number))
+bool ReadPlainNumber(std::string_view text, PlainNumber& number, const LastNumber* last) {
+    if (last != nullptr && last->Recall(text, number))
         return true;
     if (text.empty() || !StartsNumber(text[0], true))
         return false;

@@ -340,7 +340,7 @@ char* WriteWhole(char* out, std::uint64_t whole) {
 
 }  // namespace
 
-std::string NumberToText(double x) {
+std::string NumberToText(double x, LastNumber* last) {
     if (!std::isfinite(x)) {
         return NonFiniteText(x);
     }
@@ -355,14 +355,16 @@ std::string NumberToText(double x) {
     }
     if (IsShortWhole(magnitude)) {
         out = WriteWhole(out, static_cast<std::uint64_t>(static_cast<std::int64_t>(magnitude)));
-        t_lastNumber.Keep(text, out - text, PlainNumber{x, out[-1] != '.'});
+        if (last != nullptr)
+            last->Keep(text, out - text, PlainNumber{x, out[-1] != '.'});
         return std::string(text, out);
     }
     Decimal d;
     if (DecomposeFixed(magnitude, d)) {
         out = WriteFixedForm(out, d);
         const double readBack = x < 0 ? -d.readBack : d.readBack;
-        t_lastNumber.Keep(text, out - text, PlainNumber{readBack, d.exponent == kSignificant});
+        if (last != nullptr)
+            last->Keep(text, out - text, PlainNumber{readBack, d.exponent == kSignificant});
         return std::string(text, out);
     }
     if (!DecomposeScaled(magnitude, d)) {
@@ -375,7 +377,7 @@ std::string NumberToText(double x) {
 
 // NumberToText writes such a number as its digits and, unless they fill all
 // 14 places, a point; zero as "0.". Cutting the point leaves the digits.
-bool WholeNumberText(double x, std::string& text) {
+bool WholeNumberText(double x, std::string& text, LastNumber* last) {
     if (x == 0) {
         text.assign(1, '0');
         return true;
@@ -389,7 +391,8 @@ bool WholeNumberText(double x, std::string& text) {
         *out++ = '-';
     }
     out = WriteWholeDigits(out, static_cast<std::uint64_t>(static_cast<std::int64_t>(magnitude)));
-    t_lastNumber.Keep(digits, out - digits, PlainNumber{x, true});
+    if (last != nullptr)
+        last->Keep(digits, out - digits, PlainNumber{x, true});
     text.assign(digits, out);
     return true;
 }
@@ -406,9 +409,9 @@ bool IsFixedForm(std::string_view text) {
 }
 
 // A whole number's text is written without its fraction at once.
-std::string CutResult(double value) {
+std::string CutResult(double value, LastNumber* last) {
     std::string text;
-    if (WholeNumberText(value, text))
+    if (WholeNumberText(value, text, last))
         return text;
     text = NumberToText(value);
     if (IsFixedForm(text))
@@ -418,8 +421,8 @@ std::string CutResult(double value) {
 
 }  // namespace
 
-std::string ArithmeticResultText(bool integers, double value) {
-    return integers ? CutResult(value) : NumberToText(value);
+std::string ArithmeticResultText(bool integers, double value, LastNumber* last) {
+    return integers ? CutResult(value, last) : NumberToText(value, last);
 }
 
 }  // namespace expreval

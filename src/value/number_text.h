@@ -87,8 +87,6 @@ class LastNumber {
     PlainNumber number_;
 };
 
-constinit inline thread_local LastNumber t_lastNumber;
-
 // ---- Private to writing and reading ----------------------------------------
 
 namespace number_detail {

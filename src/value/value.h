@@ -59,17 +59,22 @@ bool ContainsText(std::string_view left, std::string_view right,
 bool LacksText(std::string_view left, std::string_view right,
                void (*betweenWindows)(void* data) = nullptr, void* data = nullptr);
 
+// A number text written lately, with what it reads as (value/number_text.h):
+// an evaluation keeps one, and the routines below that write a number text
+// keep it there when given it, and those that read one look there first.
+class LastNumber;
+
 // 14 significant digits; fixed form from 0.1 up to 1e14, exponent form with a
 // three-digit exponent otherwise; the point always stays ("5.").
-std::string NumberToText(double x);
+std::string NumberToText(double x, LastNumber* last = nullptr);
 // For a whole number below 10^14 in magnitude: what DropFraction leaves of
 // NumberToText's text, its digits without the point, written directly into
 // text. False, with text untouched, for any other number.
-bool WholeNumberText(double x, std::string& text);
+bool WholeNumberText(double x, std::string& text, LastNumber* last = nullptr);
 // The text of an arithmetic result: with integers (both operands integer
 // texts), a fixed form is cut to its integer part; exponent forms and
 // non-finite texts stay whole, since cutting them would change their value.
-std::string ArithmeticResultText(bool integers, double value);
+std::string ArithmeticResultText(bool integers, double value, LastNumber* last = nullptr);
 // The longest decimal prefix (sign, digits, one point, exponent), else 0.
 double TextToNumber(std::string_view text);
 
@@ -82,6 +87,6 @@ struct PlainNumber {
 // True, with number filled in, when text is one number token as the scanner
 // reads it, unchanged by the rewrite, and short enough to be read exactly in
 // one pass: such a text evaluates to itself.
-bool ReadPlainNumber(std::string_view text, PlainNumber& number);
+bool ReadPlainNumber(std::string_view text, PlainNumber& number, const LastNumber* last = nullptr);
 
 }  // namespace expreval
