@@ -1,6 +1,23 @@
 // Evaluate: one expression text in, one value text out. The entries share
 // one road chooser (evaluate.cpp), which tries the single-token road,
 // the arithmetic road, the rewrite and the stacks in that order.
+//
+// Words the evaluator's code uses in a sense of its own:
+//   road: one way of evaluating a text. The stacks road (the scan, the two
+//     stacks and the handlers) is the reference every shortcut is checked
+//     against; the shortcuts are the single-token road, the arithmetic
+//     road and the handlers' reading of operands in place.
+//   kept (by the rewrite): a text that the rewrite of white space and
+//     capitals leaves as it is, so it needs no copy.
+//   settled: a value text known to evaluate to itself (eval/settled.h), so
+//     that a join may take it over instead of evaluating it again.
+//   note: what the reduction under way and the handler it calls tell each
+//     other in the context: which operands are settled or may be taken
+//     over, and the result's form; the handler is told, and tells back.
+//   piece: the part gathered to join to every element of a list at once
+//     (eval/element_joins.h).
+//   stamp: a number a symbol list changes whenever it changes, by which a
+//     cache knows that what it found still holds (symbols/symbol_list.h).
 #pragma once
 
 #include <cstddef>
