@@ -12,6 +12,7 @@
 
 #include "console/descriptor.h"
 #include "console/line_source.h"
+#include "console/pipe_output.h"
 #include "console/quiet.h"
 
 namespace expreval {
@@ -37,7 +38,7 @@ Descriptor OpenFile(const std::string& name, std::ostream& err) {
 bool AnswerFile(QuietAnswers& answers, int fd, std::string_view name, std::ostream& out,
                 std::ostream& err, const Signals& signals) {
     DescriptorLineSource source(
-        fd, [&out] { out.flush(); }, signals.wake);
+        fd, [&out, fd] { FlushBeforeWaiting(out, fd); }, signals.wake);
     answers.AnswerLines(source, name);
     if (!source.Failed())
         return true;

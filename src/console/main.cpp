@@ -76,7 +76,7 @@ int RunDialogue(const expreval::CommandLine& commandLine, [[maybe_unused]] bool 
     if (commandLine.quiet)
         return expreval::RunQuietly(STDIN_FILENO, out, std::cerr, session, signals, outToTerminal);
     expreval::DescriptorLineSource source(
-        STDIN_FILENO, [&out] { out.flush(); }, signals.wake);
+        STDIN_FILENO, [&out] { expreval::FlushBeforeWaiting(out, STDIN_FILENO); }, signals.wake);
     const expreval::Flushing flushing =
         outToTerminal ? expreval::Flushing::kEveryLine : expreval::Flushing::kBeforeWait;
     const int code = expreval::RunConsole(source, out, flushing, session, &signals);

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 namespace expreval {
@@ -151,6 +152,27 @@ std::streamsize PipeOutput::xsputn(const char* text, std::streamsize count) {
 
 int PipeOutput::sync() {
     return Send(true) ? 0 : -1;
+}
+
+bool PipeOutput::SendUntilInput(int fd) {
+    while (Send(false)) {
+        if (pptr() == pbase())
+            return true;
+        pollfd requests[2] = {{fd_, POLLOUT, 0}, {fd, POLLIN, 0}};
+        if (poll(requests, 2, -1) < 0 && errno != EINTR)
+            return Send(true);
+        if (requests[1].revents != 0)
+            return true;
+    }
+    return false;
+}
+
+void FlushBeforeWaiting(std::ostream& out, int fd) {
+    auto* pipe = dynamic_cast<PipeOutput*>(out.rdbuf());
+    if (pipe == nullptr)
+        out.flush();
+    else if (!pipe->SendUntilInput(fd))
+        out.setstate(std::ios::badbit);
 }
 
 }  // namespace expreval
