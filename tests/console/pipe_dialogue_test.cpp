@@ -24,7 +24,7 @@ constexpr auto kPatience = std::chrono::seconds(20);  // generous for sanitizer 
 
 class ConsoleProcess {
   public:
-    ConsoleProcess() {
+    explicit ConsoleProcess(const char* option = nullptr) {
         signal(SIGPIPE, SIG_IGN);  // a console that died must fail the test, not kill it
         int input[2];
         int output[2];
@@ -38,7 +38,9 @@ class ConsoleProcess {
             close(input[1]);
             close(output[0]);
             close(output[1]);
-            execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, static_cast<char*>(nullptr));
+            const int quiet = open("/dev/null", O_WRONLY);  // the messages of failing lines
+            dup2(quiet, STDERR_FILENO);
+            execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, option, static_cast<char*>(nullptr));
             _exit(127);
         }
         close(input[0]);
@@ -128,6 +130,20 @@ TEST(PipeDialogueTest, EachAnswerArrivesBeforeTheNextLine) {
     console.Send(".\n");
     EXPECT_EQ(console.ReadUntil(""), "");
     EXPECT_EQ(console.ExitCode(), 0);
+}
+
+// Quiet answers reach a driver that waits for each, failures included.
+TEST(PipeDialogueTest, QuietAnswersArriveBeforeTheNextLine) {
+    ConsoleProcess console("-q");
+    console.Send("1+2\n");
+    EXPECT_EQ(console.ReadUntil("\n"), "3\n");
+    console.Send("y\n");
+    EXPECT_EQ(console.ReadUntil("\n"), "Error\n");
+    console.Send("zurp\n");
+    EXPECT_EQ(console.ReadUntil("\n"), "{1,2,3,4,5}\n");
+    console.CloseInput();
+    EXPECT_EQ(console.ReadUntil(""), "");
+    EXPECT_EQ(console.ExitCode(), 1);
 }
 
 TEST(PipeDialogueTest, LineCutOffByTheEndOfInputIsAnswered) {
