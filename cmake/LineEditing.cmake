@@ -2,7 +2,13 @@
 # console reads plain lines, as it always does when its input is piped.
 option(EXPREVAL_LINE_EDITING "Edit lines with libedit when both standard streams are terminals" ON)
 
-add_library(expreval_terminal STATIC src/console/completion.cpp src/console/memory_ceiling.cpp)
+add_library(expreval_terminal STATIC
+    src/console/completion.cpp
+    src/console/memory_ceiling.cpp
+    src/console/quiet.cpp
+    src/console/batch.cpp
+    src/console/history.cpp
+    src/console/pipe_output.cpp)
 target_link_libraries(expreval_terminal PUBLIC expreval_core)
 
 set(EXPREVAL_HAVE_LIBEDIT OFF)

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "console/completion.h"
-#include "console/console.h"
 
 namespace expreval {
 
@@ -21,8 +20,11 @@ namespace {
 
 constexpr int kHistorySize = 1000;
 
-char* Prompt(EditLine*) {
-    return const_cast<char*>(kPrompt);  // libedit only reads it
+char* Prompt(EditLine* editLine) {
+    LineEditor::Callbacks* callbacks = nullptr;
+    el_get(editLine, EL_CLIENTDATA, &callbacks);
+    // libedit only reads it
+    return const_cast<char*>(callbacks != nullptr ? callbacks->prompt : "");
 }
 
 void ListCandidates(EditLine* editLine, const std::vector<std::string>& candidates) {
@@ -73,7 +75,7 @@ unsigned char EndOrDelete(EditLine* editLine, wint_t) {
 // encoding as libedit does: a byte that cannot continue a character starts
 // the next one, and one that can start none is dropped.
 int ReadKey(EditLine* editLine, wchar_t* key) {
-    LineEditor::KeyReader* reader = nullptr;
+    LineEditor::Callbacks* reader = nullptr;
     el_get(editLine, EL_CLIENTDATA, &reader);
     std::mbstate_t state{};
     bool midCharacter = false;
@@ -132,7 +134,7 @@ void Configure(EditLine* editLine, History* lineHistory) {
 
 }  // namespace
 
-std::unique_ptr<LineEditor> LineEditor::Open(int wake) {
+std::unique_ptr<LineEditor> LineEditor::Open(int wake, const char* prompt) {
     ChooseEncoding();
     EditLine* editLine = el_init("expreval", stdin, stdout, stderr);
     if (editLine == nullptr)
@@ -143,14 +145,14 @@ std::unique_ptr<LineEditor> LineEditor::Open(int wake) {
         return nullptr;
     }
     Configure(editLine, lineHistory);
-    return std::unique_ptr<LineEditor>(new LineEditor(editLine, lineHistory, wake));
+    return std::unique_ptr<LineEditor>(new LineEditor(editLine, lineHistory, wake, prompt));
 }
 
-// The key reader finds its state through the client data, which must not
+// The callbacks find their state through the client data, which must not
 // move: the editor is only ever held by pointer.
-LineEditor::LineEditor(EditLine* editLine, History* lineHistory, int wake)
-    : editLine_(editLine), history_(lineHistory), reader_{wake} {
-    el_set(editLine_, EL_CLIENTDATA, &reader_);
+LineEditor::LineEditor(EditLine* editLine, History* lineHistory, int wake, const char* prompt)
+    : editLine_(editLine), history_(lineHistory), callbacks_{wake, prompt} {
+    el_set(editLine_, EL_CLIENTDATA, &callbacks_);
 }
 
 LineEditor::~LineEditor() {
@@ -159,10 +161,10 @@ LineEditor::~LineEditor() {
 }
 
 LineRead LineEditor::ReadLine(std::string& line) {
-    reader_.woken = false;
+    callbacks_.woken = false;
     int count = 0;
     const char* text = el_gets(editLine_, &count);
-    if (reader_.woken)
+    if (callbacks_.woken)
         return LineRead::kInterrupted;
     if (text == nullptr || count <= 0)
         return LineRead::kEnd;

@@ -1,6 +1,6 @@
 // Line editing through libedit for a person at a terminal: cursor keys,
-// in-line editing, Tab completion of names and a history of the lines of this
-// run. The history lives in memory only; no start-up file is read.
+// in-line editing, Tab completion of names and a history of the lines typed,
+// which Remember fills. No start-up file is read.
 #pragma once
 
 #include <memory>
@@ -16,8 +16,9 @@ namespace expreval {
 class LineEditor {
   public:
     // Null when libedit cannot take over the terminal. A byte that can be
-    // read from wake (unless that is -1) ends the wait for a key.
-    static std::unique_ptr<LineEditor> Open(int wake);
+    // read from wake (unless that is -1) ends the wait for a key. prompt
+    // must outlive the editor.
+    static std::unique_ptr<LineEditor> Open(int wake, const char* prompt);
 
     ~LineEditor();
     LineEditor(const LineEditor&) = delete;
@@ -32,18 +33,19 @@ class LineEditor {
     // Adds line to the history that Up and Down walk through.
     void Remember(const std::string& line);
 
-    // What the key reader, called by libedit, works with.
-    struct KeyReader {
+    // What the callbacks that libedit calls work with.
+    struct Callbacks {
         int wake;
-        bool woken = false;
+        const char* prompt;
+        bool woken = false;  // the key reader found a byte on wake
     };
 
   private:
-    LineEditor(editline* editLine, history* lineHistory, int wake);
+    LineEditor(editline* editLine, history* lineHistory, int wake, const char* prompt);
 
     editline* editLine_;
     history* history_;
-    KeyReader reader_;
+    Callbacks callbacks_;
 };
 
 }  // namespace expreval

@@ -1,16 +1,21 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <span>
+#include <variant>
 
+#include "console/batch.h"
 #include "console/command_line.h"
 #include "console/console.h"
 #include "console/line_source.h"
 #include "console/memory_ceiling.h"
+#include "console/pipe_output.h"
 #include "console/signals.h"
 #include "expreval/session.h"
 #ifdef EXPREVAL_HAVE_LIBEDIT
+#include "console/history.h"
 #include "console/terminal_console.h"
 #endif
 #ifdef __GLIBC__
@@ -37,41 +42,77 @@ bool BothStreamsAreTerminals() {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
 }
 
+// Standard output: through a PipeOutput when it is a pipe, so that a reader
+// that lags does not hold up the answering; std::cout otherwise.
+class StandardOutput {
+  public:
+    StandardOutput() : pipe_(expreval::PipeOutput::Open(STDOUT_FILENO)) {
+        if (pipe_ != nullptr)
+            piped_.emplace(pipe_.get());
+    }
+    std::ostream& Stream() { return piped_ ? *piped_ : std::cout; }
+
+  private:
+    std::unique_ptr<expreval::PipeOutput> pipe_;
+    std::optional<std::ostream> piped_;
+};
+
 // A person at a terminal sees every prompt and result at once; any other
 // reader gets the same bytes in large writes, flushed whenever the console is
 // about to wait for input.
-int RunDialogueOnStandardStreams([[maybe_unused]] bool atTerminal, expreval::Signals& signals) {
+int RunDialogue(const expreval::CommandLine& commandLine, [[maybe_unused]] bool atTerminal,
+                std::ostream& out, expreval::Signals& signals) {
     expreval::Session session = expreval::Session::Console();
 #ifdef EXPREVAL_HAVE_LIBEDIT
-    if (atTerminal)
-        return expreval::RunTerminalConsole(std::cout, session, signals);
+    if (atTerminal) {
+        expreval::TerminalOptions options;
+        options.quiet = commandLine.quiet;
+        if (commandLine.history)
+            options.history = expreval::FindHistoryInEnvironment();
+        return expreval::RunTerminalConsole(out, std::cerr, session, signals, options);
+    }
 #endif
+    const bool outToTerminal = isatty(STDOUT_FILENO) == 1;
+    if (commandLine.quiet)
+        return expreval::RunQuietly(STDIN_FILENO, out, std::cerr, session, signals, outToTerminal);
     expreval::DescriptorLineSource source(
-        STDIN_FILENO, [] { std::cout.flush(); }, signals.wake);
+        STDIN_FILENO, [&out] { expreval::FlushBeforeWaiting(out, STDIN_FILENO); }, signals.wake);
     const expreval::Flushing flushing =
-        isatty(STDOUT_FILENO) ? expreval::Flushing::kEveryLine : expreval::Flushing::kBeforeWait;
-    return expreval::RunConsole(source, std::cout, flushing, session, &signals);
+        outToTerminal ? expreval::Flushing::kEveryLine : expreval::Flushing::kBeforeWait;
+    const int code = expreval::RunConsole(source, out, flushing, session, &signals);
+    if (code != 0 && out)
+        std::cerr << "expreval: standard input could not be read\n";
+    return code;
 }
 
 }  // namespace
 
-// A dialogue whose answers could not all be written, or whose input could
-// not be read, must not look like one that went well; one that a signal
-// ended exits as the signal asks, once its answers are out.
+// A run whose answers could not all be written, or whose input could not be
+// read, must not look like one that went well; one that a signal ended
+// exits as the signal asks, once its answers are out.
 int main(int argc, char* argv[]) {
     std::ios::sync_with_stdio(false);
-    if (const std::optional<int> code =
-            expreval::AnswerArguments(std::span(argv, argc).subspan(1), std::cout, std::cerr))
+    const std::variant<expreval::CommandLine, int> commandLine =
+        expreval::ReadCommandLine(std::span(argv, argc).subspan(1), std::cout, std::cerr);
+    if (const int* code = std::get_if<int>(&commandLine))
         return *code;
+    const std::vector<expreval::Input>& inputs =
+        std::get<expreval::CommandLine>(commandLine).inputs;
     KeepLargeBlocksInHeap();
     expreval::ApplyMemoryCeiling();
-    const bool atTerminal = BothStreamsAreTerminals();
+    const bool atTerminal = inputs.empty() && BothStreamsAreTerminals();
     expreval::Signals& signals = expreval::CatchSignals(atTerminal);
-    const int code = RunDialogueOnStandardStreams(atTerminal, signals);
+    StandardOutput output;
+    std::ostream& out = output.Stream();
+    const int code = inputs.empty() ? RunDialogue(std::get<expreval::CommandLine>(commandLine),
+                                                  atTerminal, out, signals)
+                                    : expreval::RunInputs(inputs, out, std::cerr, signals);
+    out.flush();
     if (const int ending = signals.ending.load())
         return expreval::ExitStatusAfter(ending);
-    if (code != 0)
-        std::cerr << (std::cout ? "expreval: standard input could not be read\n"
-                                : "expreval: standard output could not be written\n");
+    if (!out) {
+        std::cerr << "expreval: standard output could not be written\n";
+        return 1;
+    }
     return code;
 }

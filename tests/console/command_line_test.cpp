@@ -67,10 +67,14 @@ TEST(CommandLineTest, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(version.err, "");
 }
 
-// Nothing starts: no banner, one line naming the argument, status 2.
-TEST(CommandLineTest, AnyOtherArgumentIsRefused) {
-    const std::vector<std::vector<std::string>> cases = {
-        {"--frobnicate"}, {"-x"}, {"file.txt"}, {""}, {"--help", "extra"}, {"--version", "-q"}};
+// Nothing starts, not even --help: no output, one line naming the first
+// unknown option, status 2. Arguments without a leading "-" are files.
+TEST(CommandLineTest, AnyOtherOptionIsRefused) {
+    const std::vector<std::vector<std::string>> cases = {{"--frobnicate"},
+                                                         {"-x"},
+                                                         {"--help", "--bogus"},
+                                                         {"-e", "1", "file.txt", "-Q"},
+                                                         {"--version", "--quiet=1"}};
     for (const std::vector<std::string>& arguments : cases) {
         const std::string& unknown = arguments.back();
         const Outcome refused = RunConsole(arguments);

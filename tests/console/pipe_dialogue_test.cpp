@@ -11,7 +11,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -21,7 +24,7 @@ constexpr auto kPatience = std::chrono::seconds(20);  // generous for sanitizer 
 
 class ConsoleProcess {
   public:
-    ConsoleProcess() {
+    explicit ConsoleProcess(const char* option = nullptr) {
         signal(SIGPIPE, SIG_IGN);  // a console that died must fail the test, not kill it
         int input[2];
         int output[2];
@@ -35,7 +38,9 @@ class ConsoleProcess {
             close(input[1]);
             close(output[0]);
             close(output[1]);
-            execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, static_cast<char*>(nullptr));
+            const int quiet = open("/dev/null", O_WRONLY);  // the messages of failing lines
+            dup2(quiet, STDERR_FILENO);
+            execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, option, static_cast<char*>(nullptr));
             _exit(127);
         }
         close(input[0]);
@@ -125,6 +130,20 @@ TEST(PipeDialogueTest, EachAnswerArrivesBeforeTheNextLine) {
     console.Send(".\n");
     EXPECT_EQ(console.ReadUntil(""), "");
     EXPECT_EQ(console.ExitCode(), 0);
+}
+
+// Quiet answers reach a driver that waits for each, failures included.
+TEST(PipeDialogueTest, QuietAnswersArriveBeforeTheNextLine) {
+    ConsoleProcess console("-q");
+    console.Send("1+2\n");
+    EXPECT_EQ(console.ReadUntil("\n"), "3\n");
+    console.Send("y\n");
+    EXPECT_EQ(console.ReadUntil("\n"), "Error\n");
+    console.Send("zurp\n");
+    EXPECT_EQ(console.ReadUntil("\n"), "{1,2,3,4,5}\n");
+    console.CloseInput();
+    EXPECT_EQ(console.ReadUntil(""), "");
+    EXPECT_EQ(console.ExitCode(), 1);
 }
 
 TEST(PipeDialogueTest, LineCutOffByTheEndOfInputIsAnswered) {
@@ -220,6 +239,102 @@ TEST(PipeDialogueTest, SigtermStillDeliversEveryAnswerComputed) {
     EXPECT_TRUE(text == expected) << "answers lost or out of order; " << answered << " answers";
     EXPECT_GT(answered, 100);
     EXPECT_LT(answered, kLines) << "the signal came too late to test anything";
+}
+
+// Until the process has slept through several looks in a row without using
+// the processor: blocked on a pipe, with nothing left to compute.
+void AwaitSettled(pid_t pid) {
+    std::string last;
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    for (int look = 0; look < 4 && std::chrono::steady_clock::now() < deadline; ++look) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string state, skipped, user, system;
+        fields >> state;
+        for (int field = 4; field < 14; ++field)
+            fields >> skipped;
+        fields >> user >> system;
+        if (state != "S" || (look > 0 && user + " " + system != last))
+            look = 0;
+        last = user + " " + system;
+    }
+}
+
+// A driver writes 2,000 short lines and one long one at once and reads
+// nothing until it has sent SIGTERM, long after the console has filled the
+// pipe. Every line that had arrived is answered, and the answers go out as
+// the driver reads, before the exit with 143. A driver that closes its end
+// instead ends the console at once.
+TEST(PipeDialogueTest, SigtermWithALateReaderLosesNoAnswer) {
+    constexpr int kShortLines = 2000;
+    constexpr int kTerms = 200000;
+    std::string input;
+    std::string expected = std::string(kBanner) + kPrompt;
+    for (int i = 1; i <= kShortLines; ++i) {
+        input += std::to_string(i) + "*2\n";
+        expected += "The result is " + std::to_string(2 * i) + "\n" + kPrompt;
+    }
+    for (int i = 1; i < kTerms; ++i)
+        input += "1+";
+    input += "1\n";
+    expected += "The result is " + std::to_string(kTerms) + "\n" + kPrompt;
+
+    for (const bool readerStays : {true, false}) {
+        signal(SIGPIPE, SIG_IGN);  // the driver outlives a console that died
+        int toConsole[2];
+        int fromConsole[2];
+        ASSERT_EQ(pipe(toConsole), 0);
+        ASSERT_EQ(pipe(fromConsole), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(toConsole[0], STDIN_FILENO);
+            dup2(fromConsole[1], STDOUT_FILENO);
+            for (const int fd : {toConsole[0], toConsole[1], fromConsole[0], fromConsole[1]})
+                close(fd);
+            execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(toConsole[0]);
+        close(fromConsole[1]);
+        std::thread writer([&] {
+            for (size_t at = 0; at < input.size();) {
+                const ssize_t count = write(toConsole[1], input.data() + at, input.size() - at);
+                if (count <= 0)
+                    return;
+                at += static_cast<size_t>(count);
+            }
+        });
+        AwaitSettled(pid);
+        kill(pid, SIGTERM);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::string text;
+        if (readerStays) {
+            char block[4096];
+            for (ssize_t count; (count = read(fromConsole[0], block, sizeof block)) > 0;)
+                text.append(block, static_cast<size_t>(count));
+        }
+        close(fromConsole[0]);
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (waitpid(pid, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ADD_FAILURE() << "the console did not end";
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        close(toConsole[1]);
+        writer.join();
+        ASSERT_TRUE(WIFEXITED(status)) << readerStays;
+        EXPECT_EQ(WEXITSTATUS(status), 143) << readerStays;
+        if (readerStays) {
+            EXPECT_TRUE(text == expected)
+                << text.size() << " bytes of " << expected.size() << "; ends with "
+                << text.substr(text.size() - std::min<size_t>(text.size(), 60));
+        }
+    }
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 editing: history recall, Tab completion, editing inside a line, empty lines,
 Ctrl-D and the full-stop line; skipped (exit 77) for a console built without
 line editing. interrupts: Ctrl-C during a long evaluation and while typing,
-then Ctrl-D, with or without line editing.
+then Ctrl-D, with or without line editing. history: the lines typed are kept
+from one run to the next, also by consoles that end at once; skipped without
+line editing.
 
-Usage: drive_terminal.py CONSOLE with-libedit|without-libedit editing|interrupts
+Usage: drive_terminal.py CONSOLE with-libedit|without-libedit editing|interrupts|history
 """
 import fcntl
 import os
@@ -14,6 +16,7 @@ import pty
 import select
 import signal
 import struct
+import subprocess
 import sys
 import tempfile
 import termios
@@ -33,16 +36,23 @@ class Failure(Exception):
     pass
 
 
+def environment(home, **settings):
+    """The console's environment: a setting of None is left out."""
+    env = dict(os.environ, TERM="xterm", HOME=home, EDITRC=os.path.join(home, ".editrc"))
+    env.pop("XDG_STATE_HOME", None)
+    env.pop("EXPREVAL_HISTORY", None)
+    env.update(settings)
+    return {name: value for name, value in env.items() if value is not None}
+
+
 class Session:
     """One run of the console on its own pseudo-terminal."""
 
-    def __init__(self, console, home, editing=True, **settings):
+    def __init__(self, console, home, editing=True, arguments=(), **settings):
         pid, master = pty.fork()
         if pid == 0:
             fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 80, 0, 0))
-            env = dict(os.environ, TERM="xterm", HOME=home, EDITRC=os.path.join(home, ".editrc"))
-            env.update(settings)
-            os.execve(console, [console], env)
+            os.execve(console, [console, *arguments], environment(home, **settings))
         self.pid, self.master, self.editing = pid, master, editing
         self.output, self.position = b"", 0
 
@@ -199,10 +209,79 @@ def interrupts(console, home, editing):
         session.end()
 
 
+def read(path):
+    with open(path, encoding="utf-8") as file:
+        return file.read()
+
+
+def history(console, home):
+    kept = os.path.join(home, ".local", "state", "expreval", "history")
+    first = Session(console, home)
+    first.expect(PROMPT)
+    first.answer("6*7" + ENTER, "42")
+    first.answer("1+2" + ENTER, "3")
+    first.type("." + ENTER)
+    first.finish()
+    check(read(kept) == "6*7\n1+2\n", f"the lines typed are kept in {kept}", first)
+
+    # Quiet answers keep line editing, and Up reaches the first run's lines.
+    second = Session(console, home, arguments=["-q"])
+    second.type(UP + UP + ENTER)
+    second.expect("6*7\r\n42\r\n")
+    second.type(CTRL_D)
+    code, _ = second.finish()
+    check(code == 0, f"quiet answers that all succeed end with 0, not {code}", second)
+    check(read(kept) == "6*7\n1+2\n6*7\n", "the second run's line is added", second)
+
+    for arguments, settings in [(["--no-history"], {}), ([], {"EXPREVAL_HISTORY": ""})]:
+        off = Session(console, home, arguments=arguments, **settings)
+        off.expect(PROMPT)
+        off.type(UP)  # nothing to recall
+        off.answer("5*5" + ENTER, "25")
+        off.type("." + ENTER)
+        off.finish()
+        check(read(kept) == "6*7\n1+2\n6*7\n", f"{arguments} {settings} keep no history", off)
+    piped = subprocess.run([console], input=b"5*5\n", capture_output=True,
+                           env=environment(home, EXPREVAL_HISTORY=os.path.join(home, "piped")))
+    if os.path.exists(os.path.join(home, "piped")) or read(kept) != "6*7\n1+2\n6*7\n":
+        raise Failure("piped input touched a history file")
+
+    # A history that cannot be read costs one line on standard error, once.
+    broken = Session(console, home, EXPREVAL_HISTORY=home)  # a directory
+    broken.expect(PROMPT)
+    broken.answer("5*5" + ENTER, "25")
+    broken.type("." + ENTER)
+    broken.finish()
+    check(broken.output.count(b"expreval:") == 1, "one complaint about the history", broken)
+
+    # Two consoles that end at once, each with its own line, over a full file:
+    # the file is whole, holds the last 1000 lines, and both lines are in it.
+    shared = os.path.join(home, "shared")
+    earlier = [f"{i}+" + "0" * 200 for i in range(1000)]
+    with open(shared, "w", encoding="utf-8") as file:
+        file.write("".join(line + "\n" for line in earlier))
+    pair = [Session(console, home, EXPREVAL_HISTORY=shared) for _ in range(2)]
+    try:
+        for number, session in enumerate(pair, 1):
+            session.expect(PROMPT)
+            session.answer(f"{number}11*1" + ENTER, f"{number}11")
+        for session in pair:
+            os.kill(session.pid, signal.SIGTERM)
+        for session in pair:
+            code, _ = session.finish()
+            check(code == 143, f"SIGTERM ends the console with 143, not {code}", session)
+    finally:
+        for session in pair:
+            session.end()
+    lines = read(shared).split("\n")
+    if lines[-1] != "" or lines[:-3] != earlier[2:] or sorted(lines[-3:-1]) != ["111*1", "211*1"]:
+        raise Failure(f"two consoles ending at once left {len(lines) - 1} lines, ending {lines[-4:]}")
+
+
 def main():
     console, build, scenario = sys.argv[1], sys.argv[2], sys.argv[3]
     editing = build == "with-libedit"
-    if scenario == "editing" and not editing:
+    if scenario in ("editing", "history") and not editing:
         print("SKIPPED: the console was built without libedit (install libedit-dev and reconfigure)")
         return SKIPPED
     with tempfile.TemporaryDirectory() as home:
@@ -213,12 +292,15 @@ def main():
                 history_and_editing(console, home)
                 characters_beyond_ascii(console, home)
                 full_stop_line(console, home)
+            elif scenario == "history":
+                history(console, home)
             else:
                 interrupts(console, home, editing)
         except Failure as failure:
             print(f"FAILED: {failure}")
             return 1
-    print("line editing works in a terminal" if scenario == "editing" else "Ctrl-C works in a terminal")
+    print({"editing": "line editing works in a terminal", "history": "history is kept across runs",
+           "interrupts": "Ctrl-C works in a terminal"}[scenario])
     return 0
 
 

@@ -1,0 +1,90 @@
+#include "console/batch.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "console/descriptor.h"
+#include "console/line_source.h"
+#include "console/pipe_output.h"
+#include "console/quiet.h"
+
+namespace expreval {
+
+namespace {
+
+// The file opened for reading, or -1 once err has said why it cannot be. A
+// directory opens, but its first read would fail: it is refused here.
+Descriptor OpenFile(const std::string& name, std::ostream& err) {
+    Descriptor file(open(name.c_str(), O_RDONLY | O_CLOEXEC));
+    int error = file.Get() < 0 ? errno : 0;
+    struct stat status {};
+    if (error == 0 && fstat(file.Get(), &status) == 0 && S_ISDIR(status.st_mode))
+        error = EISDIR;
+    if (error == 0)
+        return file;
+    err << "expreval: " << name << " could not be opened: " << std::strerror(error) << '\n';
+    return Descriptor();
+}
+
+// Answers the lines of fd; false when it could not be read to its end, which
+// err is told. name is the file's, empty for standard input.
+bool AnswerFile(QuietAnswers& answers, int fd, std::string_view name, std::ostream& out,
+                std::ostream& err, const Signals& signals) {
+    DescriptorLineSource source(
+        fd, [&out, fd] { FlushBeforeWaiting(out, fd); }, signals.wake);
+    answers.AnswerLines(source, name);
+    if (!source.Failed())
+        return true;
+    out.flush();
+    err << "expreval: " << (name.empty() ? "standard input" : name) << " could not be read\n";
+    return false;
+}
+
+int ExitCode(const QuietAnswers& answers, bool read, std::ostream& out) {
+    out.flush();
+    return read && !answers.AnyFailed() && out ? 0 : 1;
+}
+
+}  // namespace
+
+int RunQuietly(int fd, std::ostream& out, std::ostream& err, Session& session, Signals& signals,
+               bool flushEveryLine) {
+    QuietAnswers answers(out, err, session, &signals, flushEveryLine);
+    const bool read = AnswerFile(answers, fd, "", out, err, signals);
+    return ExitCode(answers, read, out);
+}
+
+int RunInputs(const std::vector<Input>& inputs, std::ostream& out, std::ostream& err,
+              Signals& signals) {
+    std::vector<Descriptor> files;  // -1 for expressions and standard input
+    files.reserve(inputs.size());
+    for (const Input& input : inputs) {
+        const bool named = input.kind == Input::Kind::kFile && input.text != "-";
+        files.push_back(named ? OpenFile(input.text, err) : Descriptor());
+        if (named && files.back().Get() < 0)
+            return 2;
+    }
+    Session session = Session::Console();
+    QuietAnswers answers(out, err, session, &signals, false);
+    size_t expressions = 0;
+    bool read = true;
+    for (size_t i = 0; i < inputs.size() && read && !answers.Stopped(); ++i) {
+        const Input& input = inputs[i];
+        if (input.kind == Input::Kind::kExpression)
+            answers.Answer(input.text, {"", "expression", ++expressions});
+        else if (files[i].Get() < 0)
+            read = AnswerFile(answers, STDIN_FILENO, "", out, err, signals);
+        else
+            read = AnswerFile(answers, files[i].Get(), input.text, out, err, signals);
+    }
+    return ExitCode(answers, read, out);
+}
+
+}  // namespace expreval
