@@ -1,8 +1,12 @@
-# Line editing for a person at a terminal. libedit is optional: without it the
-# console reads plain lines, as it always does when its input is piped.
+# The console's own library, kept out of the installed one: the dialogue, the
+# command line's quiet answers and files, and line editing for a person at a
+# terminal. libedit is optional: without it the console reads plain lines, as
+# it always does when its input is piped.
 option(EXPREVAL_LINE_EDITING "Edit lines with libedit when both standard streams are terminals" ON)
 
 add_library(expreval_terminal STATIC
+    src/console/line_source.cpp
+    src/console/console.cpp
     src/console/completion.cpp
     src/console/memory_ceiling.cpp
     src/console/quiet.cpp
