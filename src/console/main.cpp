@@ -1,8 +1,10 @@
 #include <unistd.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "console/command_line.h"
 #include "console/console.h"
@@ -10,6 +12,7 @@
 #include "console/memory_ceiling.h"
 #include "console/signals.h"
 #include "expreval/session.h"
+#include "session/session.h"
 #ifdef EXPREVAL_HAVE_LIBEDIT
 #include "console/terminal_console.h"
 #endif
@@ -33,6 +36,15 @@ void KeepLargeBlocksInHeap() {
 #endif
 }
 
+// For tests alone, and so not documented: EXPREVAL_ROAD=reference answers
+// every line on the reference road, so that one program can be run both ways
+// and its answers compared. Any other value changes nothing.
+void ChooseRoad(expreval::Session& session) {
+    const char* road = std::getenv("EXPREVAL_ROAD");
+    if (road != nullptr && std::string_view(road) == "reference")
+        expreval::SetRoad(session, expreval::Road::kReference);
+}
+
 bool BothStreamsAreTerminals() {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
 }
@@ -42,6 +54,7 @@ bool BothStreamsAreTerminals() {
 // about to wait for input.
 int RunDialogueOnStandardStreams([[maybe_unused]] bool atTerminal, expreval::Signals& signals) {
     expreval::Session session = expreval::Session::Console();
+    ChooseRoad(session);
 #ifdef EXPREVAL_HAVE_LIBEDIT
     if (atTerminal)
         return expreval::RunTerminalConsole(std::cout, session, signals);

@@ -8,6 +8,7 @@
 #include "eval/arithmetic_line.h"
 #include "eval/lexicon.h"
 #include "eval/limits.h"
+#include "eval/road.h"
 #include "eval/settled.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
@@ -75,9 +76,11 @@ std::string Resolve(std::string_view text, std::string* owner) {
 }
 
 // The two stacks of one run. A null entry on the operator stack is the
-// marker of an open group.
+// marker of an open group. shortcuts: the run is on the fast road.
 class Evaluation final : public TokenEvents {
   public:
+    explicit Evaluation(bool shortcuts) : shortcuts_(shortcuts) {}
+
     // A token stays where the scan found it: the text scanned outlives the run.
     void Operand(std::string_view text) override {
         Entry& entry = operands_.Push();
@@ -166,7 +169,7 @@ class Evaluation final : public TokenEvents {
             throw Exception("Not enough operands.");
         Entry& left = operands_[count - 2];
         Entry& right = operands_[count - 1];
-        if constexpr (kShortcuts) {
+        if (shortcuts_) {
             if (right.joins.join == nullptr &&
                 GatherElementJoin(op->handler, left.Text(), left.form, right.Text(), left.joins)) {
                 operands_.pop_back();
@@ -179,7 +182,8 @@ class Evaluation final : public TokenEvents {
         operands_.pop_back();
     }
 
-    static void FinishJoins(Entry& entry) {
+    // Joins wait only on the fast road.
+    void FinishJoins(Entry& entry) {
         if (entry.joins.join == nullptr)
             return;
         Entry piece;
@@ -192,8 +196,9 @@ class Evaluation final : public TokenEvents {
     // run with stacks of their own and cannot touch these. It is told which
     // are results, and which settled, and may take those over; the note is
     // cleared whatever happens, so it never names a text that is gone. The
-    // result takes the left operand's place.
-    static void Apply(Handler handler, Entry& left, Entry& right) {
+    // result takes the left operand's place. On the reference road the
+    // handler is told nothing, and its result is never taken as settled.
+    void Apply(Handler handler, Entry& left, Entry& right) {
         const std::string_view leftText = left.Text();
         const std::string_view rightText = right.Text();
         struct ClearNotes {
@@ -202,7 +207,7 @@ class Evaluation final : public TokenEvents {
                 t_settledResult = SettledResult{};
             }
         } clearNotes;
-        if constexpr (kShortcuts) {
+        if (shortcuts_) {
             t_settledOperands =
                 SettledOperands{StackedOperand{leftText, left.Owner(), left.form},
                                 StackedOperand{rightText, right.Owner(), right.form}};
@@ -212,13 +217,14 @@ class Evaluation final : public TokenEvents {
         CheckValueSize(result.size());
         const SettledResult said = t_settledResult;
         const bool settled =
-            kShortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
+            shortcuts_ && SameText(said.left, leftText) && SameText(said.right, rightText);
         left.Hold(std::move(result));
         left.form = settled ? said.form : Settled::kUnknown;
     }
 
     SmallStack<const Operator*, kTypicalDepth> operators_;
     SmallStack<Entry, kTypicalDepth> operands_;
+    bool shortcuts_;
 };
 
 }  // namespace
@@ -238,7 +244,7 @@ bool EvaluatePlainNumber(std::string_view text, PlainNumber& number) {
 
 std::string EvaluateOnStacks(std::string_view text) {
     RejectPastNestingLimit(text);
-    Evaluation evaluation;
+    Evaluation evaluation(ShortcutsOpen());
     Scan(text, evaluation);
     evaluation.Drain();
     return evaluation.Result();
@@ -285,19 +291,20 @@ std::string TokenValue(SingleToken kind, const Input& input) {
 //      which gets road 2 again;
 //   4. stacks: the scan, the two stacks and the handlers, which report
 //      every failure.
-// Built with EXPREVAL_SHORTCUTS off, roads 1 and 2 are closed. Every road
-// runs within one level of nesting, with the symbol tables built.
+// On the reference road (road.h) roads 1 and 2 are closed. Every road runs
+// within one level of nesting, with the symbol tables built.
 std::string TakeRoad(const Input& input) {
     if (t_session == nullptr)
         EnsureSymbolTables();
     const NestingGuard guard;
+    const bool shortcuts = ShortcutsOpen();
     // A note on settled operands is for the handler that the reduction
     // called, not for one called after an evaluation of its own.
-    if constexpr (kShortcuts)
+    if (shortcuts)
         t_settledOperands = SettledOperands{};
     const std::string_view text = input.text;
     std::string result;
-    if (kShortcuts) {
+    if (shortcuts) {
         const bool arithmeticFirst = input.line && (text.empty() || !IsNameStart(text[0]));
         if (arithmeticFirst && EvaluateArithmeticLine(text, result, input.padded))
             return result;
@@ -311,7 +318,7 @@ std::string TakeRoad(const Input& input) {
         return EvaluateOnStacks(text);
     std::string rewritten = input.Copy();
     StripWhiteSpaceAndFoldCase(rewritten);
-    if (kShortcuts && EvaluateArithmeticLine(rewritten, result, true))
+    if (shortcuts && EvaluateArithmeticLine(rewritten, result, true))
         return result;
     return EvaluateOnStacks(rewritten);
 }

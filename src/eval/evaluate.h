@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "eval/nesting.h"
-#include "eval/shortcuts.h"
 #include "value/value.h"
 
 namespace expreval {

@@ -4,7 +4,6 @@
 
 #include "eval/limits.h"
 #include "eval/nesting.h"
-#include "eval/shortcuts.h"
 #include "ops/ops.h"
 #include "value/value.h"
 
@@ -66,8 +65,8 @@ bool GatherElementJoin(Handler join, std::string_view list, Settled listForm,
                        std::string_view right, ElementJoins& joins) {
     // Only a single value can be gathered; a list would be classified for
     // nothing, at every join of a long one.
-    if (!kShortcuts || (join != Concatenate && join != Add) || list.empty() || list[0] != '{' ||
-        right.empty() || right[0] == '{')
+    if ((join != Concatenate && join != Add) || list.empty() || list[0] != '{' || right.empty() ||
+        right[0] == '{')
         return false;
     const Settled rightForm = ClassifySettled(right);
     const bool string = rightForm == Settled::kString;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "eval/evaluate.h"
+#include "eval/road.h"
 #include "eval/settled.h"
 #include "ops/ops.h"
 #include "value/value.h"
@@ -23,9 +24,9 @@ struct AsTexts {};
 
 // Operands that are plain numbers (literals, results, variables holding
 // them) are read where they stand: the same value and integer test as
-// evaluating a copy and reading that. Off with the shortcuts.
+// evaluating a copy and reading that. Not on the reference road.
 inline bool ReadInPlace(std::string_view operand, PlainNumber& number) {
-    return kShortcuts && EvaluatePlainNumber(operand, number);
+    return ShortcutsOpen() && EvaluatePlainNumber(operand, number);
 }
 
 inline PlainNumber ReadValue(const std::string& value) {

@@ -22,6 +22,7 @@ struct Session::State {
     bool limited = false;  // any limit but the console's
     InterruptFlag interrupt{false};
     bool evaluating = false;
+    Road road = t_road;
 };
 
 namespace {
@@ -67,8 +68,11 @@ class Limiting {
 // another session, or in the process-wide tables, in the middle of it.
 class Evaluating {
   public:
-    Evaluating(bool& evaluating, SessionTables& tables, const InterruptFlag& interrupt)
-        : evaluating_(evaluating), watch_(interrupt), session_(std::exchange(t_session, &tables)) {
+    Evaluating(bool& evaluating, SessionTables& tables, const InterruptFlag& interrupt, Road road)
+        : evaluating_(evaluating),
+          watch_(interrupt),
+          road_(road),
+          session_(std::exchange(t_session, &tables)) {
         evaluating_ = true;
     }
     ~Evaluating() {
@@ -81,6 +85,7 @@ class Evaluating {
   private:
     bool& evaluating_;
     WatchInterrupt watch_;
+    TakingRoad road_;
     SessionTables* session_;
 };
 
@@ -121,6 +126,14 @@ SessionTables& TablesOf(Session& session) {
     return session.state_->tables;
 }
 
+struct SessionSettings {
+    static void SetRoad(Session& session, Road road) { session.state_->road = road; }
+};
+
+void SetRoad(Session& session, Road road) {
+    SessionSettings::SetRoad(session, road);
+}
+
 Session::Session() : Session(Limits()) {}
 
 Session::Session(const Limits& limits) : state_(std::make_unique<State>()) {
@@ -148,7 +161,7 @@ std::string Session::Evaluate(const std::string& expression) {
     if (expression.size() > state.limits.maxTextLength)
         throw Exception("Expression too long.");
     state.interrupt.store(false, std::memory_order_relaxed);
-    const Evaluating evaluating(state.evaluating, state.tables, state.interrupt);
+    const Evaluating evaluating(state.evaluating, state.tables, state.interrupt, state.road);
     static_assert(kTextPadding == 1);
     if (!state.limited)
         return EvaluatePaddedText(expression);

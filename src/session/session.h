@@ -1,6 +1,7 @@
 // The implementation side of expreval::Session, for the console.
 #pragma once
 
+#include "eval/road.h"
 #include "expreval/session.h"
 #include "symbols/tables.h"
 
@@ -8,6 +9,10 @@ namespace expreval {
 
 // The tables in which session evaluates.
 SessionTables& TablesOf(Session& session);
+
+// The road session's evaluations take from now on, for tests that run one
+// text both ways. A session starts on the road of the thread that made it.
+void SetRoad(Session& session, Road road);
 
 // Makes session's tables the current ones on this thread for as long as it
 // lives, outside its evaluations too: what the line editor reads to complete
