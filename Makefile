@@ -1,14 +1,14 @@
 # Thin wrapper over the CMake presets: "make run" starts the console, "make
 # test" builds and runs every test, optimised, under the sanitizers (the
-# tests of sessions under ThreadSanitizer too) and without the shortcut
-# roads, then runs random sessions through the builds with and without them,
-# which must answer alike; "make
-# fuzz SECONDS=N" fuzzes the console for N seconds, and "make bench" times the
+# tests of sessions under ThreadSanitizer too) and, in the optimised build,
+# the unit and transcript tests again on the reference road, then runs random
+# sessions through the console on both roads, which must answer alike; "make
+# fuzz SECONDS=N" fuzzes for N seconds in all, and "make bench" times the
 # console against bc and python3 (a few minutes).
 # Set-up and build progress go to standard error, so that standard output
 # carries only what is asked for: "printf '1+2\n.\n' | make run" shows
 # exactly the dialogue.
-.PHONY: run test bench tools release sanitize general tsan fuzz format clean
+.PHONY: run test bench tools release sanitize tsan fuzz format clean
 
 SECONDS ?= 60
 BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
@@ -19,12 +19,12 @@ BENCH_PLOT ?= build/bench/w3-list-size.png
 run: release
 	@./build/release/expreval
 
-test: release sanitize general tsan
+test: release sanitize tsan
 	ctest --preset release
+	ctest --preset reference
 	ctest --preset sanitize
-	ctest --preset general
 	ctest --preset tsan
-	python3 tests/differential/compare_roads.py build/release/expreval build/general/expreval
+	python3 tests/differential/compare_roads.py build/release/expreval
 
 bench:
 	@./scripts/ensure-tools.sh $(BENCH_PACKAGES)
@@ -43,10 +43,6 @@ release: tools
 sanitize: tools
 	@cmake --preset sanitize >/dev/null
 	@cmake --build --preset sanitize
-
-general: tools
-	@cmake --preset general >/dev/null
-	@cmake --build --preset general
 
 tsan: tools
 	@cmake --preset tsan >/dev/null

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Fuzzes the console for the given number of seconds (default 60), starting
-# from the transcript inputs and the corpus of earlier runs. Fails on any
-# crash, sanitizer report, leak or input that runs longer than the timeout;
-# the input that did it is written to build/fuzz/findings/.
+# Fuzzes for the given number of seconds in all (default 60), half of them
+# the console (console_fuzzer) and half the fast road against the reference
+# (road_fuzzer), each starting from the transcript inputs and the corpus of
+# its earlier runs. Fails on any crash, sanitizer report, leak, difference
+# between the roads or input that runs longer than the timeout; the input
+# that did it is written to build/fuzz/findings/.
 #
 # Running out of memory is not a finding: lines such as zurp.=zurp double a
 # value each time, and under the sanitizers the allocator aborts instead of
@@ -12,14 +14,21 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
-fuzzer=build/fuzz/fuzz/console_fuzzer
-corpus=build/fuzz/corpus
+share=$(((seconds + 1) / 2))
 findings=build/fuzz/findings
-mkdir -p "$corpus" "$findings"
-for input in tests/transcripts/*.in; do
-    cp "$input" "$corpus/seed-$(basename "$input")"
-done
+mkdir -p "$findings"
 
-"$fuzzer" -fork=1 -ignore_ooms=1 -ignore_timeouts=0 -ignore_crashes=0 \
-    -timeout=30 -rss_limit_mb=2048 -max_len=4096 -max_total_time="$seconds" \
-    -dict=fuzz/expreval.dict -artifact_prefix="$findings/" "$corpus"
+fuzz() {
+    local target=$1 corpus=build/fuzz/corpus-$1
+    mkdir -p "$corpus"
+    for input in tests/transcripts/*.in; do
+        cp "$input" "$corpus/seed-$(basename "$input")"
+    done
+    echo "fuzzing $target for $share seconds" >&2
+    "build/fuzz/fuzz/$target" -fork=1 -ignore_ooms=1 -ignore_timeouts=0 -ignore_crashes=0 \
+        -timeout=30 -rss_limit_mb=2048 -max_len=4096 -max_total_time="$share" \
+        -dict=fuzz/expreval.dict -artifact_prefix="$findings/$target-" "$corpus"
+}
+
+fuzz console_fuzzer
+fuzz road_fuzzer

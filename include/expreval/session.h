@@ -112,8 +112,10 @@ class EXPREVAL_API Session {
     struct State;
     std::unique_ptr<State> state_;
 
-    // The console's line editor completes the names of its session.
+    // The console's line editor completes the names of its session; test
+    // programs choose how its evaluations run.
     friend SessionTables& TablesOf(Session& session);
+    friend struct SessionSettings;
 };
 
 }  // namespace expreval

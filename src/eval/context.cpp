@@ -26,7 +26,22 @@ struct ThreadState {
 };
 thread_local ThreadState t_thread;
 
+// Set before any evaluation, read by all.
+Road g_defaultRoad = Road::kFast;
+
 }  // namespace
+
+Road DefaultRoad() {
+    return g_defaultRoad;
+}
+
+void SetDefaultRoad(Road road) {
+    g_defaultRoad = road;
+}
+
+Road RoadUnderWay() {
+    return t_thread.current != nullptr ? t_thread.current->road : g_defaultRoad;
+}
 
 ThreadContext::ThreadContext(Context& context, bool ownLimits)
     : context_(context), enclosing_(t_thread.current) {
@@ -42,6 +57,8 @@ ThreadContext::ThreadContext(Context& context, bool ownLimits)
         context.nestingLevel = std::max(context.nestingLevel, enclosing_->nestingLevel);
         if (context.interrupt == nullptr)
             context.interrupt = enclosing_->interrupt;
+        if (context.session == nullptr)
+            context.road = enclosing_->road;
     }
     if (sharesBudget_) {
         context.maxValueSize = enclosing_->maxValueSize;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "eval/interrupt.h"
+#include "eval/road.h"
 #include "eval/settled.h"
 #include "symbols/lookup_cache.h"
 #include "symbols/tables.h"
@@ -34,6 +35,7 @@ struct Context {
     // session's, or with none the process-wide g_variables and the built-in
     // functions alone.
     SessionTables* session = nullptr;
+    Road road = Road::kFast;
     // Set from any thread or a signal handler to stop the evaluation.
     const InterruptFlag* interrupt = nullptr;
     // The levels of nesting reached by the runs under way (eval/nesting.h).
@@ -56,6 +58,11 @@ struct Context {
         return session != nullptr ? session->variables : *g_variables;
     }
 };
+
+// False on the reference road, which takes no shortcut.
+inline bool ShortcutsOpen(const Context& context) {
+    return context.road == Road::kFast;
+}
 
 // Lookups in the context's tables, by name; null when the name is absent.
 inline const Variable* FindVariable(const Context& context, std::string_view name) {
@@ -91,6 +98,10 @@ class ThreadContext {
     Context* enclosing_;
     bool sharesBudget_;
 };
+
+// The road of the evaluation under way on this thread, for tests that check
+// that a setting reaches it; the default road when none is.
+Road RoadUnderWay();
 
 // Gives context budget: checks and time, from now.
 void StartBudget(Context& context, const Budget& budget);

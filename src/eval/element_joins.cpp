@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "eval/nesting.h"
-#include "eval/shortcuts.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -64,8 +63,8 @@ bool GatherElementJoin(const Context& context, const Operator& join, std::string
                        Settled listForm, std::string_view right, ElementJoins& joins) {
     // Only a single value can be gathered; a list would be classified for
     // nothing, at every join of a long one.
-    if (!kShortcuts || join.elementJoin == ElementJoin::kNone || list.empty() || list[0] != '{' ||
-        right.empty() || right[0] == '{')
+    if (join.elementJoin == ElementJoin::kNone || list.empty() || list[0] != '{' || right.empty() ||
+        right[0] == '{')
         return false;
     const Settled rightForm = ClassifySettled(right);
     const bool string = rightForm == Settled::kString;

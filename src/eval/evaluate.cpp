@@ -165,7 +165,7 @@ class Evaluation final : public TokenEvents {
             throw Exception("Not enough operands.");
         Entry& left = operands_[count - 2];
         Entry& right = operands_[count - 1];
-        if constexpr (kShortcuts) {
+        if (ShortcutsOpen(context_)) {
             if (right.joins.join == nullptr &&
                 GatherElementJoin(context_, *op, left.Text(), left.form, right.Text(),
                                   left.joins)) {
@@ -192,8 +192,10 @@ class Evaluation final : public TokenEvents {
     // run with stacks of their own and cannot touch these. It is told which
     // are results, and which settled, and may take those over; the note is
     // cleared whatever happens, so it never names a text that is gone. The
-    // result takes the left operand's place.
+    // result takes the left operand's place. On the reference road the
+    // handler is told nothing, and its result is never taken as settled.
     static void Apply(Context& context, Handler handler, Entry& left, Entry& right) {
+        const bool shortcuts = ShortcutsOpen(context);
         const std::string_view leftText = left.Text();
         const std::string_view rightText = right.Text();
         struct ClearNotes {
@@ -203,7 +205,7 @@ class Evaluation final : public TokenEvents {
                 context.settledResult = SettledResult{};
             }
         } clearNotes{context};
-        if constexpr (kShortcuts) {
+        if (shortcuts) {
             context.settledOperands =
                 SettledOperands{StackedOperand{leftText, left.Owner(), left.form},
                                 StackedOperand{rightText, right.Owner(), right.form}};
@@ -213,7 +215,7 @@ class Evaluation final : public TokenEvents {
         CheckValueSize(context, result.size());
         const SettledResult said = context.settledResult;
         const bool settled =
-            kShortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
+            shortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
         left.Hold(std::move(result));
         left.form = settled ? said.form : Settled::kUnknown;
     }
@@ -288,17 +290,18 @@ std::string TokenValue(Context& context, SingleToken kind, const Input& input) {
 //      which gets road 2 again;
 //   4. stacks: the scan, the two stacks and the handlers, which report
 //      every failure.
-// Built with EXPREVAL_SHORTCUTS off, roads 1 and 2 are closed. Every road
+// On the reference road (road.h) roads 1 and 2 are closed. Every road
 // runs within one level of nesting, with the symbol tables built.
 std::string TakeRoad(Context& context, const Input& input) {
     const NestingGuard guard(context);
     // A note on settled operands is for the handler that the reduction
     // called, not for one called after an evaluation of its own.
-    if constexpr (kShortcuts)
+    const bool shortcuts = ShortcutsOpen(context);
+    if (shortcuts)
         context.settledOperands = SettledOperands{};
     const std::string_view text = input.text;
     std::string result;
-    if (kShortcuts) {
+    if (shortcuts) {
         const bool arithmeticFirst = input.line && (text.empty() || !IsNameStart(text[0]));
         if (arithmeticFirst && EvaluateArithmeticLine(context, text, result, input.padded))
             return result;
@@ -312,7 +315,7 @@ std::string TakeRoad(Context& context, const Input& input) {
         return EvaluateOnStacks(context, text);
     std::string rewritten = input.Copy();
     StripWhiteSpaceAndFoldCase(rewritten);
-    if (kShortcuts && EvaluateArithmeticLine(context, rewritten, result, true))
+    if (shortcuts && EvaluateArithmeticLine(context, rewritten, result, true))
         return result;
     return EvaluateOnStacks(context, rewritten);
 }

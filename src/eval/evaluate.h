@@ -26,7 +26,6 @@
 
 #include "eval/context.h"
 #include "eval/nesting.h"
-#include "eval/shortcuts.h"
 #include "value/value.h"
 
 namespace expreval {

@@ -10,6 +10,7 @@
 
 #include "eval/context.h"
 #include "eval/evaluate.h"
+#include "eval/road.h"
 #include "eval/settled.h"
 #include "ops/ops.h"
 #include "value/value.h"
@@ -24,9 +25,9 @@ struct AsTexts {};
 
 // Operands that are plain numbers (literals, results, variables holding
 // them) are read where they stand: the same value and integer test as
-// evaluating a copy and reading that. Off with the shortcuts.
+// evaluating a copy and reading that. Not on the reference road.
 inline bool ReadInPlace(Context& context, std::string_view operand, PlainNumber& number) {
-    return kShortcuts && EvaluatePlainNumber(context, operand, number);
+    return ShortcutsOpen(context) && EvaluatePlainNumber(context, operand, number);
 }
 
 inline PlainNumber ReadValue(const std::string& value) {

@@ -39,6 +39,7 @@ void SetVariable(std::string name, std::string value) {
 std::string Evaluate(std::string expression) {
     EnsureSymbolTables();
     Context context;
+    context.road = DefaultRoad();
     const ThreadContext thread(context, false);
     return EvaluateOwned(context, std::move(expression));
 }

@@ -22,6 +22,7 @@ struct Session::State {
     bool limited = false;  // any limit but the console's
     InterruptFlag interrupt{false};
     bool evaluating = false;
+    Road road = DefaultRoad();
 };
 
 namespace {
@@ -57,7 +58,7 @@ class Evaluating {
 // limits when it has any; without, it works within those of an evaluation
 // under way on the thread, if any (a host's function evaluating here).
 std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
-                       bool limited, const std::string& expression);
+                       bool limited, Road road, const std::string& expression);
 
 void RefuseDuringEvaluation(bool evaluating, const char* operation) {
     if (evaluating)
@@ -85,6 +86,14 @@ SessionTables& TablesOf(Session& session) {
     return session.state_->tables;
 }
 
+struct SessionSettings {
+    static void SetRoad(Session& session, Road road) { session.state_->road = road; }
+};
+
+void SetRoad(Session& session, Road road) {
+    SessionSettings::SetRoad(session, road);
+}
+
 Session::Session() : Session(Limits()) {}
 
 Session::Session(const Limits& limits) : state_(std::make_unique<State>()) {
@@ -110,7 +119,8 @@ std::string Session::Evaluate(const std::string& expression) {
         throw Exception("Expression too long.");
     state.interrupt.store(false, std::memory_order_relaxed);
     const Evaluating evaluating(state.evaluating);
-    return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, expression);
+    return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, state.road,
+                      expression);
 }
 
 namespace {
@@ -118,8 +128,9 @@ namespace {
 // A std::string keeps a zero byte after its characters: the padding that
 // arithmetic needs to be read where it stands.
 std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
-                       bool limited, const std::string& expression) {
+                       bool limited, Road road, const std::string& expression) {
     Context context;
+    context.road = road;
     context.session = &tables;
     context.interrupt = &interrupt;
     context.nestingLevel = kMaxNesting - limits.maxNesting;

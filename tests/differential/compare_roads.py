@@ -1,11 +1,11 @@
-"""Runs random console sessions through two builds and requires the same bytes.
+"""Runs random console sessions on both roads of one build and requires the same bytes.
 
-The build with the shortcut roads and the build without them (every line on
-the general road) must answer every line alike: values, messages, prompts and
-variables carried from line to line. The lines come from a fixed seed, so a
-failure is repeatable; the first differing session is written out.
+The console on the fast road and on the reference road (EXPREVAL_ROAD=reference,
+every shortcut closed) must answer every line alike: values, messages, prompts
+and variables carried from line to line. The lines come from a fixed seed, so
+a failure is repeatable; the first differing session is written out.
 
-Usage: compare_roads.py FAST_CONSOLE GENERAL_CONSOLE [--lines N] [--seed S]
+Usage: compare_roads.py CONSOLE [--lines N] [--seed S]
 """
 
 import argparse
@@ -47,8 +47,15 @@ class Lines:
             return ("-" if self.chance(15) else "") + text
         return self.pick(NUMBERS)
 
+    # Elements are texts the list keeps as typed; an operation on the list
+    # evaluates each one, so a call or an assignment among them runs then.
     def literal_list(self, depth):
-        items = [self.literal(depth + 1) for _ in range(self.rng.randrange(5))]
+        items = []
+        for _ in range(self.rng.randrange(5)):
+            if depth < 3 and self.chance(15):
+                items.append(self.call(depth + 1) if self.chance(70) else self.assignment_in())
+            else:
+                items.append(self.literal(depth + 1))
         return "{" + ",".join(items) + "}"
 
     # Operands that read no variable: the right sides of assignments, so that
@@ -68,18 +75,41 @@ class Lines:
             return "selfref"  # a list that holds itself: nested too deeply
         return self.pick(NAMES) if self.chance(96) else self.pick(UNKNOWN)
 
+    # An assignment inside an operand or an argument: its effect comes first,
+    # and whatever fails after it must not undo it on either road.
+    def assignment_in(self):
+        operator = "=" if self.chance(60) else self.pick(ASSIGNMENTS[1:])
+        return self.pick(NAMES[:10]) + operator + self.literal(2)
+
+    # A call: its argument an expression, another call, or an assignment; now
+    # and then a function unknown or misspelt, so that a name times a group.
+    def call(self, depth):
+        function = self.pick(FUNCTIONS) if self.chance(95) else self.pick(["sinh", "x", "foo"])
+        kind = self.rng.randrange(10)
+        if kind < 2 and depth < 4:
+            argument = self.call(depth + 1)
+        elif kind < 4:
+            argument = self.assignment_in()
+        elif kind < 5:
+            argument = self.pick(["", "zurp", "l", "s", '"ab"', "{1,2}", "{sin(1),2}"])
+        else:
+            argument = self.expression(depth + 1) if depth < 4 else self.number()
+        return function + "(" + argument + ")"
+
     def operand(self, depth):
         kind = self.rng.randrange(20)
-        if kind < 8:
+        if kind < 7:
             return self.number()
-        if kind < 12:
+        if kind < 10:
             return self.name()
-        if kind < 13:
+        if kind < 11:
             return self.pick(STRINGS)
-        if kind < 14:
+        if kind < 12:
             return self.literal_list(1)
-        if kind < 11 and depth < 4:
-            return self.pick(FUNCTIONS) + "(" + self.expression(depth + 1) + ")"
+        if kind < 16:
+            return self.call(depth)
+        if kind < 17:
+            return "(" + self.assignment_in() + ")"
         if depth < 4:
             return "(" + self.expression(depth + 1) + ")"
         return self.number()
@@ -95,6 +125,19 @@ class Lines:
                 text += self.pick(OPERATORS if self.chance(85) else ["+", "-", "*", "/"])
             text += self.operand(depth)
         return text
+
+    # Effects, then a failure at a later token: (a=1)+2$ has assigned a, and
+    # so has sin(a=1)*2+1$, whose "*" was applied when "+" arrived.
+    def effect_then_failure(self):
+        text = self.pick(["(" + self.assignment_in() + ")",
+                          self.call(1) if self.chance(30) else
+                          self.pick(FUNCTIONS) + "(" + self.assignment_in() + ")",
+                          "{" + self.assignment_in() + ",1}"])
+        for _ in range(self.rng.randrange(3)):
+            text += self.pick(OPERATORS) + self.operand(2)
+        failure = self.pick(["$", "$2", "+", ")", "+(", "*-x", "+nowhere", "+sin(", '+"a"*2',
+                             "+{1}+{2}-{3}", "%0", "/0", "+" + self.assignment_in() + "$"])
+        return text + failure
 
     def assignment(self):
         if self.chance(1):
@@ -176,6 +219,8 @@ class Lines:
             line = self.deep()
         elif kind < 31:
             line = self.chain()
+        elif kind < 36:
+            line = self.effect_then_failure()
         else:
             line = self.expression()
         if self.chance(15):
@@ -189,16 +234,16 @@ class Lines:
         return "".join(self.line() + "\n" for _ in range(SESSION_LINES)) + ".\n"
 
 
-def run(console, text):
+def run(console, text, road):
+    environment = dict(os.environ, EXPREVAL_ROAD=road)
     result = subprocess.run([console], input=text.encode("latin-1"), capture_output=True,
-                            timeout=300)
+                            timeout=300, env=environment)
     return result.returncode, result.stdout
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("fast")
-    parser.add_argument("general")
+    parser.add_argument("console")
     parser.add_argument("--lines", type=int, default=100_000)
     parser.add_argument("--seed", type=int, default=2026)
     args = parser.parse_args()
@@ -207,15 +252,17 @@ def main():
     answered = 0
     for index in range(sessions):
         text = lines.session()
-        fast, general = run(args.fast, text), run(args.general, text)
-        if fast != general:
-            path = os.path.join(os.path.dirname(os.path.abspath(args.general)),
+        fast, reference = run(args.console, text, "fast"), run(args.console, text, "reference")
+        if fast != reference:
+            path = os.path.join(os.path.dirname(os.path.abspath(args.console)),
                                 f"roads-differ-{index}.in")
             with open(path, "w", encoding="latin-1") as out:
                 out.write(text)
-            print(f"session {index}: the two builds answer differently; its input is {path}")
-            fast_lines, general_lines = fast[1].split(b"\n"), general[1].split(b"\n")
-            for number, (a, b) in enumerate(zip(fast_lines, general_lines)):
+            print(f"session {index}: the two roads answer differently; its input is {path}")
+            if fast[0] != reference[0]:
+                print(f"exit codes: fast {fast[0]}, reference {reference[0]}")
+            fast_lines, reference_lines = fast[1].split(b"\n"), reference[1].split(b"\n")
+            for number, (a, b) in enumerate(zip(fast_lines, reference_lines)):
                 if a != b:
                     print(f"first difference at output line {number}:\n  {a[:300]!r}\n  {b[:300]!r}")
                     break

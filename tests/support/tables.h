@@ -20,12 +20,17 @@ inline void UseBuiltInTables() {
 // is asked for lives until the end of the call.
 class TestContext {
   public:
-    TestContext() : thread_(context_, false) {}
+    TestContext() : thread_(Defaulted(context_), false) {}
     operator Context&() { return context_; }
     Context& operator*() { return context_; }
     Context* operator->() { return &context_; }
 
   private:
+    static Context& Defaulted(Context& context) {
+        context.road = DefaultRoad();
+        return context;
+    }
+
     Context context_;
     ThreadContext thread_;
 };
