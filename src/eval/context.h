@@ -11,7 +11,6 @@
 
 #include "eval/interrupt.h"
 #include "eval/road.h"
-#include "eval/settled.h"
 #include "symbols/lookup_cache.h"
 #include "symbols/tables.h"
 #include "value/number_text.h"
@@ -46,10 +45,6 @@ struct Context {
     // starts too high to run out.
     std::int64_t checksLeft = INT64_MAX;
     BudgetState budget;
-    // How the reduction under way and the handler it calls tell each other
-    // which operands and results are settled (eval/settled.h).
-    SettledOperands settledOperands;
-    SettledResult settledResult;
     // The host's numeric function being applied (ops/host_function.cpp).
     const std::function<double(double)>* numeric = nullptr;
     Caches* caches = nullptr;

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "eval/context.h"
-#include "eval/settled.h"
 #include "symbols/records.h"
+#include "value/settled.h"
 
 namespace expreval {
 

@@ -7,12 +7,12 @@
 
 #include "eval/arithmetic_line.h"
 #include "eval/element_joins.h"
-#include "eval/settled.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
 #include "symbols/tables.h"
 #include "value/lexicon.h"
+#include "value/settled.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -190,34 +190,21 @@ class Evaluation final : public TokenEvents {
 
     // The handler reads its operands where they stand: its own evaluations
     // run with stacks of their own and cannot touch these. It is told which
-    // are results, and which settled, and may take those over; the note is
-    // cleared whatever happens, so it never names a text that is gone. The
-    // result takes the left operand's place. On the reference road the
-    // handler is told nothing, and its result is never taken as settled.
+    // are results, and which settled, and may take those over, and tells
+    // whether its result, which takes the left operand's place, is settled.
+    // On the reference road the handler is told nothing, and its result is
+    // never taken as settled.
     static void Apply(Context& context, Handler handler, Entry& left, Entry& right) {
-        const bool shortcuts = ShortcutsOpen(context);
-        const std::string_view leftText = left.Text();
-        const std::string_view rightText = right.Text();
-        struct ClearNotes {
-            Context& context;
-            ~ClearNotes() {
-                context.settledOperands = SettledOperands{};
-                context.settledResult = SettledResult{};
-            }
-        } clearNotes{context};
-        if (shortcuts) {
-            context.settledOperands =
-                SettledOperands{StackedOperand{leftText, left.Owner(), left.form},
-                                StackedOperand{rightText, right.Owner(), right.form}};
-            context.settledResult = SettledResult{};
-        }
-        std::string result = handler(leftText, rightText, context);
+        Settled resultForm = Settled::kUnknown;
+        std::string result =
+            ShortcutsOpen(context)
+                ? handler(expreval::Operand(left.Text(), left.Owner(), left.form, &resultForm),
+                          expreval::Operand(right.Text(), right.Owner(), right.form, nullptr),
+                          context)
+                : handler(left.Text(), right.Text(), context);
         CheckValueSize(context, result.size());
-        const SettledResult said = context.settledResult;
-        const bool settled =
-            shortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
         left.Hold(std::move(result));
-        left.form = settled ? said.form : Settled::kUnknown;
+        left.form = resultForm;
     }
 
     Context& context_;
@@ -294,11 +281,7 @@ std::string TokenValue(Context& context, SingleToken kind, const Input& input) {
 // runs within one level of nesting, with the symbol tables built.
 std::string TakeRoad(Context& context, const Input& input) {
     const NestingGuard guard(context);
-    // A note on settled operands is for the handler that the reduction
-    // called, not for one called after an evaluation of its own.
     const bool shortcuts = ShortcutsOpen(context);
-    if (shortcuts)
-        context.settledOperands = SettledOperands{};
     const std::string_view text = input.text;
     std::string result;
     if (shortcuts) {

@@ -9,7 +9,7 @@
 //     road and the handlers' reading of operands in place.
 //   kept (by the rewrite): a text that the rewrite of white space and
 //     capitals leaves as it is, so it needs no copy.
-//   settled: a value text known to evaluate to itself (eval/settled.h), so
+//   settled: a value text known to evaluate to itself (value/settled.h), so
 //     that a join may take it over instead of evaluating it again.
 //   note: what the reduction under way and the handler it calls tell each
 //     other in the context: which operands are settled or may be taken

@@ -29,9 +29,9 @@ RawOperation ChooseOperation(std::string_view left, std::string_view right,
 
 }  // namespace
 
-std::string ApplyArithmetic(std::string_view left, std::string_view right, Context& context,
+std::string ApplyArithmetic(const Operand& left, const Operand& right, Context& context,
                             const NumberKernel& kernel, Handler self) {
-    const RawOperation rawOperation = ChooseOperation(left, right, kernel);
+    const RawOperation rawOperation = ChooseOperation(left.text, right.text, kernel);
     return ApplyToOperands(
         left, right, context, self, TwoLists::kRefused,
         [rawOperation, &context](PlainNumber a, PlainNumber b) {
@@ -95,7 +95,7 @@ const NumberKernel kDivision{RealDivide, IntegerDivide};
 const NumberKernel kRemaindering{RealRemainder, IntegerRemainder};
 
 // Lists join, and a string joins with whatever meets it.
-std::string Add(std::string_view left, std::string_view right, Context& context) {
+std::string Add(const Operand& left, const Operand& right, Context& context) {
     return ApplyToOperands(
         left, right, context, Add, TwoLists::kJoined,
         [&context](PlainNumber a, PlainNumber b) {
@@ -107,19 +107,19 @@ std::string Add(std::string_view left, std::string_view right, Context& context)
         });
 }
 
-std::string Subtract(std::string_view left, std::string_view right, Context& context) {
+std::string Subtract(const Operand& left, const Operand& right, Context& context) {
     return ApplyArithmetic(left, right, context, kSubtraction, Subtract);
 }
 
-std::string Multiply(std::string_view left, std::string_view right, Context& context) {
+std::string Multiply(const Operand& left, const Operand& right, Context& context) {
     return ApplyArithmetic(left, right, context, kMultiplication, Multiply);
 }
 
-std::string Divide(std::string_view left, std::string_view right, Context& context) {
+std::string Divide(const Operand& left, const Operand& right, Context& context) {
     return ApplyArithmetic(left, right, context, kDivision, Divide);
 }
 
-std::string Remainder(std::string_view left, std::string_view right, Context& context) {
+std::string Remainder(const Operand& left, const Operand& right, Context& context) {
     return ApplyArithmetic(left, right, context, kRemaindering, Remainder);
 }
 

@@ -8,22 +8,24 @@ namespace expreval {
 
 // The right operand is evaluated before anything else, the name test
 // included. A compound form hands the name on to its operator, which reads
-// the variable's current value through it. A value too large is refused
-// before it is stored.
-std::string ApplyAssignment(std::string_view left, std::string_view right, Context& context,
+// the variable's current value through it: as a text alone, since what the
+// reduction knows of the operand is not what the operator is told. A value
+// too large is refused before it is stored.
+std::string ApplyAssignment(const Operand& left, const Operand& right, Context& context,
                             Handler underlying) {
-    std::string value = EvaluateOperand(context, right);
+    const std::string_view name = left.text;
+    std::string value = EvaluateOperand(context, right.text);
     if (underlying != nullptr) {
-        value = underlying(left, value, context);
-    } else if (left.empty() || !IsLetter(left[0])) {
-        throw Exception(std::string(left) + " is not a valid variable name.");
+        value = underlying(name, value, context);
+    } else if (name.empty() || !IsLetter(name[0])) {
+        throw Exception(std::string(name) + " is not a valid variable name.");
     }
     CheckValueSize(context, value.size());
-    AssignVariable(context, std::string(left), value);
+    AssignVariable(context, std::string(name), value);
     return value;
 }
 
-std::string Assign(std::string_view left, std::string_view right, Context& context) {
+std::string Assign(const Operand& left, const Operand& right, Context& context) {
     return ApplyAssignment(left, right, context, nullptr);
 }
 

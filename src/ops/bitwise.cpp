@@ -16,7 +16,7 @@ std::string IntegerResult(int32_t value, LastNumber* last) {
 
 }  // namespace
 
-std::string ApplyBitwise(std::string_view left, std::string_view right, Context& context,
+std::string ApplyBitwise(const Operand& left, const Operand& right, Context& context,
                          IntegerOperation integerOperation, Handler self) {
     return ApplyToOperands(
         left, right, context, self, TwoLists::kRefused,
@@ -29,17 +29,17 @@ std::string ApplyBitwise(std::string_view left, std::string_view right, Context&
         });
 }
 
-std::string BitwiseAnd(std::string_view left, std::string_view right, Context& context) {
+std::string BitwiseAnd(const Operand& left, const Operand& right, Context& context) {
     return ApplyBitwise(
         left, right, context, [](int32_t i, int32_t j) { return i & j; }, BitwiseAnd);
 }
 
-std::string BitwiseOr(std::string_view left, std::string_view right, Context& context) {
+std::string BitwiseOr(const Operand& left, const Operand& right, Context& context) {
     return ApplyBitwise(
         left, right, context, [](int32_t i, int32_t j) { return i | j; }, BitwiseOr);
 }
 
-std::string BitwiseXor(std::string_view left, std::string_view right, Context& context) {
+std::string BitwiseXor(const Operand& left, const Operand& right, Context& context) {
     return ApplyBitwise(
         left, right, context, [](int32_t i, int32_t j) { return i ^ j; }, BitwiseXor);
 }

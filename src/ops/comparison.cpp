@@ -36,7 +36,7 @@ void PauseToCheck(void* context) {
 }  // namespace
 
 // Without a number predicate every value is compared as text.
-std::string ApplyComparison(std::string_view left, std::string_view right, Context& context,
+std::string ApplyComparison(const Operand& left, const Operand& right, Context& context,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self) {
     const auto texts = [textPredicate, &context](const std::string& l, const std::string& r) {
@@ -54,44 +54,44 @@ std::string ApplyComparison(std::string_view left, std::string_view right, Conte
         texts);
 }
 
-std::string Equal(std::string_view left, std::string_view right, Context& context) {
+std::string Equal(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, [](double a, double b) { return a == b; },
         [](std::string_view l, std::string_view r, Context&) { return l == r; }, Equal);
 }
 
-std::string NotEqual(std::string_view left, std::string_view right, Context& context) {
+std::string NotEqual(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, [](double a, double b) { return a != b; },
         [](std::string_view l, std::string_view r, Context&) { return l != r; }, NotEqual);
 }
 
-std::string Less(std::string_view left, std::string_view right, Context& context) {
+std::string Less(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, [](double a, double b) { return a < b; }, TextLessPredicate, Less);
 }
 
-std::string LessOrEqual(std::string_view left, std::string_view right, Context& context) {
+std::string LessOrEqual(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, [](double a, double b) { return a <= b; },
         [](std::string_view l, std::string_view r, Context&) { return !TextLess(r, l); },
         LessOrEqual);
 }
 
-std::string Greater(std::string_view left, std::string_view right, Context& context) {
+std::string Greater(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, [](double a, double b) { return a > b; },
         [](std::string_view l, std::string_view r, Context&) { return TextLess(r, l); }, Greater);
 }
 
-std::string GreaterOrEqual(std::string_view left, std::string_view right, Context& context) {
+std::string GreaterOrEqual(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, [](double a, double b) { return a >= b; },
         [](std::string_view l, std::string_view r, Context&) { return !TextLess(l, r); },
         GreaterOrEqual);
 }
 
-std::string Matches(std::string_view left, std::string_view right, Context& context) {
+std::string Matches(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, nullptr,
         [](std::string_view l, std::string_view r, Context& c) {
@@ -100,7 +100,7 @@ std::string Matches(std::string_view left, std::string_view right, Context& cont
         Matches);
 }
 
-std::string DoesNotMatch(std::string_view left, std::string_view right, Context& context) {
+std::string DoesNotMatch(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, nullptr,
         [](std::string_view l, std::string_view r, Context& c) {
@@ -109,13 +109,13 @@ std::string DoesNotMatch(std::string_view left, std::string_view right, Context&
         DoesNotMatch);
 }
 
-std::string LogicalAnd(std::string_view left, std::string_view right, Context& context) {
+std::string LogicalAnd(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, [](double a, double b) { return a != 0 && b != 0; }, nullptr,
         LogicalAnd);
 }
 
-std::string LogicalOr(std::string_view left, std::string_view right, Context& context) {
+std::string LogicalOr(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
         left, right, context, [](double a, double b) { return a != 0 || b != 0; }, nullptr,
         LogicalOr);

@@ -2,9 +2,9 @@
 #include <utility>
 
 #include "eval/evaluate.h"
-#include "eval/settled.h"
 #include "ops/operands.h"
 #include "ops/ops.h"
+#include "value/settled.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -65,7 +65,7 @@ std::string JoinWithString(std::string left, const std::string& right) {
 
 // Lists join, and a string joins with whatever meets it (the prelude does
 // both, as for +); two numbers are joined as the texts they are.
-std::string Concatenate(std::string_view left, std::string_view right, Context& context) {
+std::string Concatenate(const Operand& left, const Operand& right, Context& context) {
     return ApplyToOperands(
         left, right, context, Concatenate, TwoLists::kJoined, AsTexts{},
         [](std::string& leftValue, const std::string& rightValue, Settled leftForm, Settled* form) {

@@ -51,33 +51,33 @@ double GuardedCot(double x) {
     return std::cos(x) / s;
 }
 
-std::string Cosine(std::string_view argument, std::string_view, Context& context) {
+std::string Cosine(const Operand& argument, const Operand&, Context& context) {
     return ApplyFunction(
         argument, context, [](double x) { return std::cos(x); }, Cosine);
 }
 
-std::string Cotangent(std::string_view argument, std::string_view, Context& context) {
+std::string Cotangent(const Operand& argument, const Operand&, Context& context) {
     return ApplyFunction(argument, context, GuardedCot, Cotangent);
 }
 
-std::string Cosecant(std::string_view argument, std::string_view, Context& context) {
+std::string Cosecant(const Operand& argument, const Operand&, Context& context) {
     return ApplyFunction(argument, context, GuardedCsc, Cosecant);
 }
 
-std::string Logarithm(std::string_view argument, std::string_view, Context& context) {
+std::string Logarithm(const Operand& argument, const Operand&, Context& context) {
     return ApplyFunction(argument, context, GuardedLog, Logarithm);
 }
 
-std::string Secant(std::string_view argument, std::string_view, Context& context) {
+std::string Secant(const Operand& argument, const Operand&, Context& context) {
     return ApplyFunction(argument, context, GuardedSec, Secant);
 }
 
-std::string Sine(std::string_view argument, std::string_view, Context& context) {
+std::string Sine(const Operand& argument, const Operand&, Context& context) {
     return ApplyFunction(
         argument, context, [](double x) { return std::sin(x); }, Sine);
 }
 
-std::string Tangent(std::string_view argument, std::string_view, Context& context) {
+std::string Tangent(const Operand& argument, const Operand&, Context& context) {
     return ApplyFunction(argument, context, GuardedTan, Tangent);
 }
 

@@ -17,7 +17,7 @@ namespace {
 // The handler that applies a host's numeric function: to the argument, or to
 // each element of a list, the function being the one context names. A call
 // nested in the argument or an element names its own and puts this one back.
-std::string NumericHandler(std::string_view argument, std::string_view, Context& context) {
+std::string NumericHandler(const Operand& argument, const Operand&, Context& context) {
     const std::function<double(double)>& numeric = *context.numeric;
     return ApplyFunction(
         argument, context, [&numeric](double x) { return numeric(x); }, NumericHandler);

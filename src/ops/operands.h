@@ -11,8 +11,8 @@
 #include "eval/context.h"
 #include "eval/evaluate.h"
 #include "eval/road.h"
-#include "eval/settled.h"
 #include "ops/ops.h"
+#include "value/settled.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -53,17 +53,15 @@ struct OperandValue {
 
 // Any other result on the stack is handed over to its evaluation, which may
 // then change it as it needs instead of copying it; every other operand is
-// evaluated where it stands. The handler uses a stacked operand only as a
-// name for the reduction from then on. stacked is null for an operand that
-// is not the reduction's; settled forms are taken over only by the joins.
-inline OperandValue ValueOf(Context& context, std::string_view operand,
-                            const StackedOperand* stacked, bool joins) {
-    std::string* owner = stacked != nullptr ? stacked->owner : nullptr;
+// evaluated where it stands. The handler uses an operand taken over only as
+// a name from then on. Settled forms are taken over only by the joins.
+inline OperandValue ValueOf(Context& context, const Operand& operand, bool joins) {
+    std::string* owner = operand.owner;
     if (owner == nullptr)
-        return OperandValue{EvaluateOperand(context, operand), Settled::kUnknown};
-    if (joins && stacked->form != Settled::kUnknown && CanNestDeeper(context)) {
+        return OperandValue{EvaluateOperand(context, operand.text), Settled::kUnknown};
+    if (joins && operand.form != Settled::kUnknown && CanNestDeeper(context)) {
         CheckOperandsRead(context, 1);
-        return OperandValue{std::move(*owner), stacked->form};
+        return OperandValue{std::move(*owner), operand.form};
     }
     return OperandValue{EvaluateOwned(context, std::move(*owner)), Settled::kUnknown};
 }
@@ -73,25 +71,25 @@ inline Settled FormOf(const OperandValue& value) {
     return value.form != Settled::kUnknown ? value.form : ClassifySettled(value.text);
 }
 
-// A join's result, with its form told to the reduction that called the
-// handler with left and right.
-inline std::string Joined(Context& context, std::string result, Settled form, std::string_view left,
-                          std::string_view right) {
-    context.settledResult = SettledResult{left, right, form};
+// A join's result, with its form told to the reduction that waits for it,
+// if one does.
+inline std::string Joined(std::string result, Settled form, const Operand& left) {
+    if (left.resultForm != nullptr)
+        *left.resultForm = form;
     return result;
 }
 
 // Two lists joined, or a string joined with a string or a number: the same
 // under + and ".". The left text is extended, the right one appended; when
-// a reduction waits for the result (told), the result stays settled if the
-// left was and the appended part keeps it so.
-inline std::string JoinValues(Context& context, OperandValue& l, OperandValue& r,
-                              std::string_view left, std::string_view right, bool told = true) {
+// a reduction waits for the result (told with left), the result stays
+// settled if the left was and the appended part keeps it so.
+inline std::string JoinValues(OperandValue& l, OperandValue& r, const Operand& left) {
+    const bool told = left.resultForm != nullptr;
     Settled form = Settled::kUnknown;
     if (IsList(l.text)) {
         if (told && FormOf(l) == Settled::kList && FormOf(r) == Settled::kList)
             form = Settled::kList;
-        return Joined(context, JoinLists(std::move(l.text), r.text), form, left, right);
+        return Joined(JoinLists(std::move(l.text), r.text), form, left);
     }
     const bool leftString = IsString(l.text);
     const std::string_view appended =
@@ -100,13 +98,7 @@ inline std::string JoinValues(Context& context, OperandValue& l, OperandValue& r
     if (told && (leftString ? FormOf(l) : FormOf(r)) == Settled::kString &&
         (appendedString ? FormOf(r) == Settled::kString : IsSettledStringContent(appended)))
         form = Settled::kString;
-    return Joined(context, JoinWithString(std::move(l.text), r.text), form, left, right);
-}
-
-// The note the reduction left for this handler, taken and cleared so that
-// nothing called from here reads it.
-inline SettledOperands TakeSettledNote(Context& context) {
-    return std::exchange(context.settledOperands, SettledOperands{});
+    return Joined(JoinWithString(std::move(l.text), r.text), form, left);
 }
 
 // Evaluates left, then right; two lists are refused or joined; with one
@@ -115,46 +107,43 @@ inline SettledOperands TakeSettledNote(Context& context) {
 // every value for AsTexts) to texts(leftValue, rightValue), or for the
 // joining families a string to JoinValues. texts may take a third argument,
 // the left value's form, and a fourth, where to put the result's form when
-// a reduction waits for it (else null).
+// a reduction waits for it (else null). Only the reduction's own operands
+// carry what it knows; a handler passing its operands on passes their texts.
 template <typename Numbers, typename Texts>
-std::string ApplyToOperands(std::string_view left, std::string_view right, Context& context,
+std::string ApplyToOperands(const Operand& left, const Operand& right, Context& context,
                             Handler self, TwoLists twoLists, Numbers numbers, Texts texts) {
     constexpr bool kNumbers = !std::is_same_v<Numbers, AsTexts>;
-    const SettledOperands note = TakeSettledNote(context);
     if constexpr (kNumbers) {
         PlainNumber a;
         PlainNumber b;
-        if (ReadInPlace(context, left, a) && ReadInPlace(context, right, b)) {
+        if (ReadInPlace(context, left.text, a) && ReadInPlace(context, right.text, b)) {
             CheckOperandsRead(context, 2);
             return numbers(a, b);
         }
     }
     const bool joins = twoLists == TwoLists::kJoined;
-    const bool stackedLeft = SameText(left, note.left.text);
-    const bool stackedRight = SameText(right, note.right.text);
-    // Called by a reduction, which takes the result's form.
-    const bool told = stackedLeft && stackedRight;
-    OperandValue l = ValueOf(context, left, stackedLeft ? &note.left : nullptr, joins);
-    OperandValue r = ValueOf(context, right, stackedRight ? &note.right : nullptr, joins);
+    OperandValue l = ValueOf(context, left, joins);
+    OperandValue r = ValueOf(context, right, joins);
     if (IsList(l.text) && IsList(r.text)) {
         if (!joins)
             throw Exception("Operation does not support two lists.");
-        return JoinValues(context, l, r, left, right, told);
+        return JoinValues(l, r, left);
     }
     if (IsList(l.text))
         return ApplyToElements(context, self, std::move(l.text), r.text, false);
     if (IsList(r.text))
         return ApplyToElements(context, self, std::move(r.text), l.text, true);
     if (joins && (IsString(l.text) || IsString(r.text)))
-        return JoinValues(context, l, r, left, right, told);
+        return JoinValues(l, r, left);
     if constexpr (kNumbers) {
         if (!IsString(l.text) && !IsString(r.text))
             return numbers(ReadValue(l.text), ReadValue(r.text));
     }
     if constexpr (std::is_invocable_v<Texts, std::string&, const std::string&, Settled, Settled*>) {
         Settled form = Settled::kUnknown;
-        std::string result = texts(l.text, r.text, l.form, told ? &form : nullptr);
-        return Joined(context, std::move(result), form, left, right);
+        std::string result =
+            texts(l.text, r.text, l.form, left.resultForm != nullptr ? &form : nullptr);
+        return Joined(std::move(result), form, left);
     } else {
         return texts(l.text, r.text);  // which may take them over
     }
@@ -162,14 +151,14 @@ std::string ApplyToOperands(std::string_view left, std::string_view right, Conte
 
 // The same for a function's one argument; a string is refused.
 template <typename Number>
-std::string ApplyToArgument(std::string_view argument, Context& context, Handler self,
+std::string ApplyToArgument(const Operand& argument, Context& context, Handler self,
                             Number number) {
     PlainNumber x;
-    if (ReadInPlace(context, argument, x)) {
+    if (ReadInPlace(context, argument.text, x)) {
         CheckOperandsRead(context, 1);
         return number(x.value);
     }
-    std::string value = EvaluateOperand(context, argument);
+    std::string value = EvaluateOperand(context, argument.text);
     if (IsString(value))
         throw Exception("Function does not support strings.");
     if (IsList(value))
@@ -180,7 +169,7 @@ std::string ApplyToArgument(std::string_view argument, Context& context, Handler
 // A math function's handler: raw applied to the argument's number, or to
 // each element of a list; the result written as a number text.
 template <typename Raw>
-std::string ApplyFunction(std::string_view argument, Context& context, Raw raw, Handler self) {
+std::string ApplyFunction(const Operand& argument, Context& context, Raw raw, Handler self) {
     return ApplyToArgument(argument, context, self, [raw, &context](double x) {
         return NumberToText(raw(x), &context.caches->lastNumber);
     });

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "eval/context.h"
-#include "eval/settled.h"
 #include "symbols/records.h"
+#include "value/settled.h"
 
 namespace expreval {
 
@@ -41,60 +41,60 @@ extern const NumberKernel kSubtraction;
 extern const NumberKernel kMultiplication;
 extern const NumberKernel kDivision;
 extern const NumberKernel kRemaindering;
-std::string ApplyArithmetic(std::string_view left, std::string_view right, Context& context,
+std::string ApplyArithmetic(const Operand& left, const Operand& right, Context& context,
                             const NumberKernel& kernel, Handler self);
 double RealDivide(double a, double b);
 double RealRemainder(double a, double b);
 double IntegerDivide(double a, double b);
 double IntegerRemainder(double a, double b);
 
-std::string Add(std::string_view left, std::string_view right, Context& context);
-std::string Subtract(std::string_view left, std::string_view right, Context& context);
-std::string Multiply(std::string_view left, std::string_view right, Context& context);
-std::string Divide(std::string_view left, std::string_view right, Context& context);
-std::string Remainder(std::string_view left, std::string_view right, Context& context);
+std::string Add(const Operand& left, const Operand& right, Context& context);
+std::string Subtract(const Operand& left, const Operand& right, Context& context);
+std::string Multiply(const Operand& left, const Operand& right, Context& context);
+std::string Divide(const Operand& left, const Operand& right, Context& context);
+std::string Remainder(const Operand& left, const Operand& right, Context& context);
 
 // Bitwise: & | ^ on 32-bit signed integers.
 using IntegerOperation = int32_t (*)(int32_t i, int32_t j);
-std::string ApplyBitwise(std::string_view left, std::string_view right, Context& context,
+std::string ApplyBitwise(const Operand& left, const Operand& right, Context& context,
                          IntegerOperation integerOperation, Handler self);
 
-std::string BitwiseAnd(std::string_view left, std::string_view right, Context& context);
-std::string BitwiseOr(std::string_view left, std::string_view right, Context& context);
-std::string BitwiseXor(std::string_view left, std::string_view right, Context& context);
+std::string BitwiseAnd(const Operand& left, const Operand& right, Context& context);
+std::string BitwiseOr(const Operand& left, const Operand& right, Context& context);
+std::string BitwiseXor(const Operand& left, const Operand& right, Context& context);
 
 // Concatenation: ".".
-std::string Concatenate(std::string_view left, std::string_view right, Context& context);
+std::string Concatenate(const Operand& left, const Operand& right, Context& context);
 
 // Comparison and logical operators, yielding "1" or "0". Without a number
 // predicate every value is compared as text; without a text predicate
 // strings are refused.
 using NumberPredicate = bool (*)(double a, double b);
 using TextPredicate = bool (*)(std::string_view left, std::string_view right, Context& context);
-std::string ApplyComparison(std::string_view left, std::string_view right, Context& context,
+std::string ApplyComparison(const Operand& left, const Operand& right, Context& context,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self);
 
-std::string Equal(std::string_view left, std::string_view right, Context& context);
-std::string NotEqual(std::string_view left, std::string_view right, Context& context);
-std::string Less(std::string_view left, std::string_view right, Context& context);
-std::string LessOrEqual(std::string_view left, std::string_view right, Context& context);
-std::string Greater(std::string_view left, std::string_view right, Context& context);
-std::string GreaterOrEqual(std::string_view left, std::string_view right, Context& context);
-std::string Matches(std::string_view left, std::string_view right, Context& context);
-std::string DoesNotMatch(std::string_view left, std::string_view right, Context& context);
-std::string LogicalAnd(std::string_view left, std::string_view right, Context& context);
-std::string LogicalOr(std::string_view left, std::string_view right, Context& context);
+std::string Equal(const Operand& left, const Operand& right, Context& context);
+std::string NotEqual(const Operand& left, const Operand& right, Context& context);
+std::string Less(const Operand& left, const Operand& right, Context& context);
+std::string LessOrEqual(const Operand& left, const Operand& right, Context& context);
+std::string Greater(const Operand& left, const Operand& right, Context& context);
+std::string GreaterOrEqual(const Operand& left, const Operand& right, Context& context);
+std::string Matches(const Operand& left, const Operand& right, Context& context);
+std::string DoesNotMatch(const Operand& left, const Operand& right, Context& context);
+std::string LogicalAnd(const Operand& left, const Operand& right, Context& context);
+std::string LogicalOr(const Operand& left, const Operand& right, Context& context);
 
 // Assignment: = and the compound forms, which store what their underlying
 // operator's handler computes. underlying is null for "=".
-std::string ApplyAssignment(std::string_view left, std::string_view right, Context& context,
+std::string ApplyAssignment(const Operand& left, const Operand& right, Context& context,
                             Handler underlying);
 
-std::string Assign(std::string_view left, std::string_view right, Context& context);
+std::string Assign(const Operand& left, const Operand& right, Context& context);
 // The compound form of the operator whose handler is underlying.
 template <Handler underlying>
-std::string CompoundAssign(std::string_view left, std::string_view right, Context& context) {
+std::string CompoundAssign(const Operand& left, const Operand& right, Context& context) {
     return ApplyAssignment(left, right, context, underlying);
 }
 inline constexpr Handler AddAssign = CompoundAssign<Add>;
@@ -118,12 +118,12 @@ double GuardedCsc(double x);
 double GuardedSec(double x);
 double GuardedCot(double x);
 
-std::string Cosine(std::string_view argument, std::string_view unused, Context& context);
-std::string Cotangent(std::string_view argument, std::string_view unused, Context& context);
-std::string Cosecant(std::string_view argument, std::string_view unused, Context& context);
-std::string Logarithm(std::string_view argument, std::string_view unused, Context& context);
-std::string Secant(std::string_view argument, std::string_view unused, Context& context);
-std::string Sine(std::string_view argument, std::string_view unused, Context& context);
-std::string Tangent(std::string_view argument, std::string_view unused, Context& context);
+std::string Cosine(const Operand& argument, const Operand& unused, Context& context);
+std::string Cotangent(const Operand& argument, const Operand& unused, Context& context);
+std::string Cosecant(const Operand& argument, const Operand& unused, Context& context);
+std::string Logarithm(const Operand& argument, const Operand& unused, Context& context);
+std::string Secant(const Operand& argument, const Operand& unused, Context& context);
+std::string Sine(const Operand& argument, const Operand& unused, Context& context);
+std::string Tangent(const Operand& argument, const Operand& unused, Context& context);
 
 }  // namespace expreval

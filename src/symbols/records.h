@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "symbols/key_text.h"
+#include "value/settled.h"
 
 namespace expreval {
 
@@ -15,10 +16,33 @@ namespace expreval {
 // tables, limits and budget, which the handler's own evaluations use.
 struct Context;
 
-// left: the left operand text (or a function's argument text); right: the
-// right operand text (empty for functions); context: the evaluation's.
-// Operands arrive unevaluated. Fails by throwing Exception.
-using Handler = std::string (*)(std::string_view left, std::string_view right, Context& context);
+// An operand as a handler receives it: its text, unevaluated, and what the
+// reduction that applies the handler knows of it. Any text makes one, with
+// nothing known: an element of a list, a value a handler passes on.
+struct Operand {
+    Operand(std::string_view operandText) : text(operandText) {}
+    Operand(const std::string& operandText) : text(operandText) {}
+    Operand(const char* operandText) : text(operandText) {}
+    Operand(std::string_view operandText, std::string* operandOwner, Settled operandForm,
+            Settled* told)
+        : text(operandText), owner(operandOwner), form(operandForm), resultForm(told) {}
+
+    std::string_view text;
+    // A result of the reduction's own, held for it, which the handler may
+    // take over (move out) instead of copying.
+    std::string* owner = nullptr;
+    // Whether the text is known to evaluate to itself (value/settled.h).
+    Settled form = Settled::kUnknown;
+    // Given with the left operand when the reduction waits to learn whether
+    // the result, which takes this operand's place, is settled: where the
+    // handler says so.
+    Settled* resultForm = nullptr;
+};
+
+// left: the left operand (or a function's argument); right: the right
+// operand (empty for functions); context: the evaluation's. Operands arrive
+// unevaluated. Fails by throwing Exception.
+using Handler = std::string (*)(const Operand& left, const Operand& right, Context& context);
 
 // A function that a host program defines on a session (ops/host_function.h).
 struct HostFunction;

@@ -97,7 +97,7 @@ int LevelsLeft(Context& context) {
 uintptr_t g_deepestFrame = 0;
 int g_deepestLevel = 0;
 
-std::string Probe(std::string_view, std::string_view, Context& context) {
+std::string Probe(const Operand&, const Operand&, Context& context) {
     const auto frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     if (g_deepestFrame == 0 || frame < g_deepestFrame) {
         g_deepestFrame = frame;

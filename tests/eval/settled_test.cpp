@@ -1,4 +1,4 @@
-#include "eval/settled.h"
+#include "value/settled.h"
 
 #include <gtest/gtest.h>
 
@@ -90,9 +90,9 @@ TEST(Settled, JoinsTellTheFormOfTheWholeResult) {
             OperandValue right{r, Settled::kUnknown};
             const bool bothSettled =
                 left.form != Settled::kUnknown && ClassifySettled(r) != Settled::kUnknown;
-            TestContext context;
-            const std::string joined = JoinValues(*context, left, right, l, r);
-            const Settled told = context->settledResult.form;
+            Settled told = Settled::kUnknown;
+            const std::string joined =
+                JoinValues(left, right, Operand(l, nullptr, left.form, &told));
             if (told != Settled::kUnknown || bothSettled) {
                 EXPECT_EQ(told, ClassifySettled(joined)) << l << " with " << r;
             }

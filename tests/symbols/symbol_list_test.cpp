@@ -58,10 +58,10 @@ TEST(SymbolList, ReplacingKeepsTheStoredRecordInPlace) {
 // Replacing in a list of each record kind, at its first, middle and last
 // record: the links must stay whole both ways (a record's assignment that
 // copied them would cut the list) and the stored record take the new data.
-std::string OldHandler(std::string_view, std::string_view, Context&) {
+std::string OldHandler(const Operand&, const Operand&, Context&) {
     return "old";
 }
-std::string NewHandler(std::string_view, std::string_view, Context&) {
+std::string NewHandler(const Operand&, const Operand&, Context&) {
     return "new";
 }
 

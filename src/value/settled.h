@@ -1,7 +1,8 @@
 // Settled texts: values known to evaluate to themselves, so that a join can
 // take one over and extend it instead of evaluating (copying and rescanning)
-// it again. How the evaluator tells a handler which operands are settled,
-// and how the handler tells it that its result is.
+// it again. The evaluator tells a handler which of its operands are settled,
+// and the handler tells it whether its result is, through the operands
+// (symbols/records.h).
 #pragma once
 
 #include <cstdint>
@@ -73,39 +74,5 @@ inline Settled ClassifySettled(std::string_view text) {
         return Settled::kUnknown;
     return point ? Settled::kPointNumber : Settled::kNumber;
 }
-
-// --- How operands and results travel between the evaluator's reduction and
-// the handler it calls, in the evaluation's context (eval/context.h). The
-// reduction fills in the operands, calls the handler and clears them again;
-// a handler that takes an operand over clears it first, so a note never
-// outlives the stack entries it points to.
-
-// One operand as it stands on the stack: its text, and the stack's own
-// string when the entry holds a result. A scanned token has none: it is a
-// view of the text the run scans, which no handler may change.
-struct StackedOperand {
-    std::string_view text;
-    std::string* owner = nullptr;
-    Settled form = Settled::kUnknown;
-};
-
-struct SettledOperands {
-    StackedOperand left;
-    StackedOperand right;
-};
-
-// The very text b stands for, not merely the same bytes: operands are known
-// by where they stand. No text is the one of an empty note.
-inline bool SameText(std::string_view a, std::string_view b) {
-    return a.data() == b.data() && a.size() == b.size() && b.data() != nullptr;
-}
-
-// A result's form, named by the operands it was made from: the reduction
-// believes it only for its own two operands.
-struct SettledResult {
-    std::string_view left;
-    std::string_view right;
-    Settled form = Settled::kUnknown;
-};
 
 }  // namespace expreval
