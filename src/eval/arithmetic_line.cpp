@@ -185,25 +185,26 @@ struct CheckedText {
 template <typename Text>
 class ArithmeticLine {
   public:
-    // checks counts the budget's checks made here, which the caller gives
-    // back when the line is given up.
-    ArithmeticLine(Context& context, Text text, const KnownRecords& records, std::int64_t& checks)
+    ArithmeticLine(Context& context, Text text, const KnownRecords& records)
         : context_(context),
           text_(text),
           precedences_(records.precedences),
           kernels_(records.kernels),
-          checks_(checks) {}
+          checkpoints_(context) {}
 
     bool Run(std::string& result) {
         const size_t target = AssignmentTarget();
         Operand value;
         if (!Expression(kWhole, 0, value) || pos_ != text_.size)
             return false;
+        // The checks the handlers' own evaluations would make, one for each
+        // operand and one for an assignment's right side, made once the
+        // answer is known, before anything is stored: every road spends the
+        // same budget, and a line given up spends none here.
+        SpendChecks(context_, checks_ + (target > 0 ? 1 : 0));
         result = ValueText(value);
-        if (target > 0) {
-            Check(1);  // the assignment's evaluation of its right side
+        if (target > 0)
             AssignVariable(context_, std::string(text_.data, target), result);
-        }
         return true;
     }
 
@@ -247,7 +248,8 @@ class ArithmeticLine {
             const int precedence = precedences_[next];
             if (precedence >= limit)
                 return true;
-            Check(2);  // the handler's evaluations of its two operands
+            checkpoints_.Pass(pos_);
+            checks_ += 2;  // the handler's evaluations of its two operands
             // An operator's symbol is one character: what follows must be
             // an operand, which the right side's scan checks.
             Symbol symbol = kMultiply;
@@ -262,14 +264,6 @@ class ArithmeticLine {
                 return false;
             left = Applied(symbol, left, right);
         }
-    }
-
-    // The checks for an interrupt and the budget that the handlers' own
-    // evaluations would make, so that every road spends the same budget.
-    void Check(int count) {
-        for (int i = 0; i < count; ++i)
-            CheckInterrupt(context_);
-        checks_ += count;
     }
 
     // A group, a variable's name or a number literal.
@@ -429,7 +423,8 @@ class ArithmeticLine {
     Text text_;
     const Precedences& precedences_;
     const std::array<const NumberKernel*, kAssign>& kernels_;
-    std::int64_t& checks_;
+    InterruptCheckpoints checkpoints_;
+    std::int64_t checks_ = 0;
     size_t pos_ = 0;
 };
 
@@ -442,31 +437,26 @@ bool EvaluateArithmeticLine(Context& context, std::string_view text, std::string
         return false;
     constexpr size_t kShortLine = 256;
     static_assert(kTextPadding >= PaddedText::kPadding);
-    std::int64_t checks = 0;
     bool answered = false;
     try {
         if (padded) {
             answered =
-                ArithmeticLine(context, PaddedText{text.data(), text.size()}, *records, checks)
-                    .Run(result);
+                ArithmeticLine(context, PaddedText{text.data(), text.size()}, *records).Run(result);
         } else if (text.size() > kShortLine) {
-            answered =
-                ArithmeticLine(context, CheckedText{text.data(), text.size()}, *records, checks)
-                    .Run(result);
+            answered = ArithmeticLine(context, CheckedText{text.data(), text.size()}, *records)
+                           .Run(result);
         } else {
             std::array<char, kShortLine + PaddedText::kPadding> copy;
             std::memcpy(copy.data(), text.data(), text.size());
             std::memset(copy.data() + text.size(), 0, PaddedText::kPadding);
             answered =
-                ArithmeticLine(context, PaddedText{copy.data(), text.size()}, *records, checks)
-                    .Run(result);
+                ArithmeticLine(context, PaddedText{copy.data(), text.size()}, *records).Run(result);
         }
     } catch (const Exception&) {
-        CheckInterrupt(context);  // an interrupt goes on up; the full road would only meet it again
-        ++checks;                 // a zero divisor: the full road reports it
+        // An interrupt or a spent budget goes on up; the full road would only
+        // meet it again. A zero divisor: the full road reports it.
+        CheckInterrupt(context);
     }
-    if (!answered)
-        RefundChecks(context, checks);  // the full road makes them again
     return answered;
 }
 

@@ -43,14 +43,24 @@ Road RoadUnderWay() {
     return t_thread.current != nullptr ? t_thread.current->road : g_defaultRoad;
 }
 
-ThreadContext::ThreadContext(Context& context, bool ownLimits)
-    : context_(context), enclosing_(t_thread.current) {
+namespace {
+
+[[gnu::noinline]] void MakeCaches(ThreadState& thread) {
+    thread.arithmetic = MakeArithmeticCaches();
+    thread.caches = std::make_unique<Caches>();
+    thread.caches->arithmetic = thread.arithmetic.get();
+}
+
+}  // namespace
+
+// The thread's state is reached once: each reach of a thread-local with a
+// destructor goes through a call.
+ThreadContext::ThreadContext(Context& context, bool ownLimits) : context_(context) {
     ThreadState& thread = t_thread;
-    if (thread.caches == nullptr) {
-        thread.arithmetic = MakeArithmeticCaches();
-        thread.caches = std::make_unique<Caches>();
-        thread.caches->arithmetic = thread.arithmetic.get();
-    }
+    current_ = &thread.current;
+    enclosing_ = thread.current;
+    if (thread.caches == nullptr) [[unlikely]]
+        MakeCaches(thread);
     context.caches = thread.caches.get();
     sharesBudget_ = enclosing_ != nullptr && !ownLimits;
     if (enclosing_ != nullptr) {
@@ -73,7 +83,7 @@ ThreadContext::~ThreadContext() {
         enclosing_->budget = context_.budget;
         enclosing_->checksLeft = context_.checksLeft;
     }
-    t_thread.current = enclosing_;
+    *current_ = enclosing_;
 }
 
 void ThrowInterrupted() {
@@ -82,6 +92,11 @@ void ThrowInterrupted() {
 
 void ThrowValueTooLarge() {
     throw Exception("Value too large.");
+}
+
+void SpendChecksOneByOne(Context& context, std::int64_t count) {
+    for (std::int64_t i = 0; i < count; ++i)
+        CheckInterrupt(context);
 }
 
 // A time too long to add to the clock's reading means no deadline. The first

@@ -90,6 +90,7 @@ class ThreadContext {
 
   private:
     Context& context_;
+    Context** current_;
     Context* enclosing_;
     bool sharesBudget_;
 };
@@ -121,11 +122,15 @@ inline void CheckInterrupt(Context& context) {
         SpendBudget(context);
 }
 
-// Gives back count checks made for work that is then done again and
-// checked again: a shortcut that gave a line up to the full road.
-inline void RefundChecks(Context& context, std::int64_t count) {
-    context.checksLeft =
-        context.checksLeft > INT64_MAX - count ? INT64_MAX : context.checksLeft + count;
+// count checks at once, for work a shortcut did without them: the same as
+// count calls of CheckInterrupt, in one step while the budget lasts.
+void SpendChecksOneByOne(Context& context, std::int64_t count);
+inline void SpendChecks(Context& context, std::int64_t count) {
+    if (context.checksLeft >= count && !InterruptRequested(context)) {
+        context.checksLeft -= count;
+        return;
+    }
+    SpendChecksOneByOne(context, count);
 }
 
 // For a scan that may run through megabytes in one step of the evaluation:

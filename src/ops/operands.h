@@ -38,8 +38,7 @@ inline PlainNumber ReadValue(const std::string& value) {
 // budget that evaluating them would have made, so that every road spends
 // the same budget.
 inline void CheckOperandsRead(Context& context, int count) {
-    for (int i = 0; i < count; ++i)
-        CheckInterrupt(context);
+    SpendChecks(context, count);
 }
 
 // An operand's value and what is known of it. A settled operand of the
