@@ -109,15 +109,4 @@ struct SettledResult {
 };
 constinit inline thread_local SettledResult t_settledResult{};
 
-// The form of operand, when the reduction under way said it and nothing has
-// taken it over yet; kUnknown otherwise.
-inline Settled SettledFormOf(std::string_view operand) {
-    const SettledOperands& note = t_settledOperands;
-    if (SameText(operand, note.left.text))
-        return note.left.form;
-    if (SameText(operand, note.right.text))
-        return note.right.form;
-    return Settled::kUnknown;
-}
-
 }  // namespace expreval
