@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "eval/context.h"
+#include "expreval/limits.h"
 
 namespace expreval {
 
@@ -16,7 +17,8 @@ namespace expreval {
 // for cos( written 999 times in one line, take less than 5 MB of the 8 MB
 // main-thread stack in every build; the nesting tests measure every path
 // again and fail past 6 MB. Parentheses group within one run and cost none.
-inline constexpr int kMaxNesting = 1000;
+// The number is written where hosts see it, as the most a session may allow.
+inline constexpr int kMaxNesting = Limits::kDeepestNesting;
 
 // Throws Exception "Expression nested too deeply.".
 [[noreturn]] void ThrowNestedTooDeeply();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "eval/context.h"
@@ -187,7 +188,8 @@ void Session::DefineValueFunction(std::string_view name,
 void Session::SetLimits(const Limits& limits) {
     RefuseDuringEvaluation(state_->evaluating, "SetLimits");
     if (limits.maxNesting < 1 || limits.maxNesting > Limits::kDeepestNesting)
-        throw std::invalid_argument("expreval: maxNesting must be from 1 to 1000");
+        throw std::invalid_argument("expreval: maxNesting must be from 1 to " +
+                                    std::to_string(Limits::kDeepestNesting));
     state_->limits = limits;
     state_->limited = IsLimited(limits);
 }

@@ -7,7 +7,6 @@
 #include <string_view>
 #include <utility>
 
-#include "symbols/key_text.h"
 #include "value/settled.h"
 
 namespace expreval {
@@ -78,8 +77,6 @@ struct Function {
     Function(const Function&) = delete;
     Function& operator=(Function&& other) noexcept {
         if (this != &other) {
-            secondText = std::move(other.secondText);
-            thirdText = std::move(other.thirdText);
             handler = other.handler;
             host = std::move(other.host);
             hostCall = other.hostCall;
@@ -88,14 +85,8 @@ struct Function {
     }
 
     static std::string_view Key(const Function& f) { return f.name; }
-    static bool KeyEqual(const Function& a, const Function& b) { return a.name == b.name; }
-    static bool KeyLess(const Function& a, const Function& b) {
-        return KeyTextLess(a.name, b.name);
-    }
 
     std::string name;
-    std::string secondText;
-    std::string thirdText;
     Function* next = nullptr;
     Function* previous = nullptr;
     Handler handler = nullptr;
@@ -112,7 +103,6 @@ struct Operator {
     Operator& operator=(Operator&& other) noexcept {
         if (this != &other) {
             handler = other.handler;
-            secondText = std::move(other.secondText);
             precedence = other.precedence;
             numbers = other.numbers;
             assigns = other.assigns;
@@ -122,14 +112,9 @@ struct Operator {
     }
 
     static std::string_view Key(const Operator& o) { return o.symbol; }
-    static bool KeyEqual(const Operator& a, const Operator& b) { return a.symbol == b.symbol; }
-    static bool KeyLess(const Operator& a, const Operator& b) {
-        return KeyTextLess(a.symbol, b.symbol);
-    }
 
     Handler handler = nullptr;
     std::string symbol;
-    std::string secondText;
     Operator* next = nullptr;
     Operator* previous = nullptr;
     int precedence = 0;  // smaller binds tighter
@@ -155,10 +140,6 @@ struct Variable {
     }
 
     static std::string_view Key(const Variable& v) { return v.name; }
-    static bool KeyEqual(const Variable& a, const Variable& b) { return a.name == b.name; }
-    static bool KeyLess(const Variable& a, const Variable& b) {
-        return KeyTextLess(a.name, b.name);
-    }
 
     std::string name;
     std::string value;

@@ -1,10 +1,18 @@
 // SymbolList: the sorted, intrusive, circular doubly linked list that holds
 // the functions, the operators and the variables. One sentinel record marks
-// both ends; the list owns every record linked into it.
+// both ends; the list owns every record linked into it. An index by key sits
+// beside the links, so that finding a record or the place of a new key takes
+// a search of the index, not a walk: a session may hold many thousands of
+// variables. The links keep the order for those that read it (listing,
+// completion).
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <memory_resource>
 #include <string_view>
 #include <utility>
 
@@ -12,8 +20,8 @@
 
 namespace expreval {
 
-// T provides next and previous links, the static comparisons KeyEqual and
-// KeyLess, and Key, a record's key text.
+// T provides next and previous links and Key, a record's key text, which
+// stays the same for as long as the record is in a list.
 template <typename T>
 class SymbolList {
   public:
@@ -39,10 +47,95 @@ class SymbolList {
     // same.
     std::uint64_t Stamp() const { return stamp_; }
 
-    // Takes ownership of record; the caller keeps the key order.
+    // Takes ownership of record; the caller keeps the key order and gives
+    // no key twice.
     T* InsertBefore(T* position, T* record) {
         if (position == nullptr || record == nullptr)
             return nullptr;
+        return Insert(index_.end(), position, record);
+    }
+
+    T* Append(T* record) { return InsertBefore(sentinel_, record); }
+
+    // The stored record whose key equals key's, or the sentinel.
+    T* Find(const T& key) const { return FindKey(T::Key(key)); }
+
+    // The first record whose key is not less than key, a text already
+    // normalised as the record constructor would make it, or the sentinel:
+    // where InsertOrReplace stores a new key.
+    T* LowerBound(std::string_view key) const {
+        return RecordAt(index_.lower_bound(IndexKey(key)));
+    }
+
+    // Find for a normalised key text, without building a key record.
+    T* FindKey(std::string_view key) const { return RecordAt(index_.find(IndexKey(key))); }
+
+    // Stores record by key; an existing record of equal key takes its data
+    // by the record's own assignment, which keeps its key and links, and
+    // record is destroyed.
+    T* InsertOrReplace(T* record) {
+        std::unique_ptr<T> owned(record);
+        const auto place = index_.lower_bound(IndexKey(T::Key(*record)));
+        if (!Holds(place, T::Key(*record)))
+            return Insert(place, RecordAt(place), owned.release());
+        Replace(*place->second, std::move(*record));
+        return place->second;
+    }
+
+    // The same for a record not yet on the heap, which goes there only when
+    // its key is new: replacing a value allocates nothing.
+    T* InsertOrReplace(T&& record) {
+        const auto place = index_.lower_bound(IndexKey(T::Key(record)));
+        if (!Holds(place, T::Key(record)))
+            return Insert(place, RecordAt(place), new T(std::move(record)));
+        Replace(*place->second, std::move(record));
+        return place->second;
+    }
+
+    // Destroys every record but the sentinel.
+    void Clear() {
+        index_.clear();
+        nodes_.release();
+        for (T* p = sentinel_->next; p != sentinel_;) {
+            T* next = p->next;
+            delete p;
+            p = next;
+        }
+        sentinel_->next = sentinel_;
+        sentinel_->previous = sentinel_;
+        tail_ = sentinel_;
+        Changed();
+    }
+
+  private:
+    // A stored record's key: a view of its text, and its head, which settles
+    // most comparisons in the index's own node, without reaching the text.
+    struct IndexKey {
+        explicit IndexKey(std::string_view key) : head(KeyHead(key)), text(key) {}
+        std::uint64_t head;
+        std::string_view text;
+    };
+    struct KeyOrder {
+        bool operator()(const IndexKey& a, const IndexKey& b) const {
+            return a.head != b.head ? a.head < b.head : KeyTextLess(a.text, b.text);
+        }
+    };
+    using Index = std::pmr::map<IndexKey, T*, KeyOrder>;
+    using Place = typename Index::const_iterator;
+
+    T* RecordAt(Place place) const { return place == index_.end() ? sentinel_ : place->second; }
+
+    bool Holds(Place place, std::string_view key) const {
+        return place != index_.end() && place->first.text == key;
+    }
+
+    // Indexes record, at hint when that is its place in the index, and links
+    // it before position. The record is the list's from here on: it is
+    // destroyed when indexing fails for want of memory.
+    T* Insert(Place hint, T* position, T* record) {
+        std::unique_ptr<T> owned(record);
+        index_.emplace_hint(hint, IndexKey(T::Key(*record)), record);
+        owned.release();
         if (position == sentinel_) {
             tail_->next = record;
             record->next = sentinel_;
@@ -55,80 +148,12 @@ class SymbolList {
             position->previous = record;
             record->previous->next = record;
         }
-        ++count_;
         Changed();
         return record;
     }
 
-    T* Append(T* record) { return InsertBefore(sentinel_, record); }
-
-    // The stored record whose key equals key's, or the sentinel.
-    T* Find(const T& key) const {
-        T* p = sentinel_->next;
-        while (p != sentinel_ && T::KeyLess(*p, key))
-            p = p->next;
-        return T::KeyEqual(*p, key) ? p : sentinel_;
-    }
-
-    // The first record whose key is not less than key, a text already
-    // normalised as the record constructor would make it, or the sentinel:
-    // where Find stops, and where InsertOrReplace stores a new key.
-    T* LowerBound(std::string_view key) const {
-        T* p = sentinel_->next;
-        while (p != sentinel_ && KeyTextLess(T::Key(*p), key))
-            p = p->next;
-        return p;
-    }
-
-    // Find for a normalised key text, without building a key record.
-    T* FindKey(std::string_view key) const {
-        T* p = LowerBound(key);
-        return T::Key(*p) == key ? p : sentinel_;
-    }
-
-    // Stores record by key; an existing record of equal key takes its data
-    // by the record's own assignment, which keeps its key and links, and
-    // record is destroyed.
-    T* InsertOrReplace(T* record) {
-        T* p = LowerBound(T::Key(*record));
-        if (!Holds(p, *record))
-            return InsertBefore(p, record);
-        Replace(*p, std::move(*record));
-        delete record;
-        return p;
-    }
-
-    // The same for a record not yet on the heap, which goes there only when
-    // its key is new: replacing a value allocates nothing.
-    T* InsertOrReplace(T&& record) {
-        T* p = LowerBound(T::Key(record));
-        if (!Holds(p, record))
-            return InsertBefore(p, new T(std::move(record)));
-        Replace(*p, std::move(record));
-        return p;
-    }
-
-    // Destroys every record but the sentinel.
-    void Clear() {
-        for (T* p = sentinel_->next; p != sentinel_;) {
-            T* next = p->next;
-            delete p;
-            p = next;
-        }
-        sentinel_->next = sentinel_;
-        sentinel_->previous = sentinel_;
-        tail_ = sentinel_;
-        count_ = 0;
-        Changed();
-    }
-
-  private:
     // Lists of different sessions change on different threads at once.
     void Changed() { stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-    bool Holds(const T* p, const T& record) const {
-        return p != sentinel_ && T::KeyEqual(*p, record);
-    }
 
     // A cached handler or precedence of the stored record must be looked up
     // again.
@@ -139,7 +164,13 @@ class SymbolList {
 
     T* sentinel_;
     T* tail_;
-    int count_ = 0;
+    // The index's nodes lie together, not among the records, so that a
+    // search of many thousands of keys touches fewer cache lines. They leave
+    // all at once (Clear), and their memory with them. The first block holds
+    // a few nodes; each next one is larger.
+    static constexpr std::size_t kFirstNodesBytes = 512;
+    std::pmr::monotonic_buffer_resource nodes_{kFirstNodesBytes};
+    Index index_{&nodes_};
     std::uint64_t stamp_ = 0;
     static inline std::atomic<std::uint64_t> lastStamp_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,32 @@ TEST(SymbolList, FindStopsAtTheKeysPlaceInTheOrder) {
     EXPECT_EQ(Lookup(list, "MM")->value, "2");
 }
 
+// The index beside the links must find what a walk of the links in byte
+// order finds: keys that share their first eight bytes, one a prefix of
+// another, a zero byte where a shorter key ends, bytes above 0x7F.
+TEST(SymbolList, IndexFindsWhatAWalkFinds) {
+    using namespace std::string_literals;
+    const std::vector<std::string> keys = {
+        "abcdefgh", "abcdefghb", "abcdefgha", "abcdefg", "abcdefg\0"s, "abcdefg\0a"s,
+        "abcdefgg", "\xE9",      "\x7F",      "a",       "ab",         "abcdefgh\xE9"};
+    SymbolList<Variable> list;
+    for (const std::string& key : keys)
+        list.InsertOrReplace(new Variable(key, key));
+    std::vector<std::string> sorted = keys;
+    std::sort(sorted.begin(), sorted.end());
+    ASSERT_EQ(Names(list), sorted);
+    std::vector<std::string> probes = keys;
+    for (const std::string& absent : {""s, "abcdefgi"s, "abcdefgh\0"s, "abcdefga"s, "\xFF"s})
+        probes.push_back(absent);
+    for (const std::string& probe : probes) {
+        const Variable* walk = list.Sentinel()->next;
+        while (walk != list.Sentinel() && walk->name < probe)
+            walk = walk->next;
+        EXPECT_EQ(list.LowerBound(probe), walk) << probe;
+        EXPECT_EQ(list.FindKey(probe), walk->name == probe ? walk : list.Sentinel()) << probe;
+    }
+}
+
 TEST(SymbolList, AppendAndInsertBeforeIgnoreNull) {
     SymbolList<Variable> list;
     EXPECT_EQ(list.Append(nullptr), nullptr);
@@ -133,6 +160,8 @@ TEST(SymbolList, AppendAndInsertBeforeIgnoreNull) {
     list.InsertBefore(c, new Variable("a", ""));
     list.Append(new Variable("d", ""));
     EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "c", "d"}));
+    for (const char* name : {"a", "c", "d"})
+        EXPECT_EQ(Lookup(list, name)->name, name);  // found, not the sentinel
 }
 
 TEST(SymbolList, ClearLeavesAnEmptyListThatStillWorks) {
