@@ -170,8 +170,10 @@ class Runner:
             self.say(f"| {title} | not run: {problem} |||")
             return
         t = self.measure(commands, self.growth_rounds)
-        half, full = (t[f] for f in files)
-        self.say(f"| {title} | {half:.3f} | {full:.3f} | {full / half:.2f} |")
+        times = [t[f] for f in files]
+        sizes = " | ".join(f"{time:.3f}" for time in times[-2:])
+        ratios = ", ".join(f"{b / a:.2f}" for a, b in zip(times, times[1:]))
+        self.say(f"| {title} | {sizes} | {ratios} |")
 
     def w4_w5(self):
         self.say("| Workload | half size s | full size s | growth |")
@@ -183,8 +185,10 @@ class Runner:
         self.growth(f"W4 one line padded with {blanks // 2:,} / {blanks:,} blanks",
                     [f"w4-blanks-{blanks // 2}.expr", f"w4-blanks-{blanks}.expr"], 1)
         count = workloads.W5_VARIABLES
-        self.growth(f"W5 {count // 2:,} / {count:,} new variables, then as many reads",
-                    [f"w5-{count // 2}.expr", f"w5-{count}.expr"], count)  # half: 2 x count/2
+        self.growth(f"W5 {count // 2:,} / {count:,} new variables, then as many reads "
+                    f"(growth from {count // 4:,})",
+                    [f"w5-{count // 4}.expr", f"w5-{count // 2}.expr", f"w5-{count}.expr"],
+                    count // 2)  # the first file: 2 x count/4 lines
 
     # One run of the console on a workload file: CPU seconds, peak resident
     # memory in bytes, and its output.

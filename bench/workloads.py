@@ -20,7 +20,7 @@ W3_OPERATIONS = {  # name: the line applied to the list x
 }
 W4_TERMS = 1_000_000
 W4_BLANKS = 10_000_000
-W5_VARIABLES = 10_000
+W5_VARIABLES = 40_000
 VARIABLES = ("x", "y", "z", "w")
 W6_SIZES = (100_000, 200_000, 400_000)  # bytes of the one line
 
@@ -222,7 +222,7 @@ def generate(directory):
         half = " " * (blanks // 2)
         write_lines(os.path.join(directory, f"w4-blanks-{blanks}.expr"), [f"1{half}+{half}2"])
     generate_w6(directory)
-    for count in (W5_VARIABLES // 2, W5_VARIABLES):
+    for count in (W5_VARIABLES // 4, W5_VARIABLES // 2, W5_VARIABLES):
         rng = Lcg(5)
         names = [f"v{rng.below(10**9)}n{i}" for i in range(count)]
         assignments = [f"{name}={i}.5" for i, name in enumerate(names)]
