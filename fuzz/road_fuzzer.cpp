@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "eval/road.h"
@@ -19,8 +20,15 @@ namespace {
 // same limit on values on both roads, so that texts that double a value
 // (zurp.=zurp) fail early, and must fail alike.
 constexpr size_t kMaxLines = 64;
-constexpr size_t kMaxLineLength = 512;
+constexpr size_t kMaxLineLength = 2048;
 constexpr size_t kMaxValueSize = 16 * 1024;
+
+constexpr std::pair<const char*, const char*> kVariables[] = {
+    {"x", "7.5"},        {"y", "-12"},    {"n", "007"},
+    {"rate", "2.50"},    {"w", "-5"},     {"big", "1.2345678901235e+014"},
+    {"l", "{1,2}"},      {"ll", "{l,x}"}, {"s", "\"ab\""},
+    {"q", "\"x\\\"y\""}, {"e", "1e5"},
+};
 
 struct OnRoad {
     explicit OnRoad(expreval::Road road) : session(expreval::Session::Console()) {
@@ -28,6 +36,10 @@ struct OnRoad {
         limits.maxValueSize = kMaxValueSize;
         session.SetLimits(limits);
         expreval::SetRoad(session, road);
+        // Names that mutated lines meet defined, with values of every kind:
+        // most names a fuzzer writes would otherwise only fail.
+        for (const auto& [name, value] : kVariables)
+            session.SetVariable(name, value);
         // Host functions whose calls are effects to compare: h on numbers,
         // v on any value, which it gives back unchanged.
         session.DefineFunction("h", [this](double x) {
