@@ -76,11 +76,12 @@ std::string Resolve(std::string_view text, std::string* owner) {
 }
 
 // The two stacks of one run. A null entry on the operator stack is the
-// marker of an open group. shortcuts: the run is on the fast road.
+// marker of an open group. kShortcuts: the run is on the fast road; the
+// reference road has an evaluation of its own, so that the fast one is
+// compiled as if it were the only one.
+template <bool kShortcuts>
 class Evaluation final : public TokenEvents {
   public:
-    explicit Evaluation(bool shortcuts) : shortcuts_(shortcuts) {}
-
     // A token stays where the scan found it: the text scanned outlives the run.
     void Operand(std::string_view text) override {
         Entry& entry = operands_.Push();
@@ -169,7 +170,7 @@ class Evaluation final : public TokenEvents {
             throw Exception("Not enough operands.");
         Entry& left = operands_[count - 2];
         Entry& right = operands_[count - 1];
-        if (shortcuts_) {
+        if constexpr (kShortcuts) {
             if (right.joins.join == nullptr &&
                 GatherElementJoin(op->handler, left.Text(), left.form, right.Text(), left.joins)) {
                 operands_.pop_back();
@@ -182,8 +183,7 @@ class Evaluation final : public TokenEvents {
         operands_.pop_back();
     }
 
-    // Joins wait only on the fast road.
-    void FinishJoins(Entry& entry) {
+    static void FinishJoins(Entry& entry) {
         if (entry.joins.join == nullptr)
             return;
         Entry piece;
@@ -198,7 +198,7 @@ class Evaluation final : public TokenEvents {
     // cleared whatever happens, so it never names a text that is gone. The
     // result takes the left operand's place. On the reference road the
     // handler is told nothing, and its result is never taken as settled.
-    void Apply(Handler handler, Entry& left, Entry& right) {
+    static void Apply(Handler handler, Entry& left, Entry& right) {
         const std::string_view leftText = left.Text();
         const std::string_view rightText = right.Text();
         struct ClearNotes {
@@ -207,7 +207,7 @@ class Evaluation final : public TokenEvents {
                 t_settledResult = SettledResult{};
             }
         } clearNotes;
-        if (shortcuts_) {
+        if constexpr (kShortcuts) {
             t_settledOperands =
                 SettledOperands{StackedOperand{leftText, left.Owner(), left.form},
                                 StackedOperand{rightText, right.Owner(), right.form}};
@@ -217,22 +217,21 @@ class Evaluation final : public TokenEvents {
         CheckValueSize(result.size());
         const SettledResult said = t_settledResult;
         const bool settled =
-            shortcuts_ && SameText(said.left, leftText) && SameText(said.right, rightText);
+            kShortcuts && SameText(said.left, leftText) && SameText(said.right, rightText);
         left.Hold(std::move(result));
         left.form = settled ? said.form : Settled::kUnknown;
     }
 
     SmallStack<const Operator*, kTypicalDepth> operators_;
     SmallStack<Entry, kTypicalDepth> operands_;
-    bool shortcuts_;
 };
 
 }  // namespace
 
 // Where Evaluate would refuse to nest deeper, this refuses too, so that the
-// caller's own Evaluate reports it.
+// caller's own Evaluate reports it. The reference road always evaluates.
 bool EvaluatePlainNumber(std::string_view text, PlainNumber& number) {
-    if (!CanNestDeeper())
+    if (!CanNestDeeper() || !ShortcutsOpen())
         return false;
     if (ReadPlainNumber(text, number))
         return true;
@@ -242,12 +241,21 @@ bool EvaluatePlainNumber(std::string_view text, PlainNumber& number) {
     return variable != nullptr && ReadPlainNumber(variable->value, number);
 }
 
-std::string EvaluateOnStacks(std::string_view text) {
-    RejectPastNestingLimit(text);
-    Evaluation evaluation(ShortcutsOpen());
+namespace {
+
+template <bool kShortcuts>
+std::string EvaluateOnStacksOf(std::string_view text) {
+    Evaluation<kShortcuts> evaluation;
     Scan(text, evaluation);
     evaluation.Drain();
     return evaluation.Result();
+}
+
+}  // namespace
+
+std::string EvaluateOnStacks(std::string_view text) {
+    RejectPastNestingLimit(text);
+    return ShortcutsOpen() ? EvaluateOnStacksOf<true>(text) : EvaluateOnStacksOf<false>(text);
 }
 
 namespace {

@@ -40,7 +40,8 @@ std::string EvaluateOnStacks(std::string_view text);
 
 // Reads what Evaluate(text) would give as a number, without running it, when
 // that is a plain number text (ReadPlainNumber): text is one itself, or the
-// name of a variable that holds one. False when Evaluate must run; reading a
+// name of a variable that holds one. False when Evaluate must run (always,
+// on the reference road); reading a
 // literal or a variable changes nothing, so the caller may then evaluate the
 // same text as if nothing had happened.
 bool EvaluatePlainNumber(std::string_view text, PlainNumber& number);

@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "eval/evaluate.h"
-#include "eval/road.h"
 #include "eval/settled.h"
 #include "ops/ops.h"
 #include "value/value.h"
@@ -24,9 +23,10 @@ struct AsTexts {};
 
 // Operands that are plain numbers (literals, results, variables holding
 // them) are read where they stand: the same value and integer test as
-// evaluating a copy and reading that. Not on the reference road.
+// evaluating a copy and reading that. Not on the reference road, which
+// EvaluatePlainNumber asks.
 inline bool ReadInPlace(std::string_view operand, PlainNumber& number) {
-    return ShortcutsOpen() && EvaluatePlainNumber(operand, number);
+    return EvaluatePlainNumber(operand, number);
 }
 
 inline PlainNumber ReadValue(const std::string& value) {
