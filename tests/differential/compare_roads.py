@@ -6,6 +6,9 @@ and variables carried from line to line. The lines come from a fixed seed, so
 a failure is repeatable; the first differing session is written out.
 
 Usage: compare_roads.py CONSOLE [--lines N] [--seed S]
+       compare_roads.py --write-seeds DIRECTORY [--seed S]
+The second form writes short inputs of such lines, as seeds for the fuzz
+target that compares the roads in one process.
 """
 
 import argparse
@@ -241,13 +244,31 @@ def run(console, text, road):
     return result.returncode, result.stdout
 
 
+SEEDS = 200
+SEED_LINES = 4
+
+
+def write_seeds(directory, lines):
+    os.makedirs(directory, exist_ok=True)
+    for index in range(SEEDS):
+        text = "".join(lines.line() + "\n" for _ in range(SEED_LINES))
+        with open(os.path.join(directory, f"seed-lines-{index}"), "w", encoding="latin-1") as out:
+            out.write(text)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("console")
+    parser.add_argument("console", nargs="?")
     parser.add_argument("--lines", type=int, default=100_000)
     parser.add_argument("--seed", type=int, default=2026)
+    parser.add_argument("--write-seeds", metavar="DIRECTORY")
     args = parser.parse_args()
     lines = Lines(args.seed)
+    if args.write_seeds:
+        write_seeds(args.write_seeds, lines)
+        return 0
+    if args.console is None:
+        parser.error("the console to run is missing")
     sessions = (args.lines + SESSION_LINES - 1) // SESSION_LINES
     answered = 0
     for index in range(sessions):
