@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "expreval/expreval.h"
 #include "symbols/tables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
