@@ -126,6 +126,18 @@ inline void CheckInterrupt(Context& context) {
         SpendBudget(context);
 }
 
+// Throws Exception "Evaluation took too long." when the time budget is
+// spent; reads the clock only when there is one.
+void CheckDeadline(Context& context);
+
+// After a host's function returns: one call may take longer than the whole
+// budget, so its time counts at once rather than at the next reading of
+// the clock, some 64 checks later. Without a time budget, no reading.
+inline void CheckTimeAfterHostCall(Context& context) {
+    if (context.budget.timed)
+        CheckDeadline(context);
+}
+
 // Gives back count checks made for work that is then done again and
 // checked again: a shortcut that gave a line up to the full road.
 inline void RefundChecks(Context& context, std::int64_t count) {

@@ -108,6 +108,17 @@ class SymbolList {
         return p;
     }
 
+    // Unlinks record, one of the list's, and destroys it.
+    void Remove(T* record) {
+        record->previous->next = record->next;
+        record->next->previous = record->previous;
+        if (tail_ == record)
+            tail_ = record->previous;
+        delete record;
+        --count_;
+        Changed();
+    }
+
     // Destroys every record but the sentinel.
     void Clear() {
         for (T* p = sentinel_->next; p != sentinel_;) {
