@@ -26,7 +26,9 @@ EXPREVAL_API void BuildSymbolTables();
 
 // Defines the variable name (case-insensitive; a letter, then letters and
 // digits) with value, a value text such as "12", "\"abc\"" or "{1,2}". A
-// variable of that name takes the new value.
+// variable of that name takes the new value. Checks both as
+// Session::SetVariable does, and throws std::invalid_argument, as it does,
+// for any other name or value ("2x", "1 + 2", "{1,,2}").
 EXPREVAL_API void SetVariable(std::string name, std::string value);
 
 // Evaluates expression with the variables defined so far and returns the

@@ -24,7 +24,8 @@ struct Limits {
     // Steps of work (about one per operand evaluated and one per list
     // element): "Evaluation took too long.".
     std::uint64_t maxSteps = UINT64_MAX;
-    // Time: "Evaluation took too long.".
+    // Time, read every few dozen steps and as soon as a host function
+    // returns: "Evaluation took too long.".
     std::chrono::steady_clock::duration maxTime = std::chrono::steady_clock::duration::max();
 };
 

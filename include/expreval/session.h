@@ -33,12 +33,15 @@ class EXPREVAL_API Session {
     // The console's start: the variable zurp holding {1,2,3,4,5}.
     static Session Console();
 
-    // Movable, not copyable. A moved-from session may only be assigned to or
-    // destroyed.
+    // A copy has the other's variables, functions (copies of them) and
+    // limits, and evaluates on its own from then on; an interrupt of one
+    // stops nothing in the other. Copying from or onto a session while it
+    // evaluates throws std::logic_error.
+    Session(const Session& other);
+    Session& operator=(const Session& other);
+    // A moved-from session may only be assigned to or destroyed.
     Session(Session&& other) noexcept;
     Session& operator=(Session&& other) noexcept;
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
     ~Session();
 
     // Evaluates expression with this session's variables and functions and
@@ -52,9 +55,16 @@ class EXPREVAL_API Session {
     // Defines the variable name (a letter, then letters and digits;
     // case-insensitive) with value, a value text as evaluation writes them:
     // a number ("12", "-1.5", "2e3"), a string in quotes ("\"Ab c\"") or a
-    // list in braces ("{1,2}"), without blanks or capitals outside quotes.
-    // Throws std::invalid_argument for any other name or value.
+    // list in braces ("{1,2}") with no empty element, without blanks or
+    // capitals outside quotes. Throws std::invalid_argument for any other
+    // name or value ("2x", "1 + 2", "{1,,2}", "{}").
     void SetVariable(std::string_view name, std::string value);
+    // Removes the variable name; false when there was none. Throws
+    // std::logic_error while this session evaluates.
+    bool RemoveVariable(std::string_view name);
+    // Removes every variable. Throws std::logic_error while this session
+    // evaluates.
+    void ClearVariables();
     // The value text of the variable name, or nothing when it has none.
     std::optional<std::string> Variable(std::string_view name) const;
     // Every variable, name (lower case) and value text, in name order.

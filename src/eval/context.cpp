@@ -113,8 +113,24 @@ void StartBudget(Context& context, const Budget& budget) {
     context.checksLeft = state.limited ? 0 : INT64_MAX;
 }
 
+namespace {
+
 // Once spent, the budget stays spent: every later check of the evaluation
 // fails again, even where a host function swallowed the first failure.
+[[noreturn]] void ThrowBudgetSpent(Context& context) {
+    context.budget.spent = true;
+    context.checksLeft = 0;
+    throw Exception("Evaluation took too long.");
+}
+
+}  // namespace
+
+void CheckDeadline(Context& context) {
+    const BudgetState& budget = context.budget;
+    if (budget.timed && (budget.spent || Clock::now() >= budget.deadline))
+        ThrowBudgetSpent(context);
+}
+
 void SpendBudget(Context& context) {
     BudgetState& budget = context.budget;
     if (!budget.limited) {
@@ -130,9 +146,7 @@ void SpendBudget(Context& context) {
             static_cast<std::int64_t>(std::min<std::uint64_t>(batch - 1, INT64_MAX));
         return;
     }
-    budget.spent = true;
-    context.checksLeft = 0;
-    throw Exception("Evaluation took too long.");
+    ThrowBudgetSpent(context);
 }
 
 }  // namespace expreval

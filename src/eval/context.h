@@ -122,6 +122,18 @@ inline void CheckInterrupt(Context& context) {
         SpendBudget(context);
 }
 
+// Throws Exception "Evaluation took too long." when the time budget is
+// spent; reads the clock only when there is one.
+void CheckDeadline(Context& context);
+
+// After a host's function returns: one call may take longer than the whole
+// budget, so its time counts at once rather than at the next reading of
+// the clock, some 64 checks later. Without a time budget, no reading.
+inline void CheckTimeAfterHostCall(Context& context) {
+    if (context.budget.timed)
+        CheckDeadline(context);
+}
+
 // count checks at once, for work a shortcut did without them: the same as
 // count calls of CheckInterrupt, in one step while the budget lasts.
 void SpendChecksOneByOne(Context& context, std::int64_t count);

@@ -20,7 +20,13 @@ namespace {
 std::string NumericHandler(const Operand& argument, const Operand&, Context& context) {
     const std::function<double(double)>& numeric = *context.numeric;
     return ApplyFunction(
-        argument, context, [&numeric](double x) { return numeric(x); }, NumericHandler);
+        argument, context,
+        [&numeric, &context](double x) {
+            const double y = numeric(x);
+            CheckTimeAfterHostCall(context);
+            return y;
+        },
+        NumericHandler);
 }
 
 }  // namespace
@@ -41,14 +47,32 @@ std::string CallHostFunction(const Function& function, std::string_view argument
     }
     const std::string value = EvaluateOperand(context, argument);
     std::string result = host.general(value);
+    CheckTimeAfterHostCall(context);
     if (!IsValueText(result))
         throw Exception("Function " + function.name + " returned an invalid value.");
     CheckValueSize(context, result.size());
     return result;
 }
 
+namespace {
+
+// Elements as the element-wise operations take a list apart: between
+// top-level commas, and before the closing brace.
+bool HasEmptyElement(std::string_view list) {
+    size_t start = 1;
+    for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
+         p = FindTopLevel(list, ',', start)) {
+        if (p == start)
+            return true;
+        start = p + 1;
+    }
+    return start + 1 >= list.size();
+}
+
+}  // namespace
+
 bool IsValueText(std::string_view text) {
-    return IsWholeValue(text);
+    return IsWholeValue(text) && !(IsList(text) && HasEmptyElement(text));
 }
 
 bool IsValidName(std::string_view name) {

@@ -25,7 +25,9 @@ std::string CallHostFunction(const Function& function, std::string_view argument
 
 // True when text is one value as evaluation writes it: a number, a string
 // in quotes or a list in braces, that evaluates to itself. A host's value
-// must be one, since operands are evaluated again where they are used.
+// must be one, since operands are evaluated again where they are used. A
+// list with an empty element ("{1,,2}", "{,}", "{}") is not: evaluating
+// the empty element fails wherever the list is used element by element.
 bool IsValueText(std::string_view text);
 
 // A name as the scanner reads one: a letter, then letters and digits.

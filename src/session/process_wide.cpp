@@ -7,6 +7,7 @@
 #include "eval/evaluate.h"
 #include "expreval/expreval.h"  // its declarations export what is defined here
 #include "ops/builtins.h"
+#include "session/session.h"
 #include "symbols/tables.h"
 
 namespace expreval {
@@ -31,7 +32,7 @@ void BuildSymbolTables() {
 
 void SetVariable(std::string name, std::string value) {
     EnsureSymbolTables();
-    StoreVariable(*g_variables, std::move(name), std::move(value));
+    StoreHostVariable(*g_variables, name, std::move(value));
 }
 
 // An evaluation in the process-wide tables has no limits of its own: one

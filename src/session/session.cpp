@@ -1,9 +1,11 @@
 #include "expreval/session.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "eval/context.h"
@@ -81,7 +83,30 @@ void StoreFunction(SymbolList<Function>& functions, std::string_view name,
     place->hostCall = CallHostFunction;
 }
 
+// A copy's functions are copies too, so that the two sessions may call
+// them on two threads at once as they call their own.
+void CopyTables(const SessionTables& from, SessionTables& to) {
+    const expreval::Variable* variables = from.variables.Sentinel();
+    for (const expreval::Variable* p = variables->next; p != variables; p = p->next)
+        to.variables.Append(new expreval::Variable(p->name, p->value));
+    const Function* functions = from.functions.Sentinel();
+    for (const Function* p = functions->next; p != functions; p = p->next) {
+        Function* copy = to.functions.Append(new Function(p->name, nullptr));
+        copy->host = std::make_shared<const HostFunction>(*p->host);
+        copy->hostCall = p->hostCall;
+    }
+}
+
 }  // namespace
+
+void StoreHostVariable(SymbolList<expreval::Variable>& list, std::string_view name,
+                       std::string value) {
+    if (!IsValidName(name))
+        throw std::invalid_argument("expreval: not a valid variable name: " + std::string(name));
+    if (!IsValueText(value))
+        throw std::invalid_argument("expreval: not a value text: " + value);
+    StoreVariable(list, std::string(name), std::move(value));
+}
 
 SessionTables& TablesOf(Session& session) {
     return session.state_->tables;
@@ -106,6 +131,24 @@ Session Session::Console() {
     Session session;
     DefinePredefinedVariables(session.state_->tables.variables);
     return session;
+}
+
+// Everything but the interrupt flag and the evaluation under way.
+Session::Session(const Session& other) : state_(std::make_unique<State>()) {
+    const State& from = *other.state_;
+    RefuseDuringEvaluation(from.evaluating, "Session");
+    CopyTables(from.tables, state_->tables);
+    state_->limits = from.limits;
+    state_->limited = from.limited;
+    state_->road = from.road;
+}
+
+Session& Session::operator=(const Session& other) {
+    if (this != &other) {
+        RefuseDuringEvaluation(state_ != nullptr && state_->evaluating, "operator=");
+        *this = Session(other);
+    }
+    return *this;
 }
 
 Session::Session(Session&& other) noexcept = default;
@@ -146,11 +189,24 @@ std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, co
 }  // namespace
 
 void Session::SetVariable(std::string_view name, std::string value) {
-    if (!IsValidName(name))
-        throw std::invalid_argument("expreval: not a valid variable name: " + std::string(name));
-    if (!IsValueText(value))
-        throw std::invalid_argument("expreval: not a value text: " + value);
-    StoreVariable(state_->tables.variables, std::string(name), std::move(value));
+    StoreHostVariable(state_->tables.variables, name, std::move(value));
+}
+
+// Removing a record an evaluation may still be reading would free it under
+// that evaluation.
+bool Session::RemoveVariable(std::string_view name) {
+    RefuseDuringEvaluation(state_->evaluating, "RemoveVariable");
+    SymbolList<expreval::Variable>& list = state_->tables.variables;
+    expreval::Variable* variable = list.Find(expreval::Variable(std::string(name), std::string()));
+    if (variable == list.Sentinel())
+        return false;
+    list.Remove(variable);
+    return true;
+}
+
+void Session::ClearVariables() {
+    RefuseDuringEvaluation(state_->evaluating, "ClearVariables");
+    state_->tables.variables.Clear();
 }
 
 std::optional<std::string> Session::Variable(std::string_view name) const {

@@ -1,11 +1,20 @@
 // The implementation side of expreval::Session, for the console.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "eval/road.h"
 #include "expreval/session.h"
 #include "symbols/tables.h"
 
 namespace expreval {
+
+// Stores value under name in list, for a host's SetVariable, a session's or
+// the process-wide one: throws std::invalid_argument for a name that is not
+// one (a letter, then letters and digits) or a value that is not a value
+// text (IsValueText).
+void StoreHostVariable(SymbolList<Variable>& list, std::string_view name, std::string value);
 
 // The tables in which session evaluates.
 SessionTables& TablesOf(Session& session);

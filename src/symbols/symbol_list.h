@@ -92,6 +92,18 @@ class SymbolList {
         return place->second;
     }
 
+    // Unlinks record, one of the list's, and destroys it. Its index node's
+    // memory is reused only after Clear.
+    void Remove(T* record) {
+        index_.erase(IndexKey(T::Key(*record)));
+        record->previous->next = record->next;
+        record->next->previous = record->previous;
+        if (tail_ == record)
+            tail_ = record->previous;
+        delete record;
+        Changed();
+    }
+
     // Destroys every record but the sentinel.
     void Clear() {
         index_.clear();

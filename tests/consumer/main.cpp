@@ -3,12 +3,22 @@
 // version the build found the package with.
 #include <expreval/expreval.h>
 
+#include <exception>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 namespace {
 
 int failures = 0;
+
+void Compare(const std::string& expression, const std::string& actual,
+             const std::string& expected) {
+    if (actual != expected) {
+        std::cout << expression << " gave " << actual << ", expected " << expected << '\n';
+        ++failures;
+    }
+}
 
 void Expect(const std::string& expression, const std::string& expected) {
     std::string actual;
@@ -17,10 +27,7 @@ void Expect(const std::string& expression, const std::string& expected) {
     } catch (const expreval::Exception& failure) {
         actual = "failure: " + failure.message;
     }
-    if (actual != expected) {
-        std::cout << expression << " gave " << actual << ", expected " << expected << '\n';
-        ++failures;
-    }
+    Compare(expression, actual, expected);
 }
 
 }  // namespace
@@ -47,6 +54,22 @@ int main() {
     Expect("total", "2.");
     expreval::SetVariable("rate", "2");
     Expect("rate+1", "3");
+
+    // The library's failure type is a std::exception for the host as well,
+    // and a value no expression could hold is refused.
+    try {
+        expreval::Evaluate("y");
+        std::cout << "y did not fail\n";
+        ++failures;
+    } catch (const std::exception& failure) {
+        Compare("y", failure.what(), "Variable y does not exist.");
+    }
+    try {
+        expreval::SetVariable("odd", "1 + 2");
+        std::cout << "1 + 2 was stored\n";
+        ++failures;
+    } catch (const std::invalid_argument&) {
+    }
 
     std::cout << (failures == 0 ? "consumer: all evaluations as expected\n" : "consumer: FAILED\n");
     return failures == 0 ? 0 : 1;

@@ -36,15 +36,15 @@ Variables AllVariables() {
 // an "e" (which decides how / and % read them).
 void SetUpVariables() {
     ResetVariables();
-    SetVariable("x", "7.5");
-    SetVariable("y", "-12");
-    SetVariable("n", "007");
-    SetVariable("rate", "2.50");
-    SetVariable("big", "1.2345678901235e+014");
-    SetVariable("z0", "0");
-    SetVariable("inf", "1.#INF");
-    SetVariable("s", "\"ab\"");
-    SetVariable("l", "{1,2}");
+    StoreGlobal("x", "7.5");
+    StoreGlobal("y", "-12");
+    StoreGlobal("n", "007");
+    StoreGlobal("rate", "2.50");
+    StoreGlobal("big", "1.2345678901235e+014");
+    StoreGlobal("z0", "0");
+    StoreGlobal("inf", "1.#INF");
+    StoreGlobal("s", "\"ab\"");
+    StoreGlobal("l", "{1,2}");
 }
 
 struct Outcome {
@@ -160,9 +160,9 @@ TEST(ArithmeticLineTest, ReadsAVariableAnewWhenItsValueChanges) {
         EXPECT_TRUE(EvaluateArithmeticLine(TestContext(), line, result)) << line;
         return result;
     };
-    SetVariable("v", "1.5");
+    StoreGlobal("v", "1.5");
     EXPECT_EQ(answer("v*2"), "3.");
-    SetVariable("v", "2.5");
+    StoreGlobal("v", "2.5");
     EXPECT_EQ(answer("v*2"), "5.");
     EXPECT_EQ(answer("v=v+1"), "3.5");
     EXPECT_EQ(answer("v*2"), "7.");

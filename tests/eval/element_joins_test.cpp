@@ -37,9 +37,9 @@ std::string ChainLine(const Chain& chain) {
 // One join per evaluation, on a variable, which is never gathered.
 std::string OneByOne(const Chain& chain) {
     try {
-        SetVariable("acc", Evaluate(chain.list));
+        StoreGlobal("acc", Evaluate(chain.list));
         for (const char* join : chain.joins)
-            SetVariable("acc", Evaluate(std::string("acc") + join));
+            StoreGlobal("acc", Evaluate(std::string("acc") + join));
         return Evaluate("acc");
     } catch (const Exception& failure) {
         return failure.message;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -115,6 +116,11 @@ TEST(SessionLimits, StopHostileTextsCleanly) {
          {},
          "y=sin(0)+" + Repeated("1", 100000, "+"),
          "Evaluation took too long."},
+        {"a long sum of host calls",
+         [](Limits& l) { l.maxSteps = 1000; },
+         {},
+         "y=" + Repeated("half(1)", 100000, "+"),
+         "Evaluation took too long."},
         {"a long time",
          [](Limits& l) { l.maxTime = std::chrono::milliseconds(100); },
          {},
@@ -129,6 +135,7 @@ TEST(SessionLimits, StopHostileTextsCleanly) {
     for (const Hostile& hostile : cases) {
         SCOPED_TRACE(hostile.what);
         Session session;
+        session.DefineFunction("half", [](double x) { return x / 2; });
         DefineDoublingLists(session);
         for (const std::string& line : hostile.setUp)
             session.Evaluate(line);
@@ -149,6 +156,31 @@ TEST(SessionLimits, StopHostileTextsCleanly) {
         }
         EXPECT_EQ(result, "failure: " + hostile.message);
         EXPECT_EQ(session.Variables(), before);
+    }
+}
+
+// One call of a host's function may take longer than the whole budget: its
+// time counts as soon as it returns, however it is called, not some 64
+// checks later. Ten calls of 20 ms under 50 ms stop after the third.
+TEST(SessionLimits, CountHostFunctionTimeAtOnce) {
+    Limits limits;
+    limits.maxTime = std::chrono::milliseconds(50);
+    Session session(limits);
+    const auto nap = [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); };
+    session.DefineFunction("nap", [nap](double x) {
+        nap();
+        return x;
+    });
+    session.DefineValueFunction("doze", [nap](const std::string& value) {
+        nap();
+        return value;
+    });
+    for (const std::string& line :
+         {Repeated("nap(1)", 10, "+"), std::string("nap({1,1,1,1,1,1,1,1,1,1})"),
+          Repeated("doze(1)", 10, "+")}) {
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(Result(session, line), "failure: Evaluation took too long.") << line;
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(150)) << line;
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <exception>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -46,13 +48,96 @@ TEST(Sessions, KeepTheirVariablesApart) {
     EXPECT_EQ(Result(moved, "rate+count"), "{3,\"2a\"}");
 }
 
+// The process-wide SetVariable checks as a session's does: a value such as
+// "1 + 2" stored unchecked would be read as 1 later, and "2x" could never be
+// read. A list with an empty element fails every use with "Too many
+// operands.", so it is refused at once.
 TEST(Sessions, RefuseNamesAndValuesNoExpressionCouldHold) {
     Session session;
-    for (const char* name : {"", "2x", "x y", "x_1", "\"x\""})
-        EXPECT_THROW(session.SetVariable(name, "1"), std::invalid_argument) << name;
-    for (const char* value : {"", "x", "1+2", "\"open", "{1, 2}", "{1}}", "sin(1)"})
-        EXPECT_THROW(session.SetVariable("x", value), std::invalid_argument) << value;
+    const std::vector<std::function<void(const std::string&, const std::string&)>> setters = {
+        [&session](const std::string& name, const std::string& value) {
+            session.SetVariable(name, value);
+        },
+        [](const std::string& name, const std::string& value) {
+            expreval::SetVariable(name, value);
+        },
+    };
+    for (const auto& set : setters) {
+        for (const char* name : {"", "2x", "x y", "x_1", "\"x\""})
+            EXPECT_THROW(set(name, "1"), std::invalid_argument) << name;
+        for (const char* value : {"", "x", "1+2", "1 + 2", "\"open", "{1, 2}", "{1}}", "sin(1)",
+                                  "{1,,2}", "{,}", "{}", "{1,}", "{,\"a\"}"})
+            EXPECT_THROW(set("odd", value), std::invalid_argument) << value;
+        set("odd", "{\",\",\"\"}");  // commas and empty strings in quotes are elements
+    }
+    EXPECT_EQ(session.Variables(), (Variables{{"odd", "{\",\",\"\"}"}}));
+    EXPECT_EQ(expreval::Evaluate("odd.1"), "{\",1\",\"1\"}");
+    session.DefineValueFunction("hole", [](const std::string&) { return "{1,,2}"; });
+    EXPECT_EQ(Result(session, "hole(1)"), "failure: Function hole returned an invalid value.");
+}
+
+// A host's catch of std::exception meets every evaluation failure.
+TEST(Sessions, FailuresAreStandardExceptions) {
+    Session session;
+    try {
+        session.Evaluate("y+1");
+        ADD_FAILURE() << "no failure";
+    } catch (const std::exception& failure) {
+        EXPECT_STREQ(failure.what(), "Variable y does not exist.");
+    }
+}
+
+// Removing and clearing leave a session that evaluates as one that never had
+// those variables; a copy goes its own way from the moment it is made.
+TEST(Sessions, RemoveClearAndCopyVariables) {
+    Session session = Session::Console();
+    session.DefineFunction("twice", [](double x) { return 2 * x; });
+    expreval::Limits limits;
+    limits.maxSteps = 1000;
+    session.SetLimits(limits);
+    session.Evaluate("a=1");
+    session.Evaluate("b=2");
+    Session copy = session;
+    EXPECT_TRUE(session.RemoveVariable("A"));
+    EXPECT_FALSE(session.RemoveVariable("a"));
+    EXPECT_FALSE(session.RemoveVariable("2x"));
+    EXPECT_EQ(Result(session, "a"), "failure: Variable a does not exist.");
+    EXPECT_EQ(Result(session, "a=b+1"), "3");  // defined again after its removal
+    EXPECT_EQ(session.Variables(), (Variables{{"a", "3"}, {"b", "2"}, {"zurp", "{1,2,3,4,5}"}}));
+    EXPECT_EQ(Result(copy, "twice(a+b)"), "6.");
+    EXPECT_EQ(copy.CurrentLimits().maxSteps, 1000u);
+    std::string sum = "1";
+    for (int i = 0; i < 2000; ++i)
+        sum += "+1";
+    EXPECT_EQ(Result(copy, sum), "failure: Evaluation took too long.");
+    session.ClearVariables();
     EXPECT_TRUE(session.Variables().empty());
+    EXPECT_EQ(Result(session, "zurp"), "failure: Variable zurp does not exist.");
+    EXPECT_EQ(copy.Variables().size(), 3u);
+    copy = session;
+    EXPECT_TRUE(copy.Variables().empty());
+    EXPECT_EQ(Result(copy, "twice(4)"), "8.");
+    // While a session evaluates, its records are in use: none may go.
+    session.DefineFunction("meddle", [&session](double x) {
+        session.RemoveVariable("x");
+        return x;
+    });
+    session.DefineFunction("wipe", [&session](double x) {
+        session.ClearVariables();
+        return x;
+    });
+    session.DefineFunction("clone", [&session](double x) {
+        Session clone = session;
+        return x;
+    });
+    session.DefineFunction("overwrite", [&session, &copy](double x) {
+        session = copy;
+        return x;
+    });
+    session.SetVariable("x", "1");
+    for (const char* line : {"meddle(x)", "wipe(x)", "clone(x)", "overwrite(x)"})
+        EXPECT_THROW(session.Evaluate(line), std::logic_error) << line;
+    EXPECT_EQ(session.Variables(), (Variables{{"x", "1"}}));
 }
 
 // Each thread runs lines that go through the caches and counters evaluation

@@ -1,6 +1,9 @@
 // The built-in tables, built once for the whole test program.
 #pragma once
 
+#include <string>
+#include <utility>
+
 #include "eval/context.h"
 #include "expreval/expreval.h"
 #include "symbols/tables.h"
@@ -13,6 +16,13 @@ inline void UseBuiltInTables() {
         return true;
     }();
     (void)built;
+}
+
+// Stores value under name in g_variables as an assignment does, unchecked:
+// for a value that only evaluation writes ("1.#INF") or that a host may not
+// set ("{1,}").
+inline void StoreGlobal(std::string name, std::string value) {
+    StoreVariable(*g_variables, std::move(name), std::move(value));
 }
 
 // A context in the process-wide tables for a test that calls the

@@ -176,5 +176,31 @@ TEST(SymbolList, ClearLeavesAnEmptyListThatStillWorks) {
     EXPECT_EQ(Names(list), (std::vector<std::string>{"c", "d"}));
 }
 
+// Removing the first, a middle or the last record: the links stay whole
+// both ways, and an append after it links to the right tail (a tail left on
+// the removed record would be a freed one).
+TEST(SymbolList, RemoveKeepsTheListWholeAtEitherEnd) {
+    const std::vector<std::string> keys = {"a", "m", "z"};
+    for (const std::string& removed : keys) {
+        SymbolList<Variable> list;
+        for (const std::string& key : keys)
+            list.Append(new Variable(key, ""));
+        const auto stamp = list.Stamp();
+        list.Remove(list.FindKey(removed));
+        EXPECT_NE(list.Stamp(), stamp) << removed;
+        EXPECT_EQ(Lookup(list, removed), list.Sentinel()) << removed;
+        list.Append(new Variable("zz", ""));
+        std::vector<std::string> expected;
+        for (const std::string& key : keys) {
+            if (key != removed)
+                expected.push_back(key);
+        }
+        expected.push_back("zz");
+        EXPECT_EQ(Names(list), expected) << removed;
+        EXPECT_EQ(list.Sentinel()->previous->name, "zz") << removed;
+        EXPECT_EQ(list.Sentinel()->next->previous, list.Sentinel()) << removed;
+    }
+}
+
 }  // namespace
 }  // namespace expreval

@@ -79,7 +79,7 @@ struct OwnVariables {
 TEST_F(BuiltInTables, ResetVariablesLeavesOnlyZurpAsAtStartUp) {
     const OwnVariables own;
     SetVariable("a", "1");
-    SetVariable("zurp", "{}");
+    SetVariable("zurp", "{1}");
     ResetVariables();
     EXPECT_EQ(StoredKeys(own.list, &Variable::name), std::vector<std::string>{"zurp"});
     EXPECT_EQ(FindVariable(TestContext(), "zurp")->value, "{1,2,3,4,5}");

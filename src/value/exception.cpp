@@ -1,0 +1,9 @@
+#include "expreval/exception.h"
+
+namespace expreval {
+
+const char* Exception::what() const noexcept {
+    return message.c_str();
+}
+
+}  // namespace expreval
