@@ -14,6 +14,7 @@
 #include "eval/road.h"
 #include "expreval/session.h"
 #include "session/session.h"
+#include "symbols/tables.h"
 
 namespace {
 
@@ -40,10 +41,6 @@ struct OnRoad {
             session.SetLimits(limits);
         }
         expreval::SetRoad(session, road);
-        // Names that mutated lines meet defined, with values of every kind:
-        // most names a fuzzer writes would otherwise only fail.
-        for (const auto& [name, value] : kVariables)
-            session.SetVariable(name, value);
         // Host functions whose calls are effects to compare: h on numbers,
         // v on any value, which it gives back unchanged.
         session.DefineFunction("h", [this](double x) {
@@ -54,6 +51,18 @@ struct OnRoad {
             calls.push_back("v" + value);
             return value;
         });
+    }
+
+    // The variables of a fresh run: zurp, and names that mutated lines meet
+    // defined, with values of every kind (most names a fuzzer writes would
+    // otherwise only fail).
+    void StartOver() {
+        expreval::SymbolList<expreval::Variable>& variables = TablesOf(session).variables;
+        variables.Clear();
+        expreval::DefinePredefinedVariables(variables);
+        for (const auto& [name, value] : kVariables)
+            session.SetVariable(name, value);
+        calls.clear();
     }
 
     std::string Answer(const std::string& line) {
@@ -100,13 +109,16 @@ void RequireAlike(std::span<OnRoad* const> sessions) {
 // has met the limit: until then they must answer as the limited ones, and
 // cannot build a value past it.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    OnRoad reference(expreval::Road::kReference, true);
-    OnRoad fast(expreval::Road::kFast, true);
-    OnRoad referenceOpen(expreval::Road::kReference, false);
-    OnRoad fastOpen(expreval::Road::kFast, false);
+    // Made once: each run starts them over, which costs less.
+    static OnRoad reference(expreval::Road::kReference, true);
+    static OnRoad fast(expreval::Road::kFast, true);
+    static OnRoad referenceOpen(expreval::Road::kReference, false);
+    static OnRoad fastOpen(expreval::Road::kFast, false);
     OnRoad* const limited[] = {&reference, &fast};
     OnRoad* const open[] = {&referenceOpen, &fastOpen};
     OnRoad* const all[] = {&reference, &fast, &referenceOpen, &fastOpen};
+    for (OnRoad* road : all)
+        road->StartOver();
     bool withOpen = true;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     size_t start = 0;

@@ -33,8 +33,11 @@ STRINGS = ['"ab"', '"A b"', '""', '"1"', '"5"', '"x\\"y"', '"{,}"', '"abc"', '"1
 
 
 class Lines:
-    def __init__(self, seed):
+    # short: lines for a fuzzer's seeds, which it runs and mutates many
+    # times: chains of a few joins and no nesting to the limit.
+    def __init__(self, seed, short=False):
         self.rng = random.Random(seed)
+        self.short = short
 
     def chance(self, percent):
         return self.rng.randrange(100) < percent
@@ -186,7 +189,7 @@ class Lines:
             return self.pick(odd) if self.chance(2) else self.pick(plain)
 
         text = self.pick(self.LISTS) if kind == "elements" else operand()
-        for _ in range(self.rng.randrange(20, 400)):
+        for _ in range(self.rng.randrange(2, 12) if self.short else self.rng.randrange(20, 400)):
             piece = operand()
             if self.chance(3):
                 piece = "(" + piece + self.pick(joiners) + operand() + ")"
@@ -218,7 +221,7 @@ class Lines:
             line = "(" + self.assignment() + ")" + self.pick(OPERATORS) + self.operand(2)
         elif kind < 28:
             line = ""
-        elif kind == 28 and self.chance(5):
+        elif kind == 28 and self.chance(5) and not self.short:
             line = self.deep()
         elif kind < 31:
             line = self.chain()
@@ -244,7 +247,7 @@ def run(console, text, road):
     return result.returncode, result.stdout
 
 
-SEEDS = 200
+SEEDS = 1000
 SEED_LINES = 4
 
 
@@ -263,10 +266,10 @@ def main():
     parser.add_argument("--seed", type=int, default=2026)
     parser.add_argument("--write-seeds", metavar="DIRECTORY")
     args = parser.parse_args()
-    lines = Lines(args.seed)
     if args.write_seeds:
-        write_seeds(args.write_seeds, lines)
+        write_seeds(args.write_seeds, Lines(args.seed, short=True))
         return 0
+    lines = Lines(args.seed)
     if args.console is None:
         parser.error("the console to run is missing")
     sessions = (args.lines + SESSION_LINES - 1) // SESSION_LINES
