@@ -5,7 +5,9 @@
 #include <array>
 #include <string>
 
+#include "eval/context.h"
 #include "eval/evaluate.h"
+#include "expreval/expreval.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -71,8 +73,10 @@ void BM_ApplyToElements(benchmark::State& state) {
         list += std::to_string(i % 1000) + (i + 1 < size ? "," : "}");
     }
     const std::string three = "3";
+    Context context;
+    const ThreadContext thread(context, false);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ApplyToElements(Multiply, list, three, false));
+        benchmark::DoNotOptimize(ApplyToElements(context, Multiply, list, three, false));
     }
     state.SetItemsProcessed(state.iterations() * size);
 }
