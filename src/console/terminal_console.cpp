@@ -12,7 +12,6 @@
 #include "console/line_editor.h"
 #include "console/line_source.h"
 #include "console/quiet.h"
-#include "session/session.h"
 
 namespace expreval {
 
