@@ -8,6 +8,7 @@
 #include "ops/operands.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -75,14 +76,10 @@ bool IsValueText(std::string_view text) {
     return IsWholeValue(text) && !(IsList(text) && HasEmptyElement(text));
 }
 
+// The scanner's own rule for a name, capitals included: a host's names are
+// folded as the scan's are.
 bool IsValidName(std::string_view name) {
-    if (name.empty() || !IsLetter(name[0]))
-        return false;
-    for (const char ch : name) {
-        if (!IsLetter(ch) && !IsDigit(ch))
-            return false;
-    }
-    return true;
+    return !name.empty() && IsNameStart(name[0]) && NameEnd(name, 0) == name.size();
 }
 
 }  // namespace expreval
