@@ -18,6 +18,7 @@
 
 #include "expreval/exception.h"
 #include "expreval/export.h"
+#include "expreval/formula.h"
 #include "expreval/limits.h"
 #include "expreval/version.h"
 
@@ -52,6 +53,19 @@ class EXPREVAL_API Session {
     // other than Exception, unchanged. The session stays usable after any.
     std::string Evaluate(const std::string& expression);
 
+    // Compiles expression for this session's functions: it may then be
+    // evaluated any number of times, here or in any other session. Each
+    // evaluation gives exactly what Evaluate of its text would give at that
+    // moment: the same result, or the same failure after the same effects.
+    // Throws Exception "Expression too long." past the session's limit.
+    Formula Compile(std::string expression) const;
+    std::string Evaluate(const Formula& formula);
+
+    // Evaluate, for a result that is a number: the double its text reads as.
+    // Throws Exception "Result is not a number." for a string or a list.
+    double EvaluateNumber(const std::string& expression);
+    double EvaluateNumber(const Formula& formula);
+
     // Defines the variable name (a letter, then letters and digits;
     // case-insensitive) with value, a value text as evaluation writes them:
     // a number ("12", "-1.5", "2e3"), a string in quotes ("\"Ab c\"") or a
@@ -59,6 +73,15 @@ class EXPREVAL_API Session {
     // capitals outside quotes. Throws std::invalid_argument for any other
     // name or value ("2x", "1 + 2", "{1,,2}", "{}").
     void SetVariable(std::string_view name, std::string value);
+    // The same for a number, stored as evaluation writes it (2.5 as "2.5").
+    void SetVariable(std::string_view name, double value);
+    // Binds the variable name to the host's double at value: every
+    // evaluation reads it as it is when the evaluation starts, and an
+    // assignment of a number to the name writes it back. An assignment of
+    // a string or a list ends the binding, as do RemoveVariable,
+    // ClearVariables and BindVariable(name, nullptr). The double must
+    // outlive the binding; a copied session shares it.
+    void BindVariable(std::string_view name, double* value);
     // Removes the variable name; false when there was none. Throws
     // std::logic_error while this session evaluates.
     bool RemoveVariable(std::string_view name);

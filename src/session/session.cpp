@@ -13,6 +13,7 @@
 #include "eval/nesting.h"
 #include "ops/builtins.h"
 #include "ops/host_function.h"
+#include "session/formula.h"
 #include "session/session.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -26,6 +27,8 @@ struct Session::State {
     InterruptFlag interrupt{false};
     bool evaluating = false;
     Road road = DefaultRoad();
+    // Variables bound to a host's doubles (BindVariable), by name.
+    std::vector<std::pair<std::string, double*>> bindings;
 };
 
 namespace {
@@ -62,6 +65,41 @@ class Evaluating {
 // under way on the thread, if any (a host's function evaluating here).
 std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
                        bool limited, Road road, const std::string& expression);
+
+// The double a number result reads as; a string or list is refused.
+double NumberOfResult(const std::string& result) {
+    if (IsString(result) || IsList(result))
+        throw Exception("Result is not a number.");
+    return TextToNumber(result);
+}
+
+// For one evaluation: the bound variables hold their doubles' values when
+// it starts, and when it ends the numbers assigned to them are written
+// back; a binding whose variable was given a string or a list ends.
+class BoundValues {
+  public:
+    BoundValues(SymbolList<expreval::Variable>& variables,
+                std::vector<std::pair<std::string, double*>>& bindings)
+        : variables_(variables), bindings_(bindings) {
+        for (const auto& [name, value] : bindings_)
+            StoreVariable(variables_, std::string(name), NumberToText(*value));
+    }
+    ~BoundValues() {
+        std::erase_if(bindings_, [this](const std::pair<std::string, double*>& binding) {
+            const expreval::Variable* variable = FindVariableIn(variables_, binding.first);
+            if (variable == nullptr || IsString(variable->value) || IsList(variable->value))
+                return true;
+            *binding.second = TextToNumber(variable->value);
+            return false;
+        });
+    }
+    BoundValues(const BoundValues&) = delete;
+    BoundValues& operator=(const BoundValues&) = delete;
+
+  private:
+    SymbolList<expreval::Variable>& variables_;
+    std::vector<std::pair<std::string, double*>>& bindings_;
+};
 
 void RefuseDuringEvaluation(bool evaluating, const char* operation) {
     if (evaluating)
@@ -141,6 +179,7 @@ Session::Session(const Session& other) : state_(std::make_unique<State>()) {
     state_->limits = from.limits;
     state_->limited = from.limited;
     state_->road = from.road;
+    state_->bindings = from.bindings;
 }
 
 Session& Session::operator=(const Session& other) {
@@ -163,8 +202,29 @@ std::string Session::Evaluate(const std::string& expression) {
         throw Exception("Expression too long.");
     state.interrupt.store(false, std::memory_order_relaxed);
     const Evaluating evaluating(state.evaluating);
+    const BoundValues bound(state.tables.variables, state.bindings);
     return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, state.road,
                       expression);
+}
+
+Formula Session::Compile(std::string expression) const {
+    if (expression.size() > state_->limits.maxTextLength)
+        throw Exception("Expression too long.");
+    auto compiled = std::make_shared<CompiledFormula>();
+    compiled->text = std::move(expression);
+    return Formula(std::move(compiled));
+}
+
+std::string Session::Evaluate(const Formula& formula) {
+    return Evaluate(formula.compiled_->text);
+}
+
+double Session::EvaluateNumber(const std::string& expression) {
+    return NumberOfResult(Evaluate(expression));
+}
+
+double Session::EvaluateNumber(const Formula& formula) {
+    return NumberOfResult(Evaluate(formula));
 }
 
 namespace {
@@ -192,6 +252,21 @@ void Session::SetVariable(std::string_view name, std::string value) {
     StoreHostVariable(state_->tables.variables, name, std::move(value));
 }
 
+void Session::SetVariable(std::string_view name, double value) {
+    SetVariable(name, NumberToText(value));
+}
+
+void Session::BindVariable(std::string_view name, double* value) {
+    RefuseDuringEvaluation(state_->evaluating, "BindVariable");
+    std::string key(name);
+    FoldCase(key);
+    std::erase_if(state_->bindings, [&key](const auto& binding) { return binding.first == key; });
+    if (value == nullptr)
+        return;
+    SetVariable(key, *value);  // checks the name
+    state_->bindings.emplace_back(std::move(key), value);
+}
+
 // Removing a record an evaluation may still be reading would free it under
 // that evaluation.
 bool Session::RemoveVariable(std::string_view name) {
@@ -200,6 +275,8 @@ bool Session::RemoveVariable(std::string_view name) {
     expreval::Variable* variable = list.Find(expreval::Variable(std::string(name), std::string()));
     if (variable == list.Sentinel())
         return false;
+    std::erase_if(state_->bindings,
+                  [variable](const auto& binding) { return binding.first == variable->name; });
     list.Remove(variable);
     return true;
 }
@@ -207,6 +284,7 @@ bool Session::RemoveVariable(std::string_view name) {
 void Session::ClearVariables() {
     RefuseDuringEvaluation(state_->evaluating, "ClearVariables");
     state_->tables.variables.Clear();
+    state_->bindings.clear();
 }
 
 std::optional<std::string> Session::Variable(std::string_view name) const {

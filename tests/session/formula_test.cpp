@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "expreval/session.h"
+
+namespace expreval {
+namespace {
+
+// A formula evaluated twice in a row gives what Evaluate of its text gives,
+// result or message, with the same effects.
+TEST(Formula, EvaluatesAsItsText) {
+    const std::vector<std::string> texts = {
+        "1+2*3", "a=a+1", "x.\"s\"", "sin(a)*2", "{1,2}*a", "(a=7)+2$", "1+", "q", "-", "b=2b",
+    };
+    for (const std::string& text : texts) {
+        Session byText;
+        Session byFormula;
+        byText.SetVariable("a", "1");
+        byFormula.SetVariable("a", "1");
+        const Formula formula = byFormula.Compile(text);
+        for (int round = 0; round < 2; ++round) {
+            std::string expected;
+            std::string got;
+            try {
+                expected = byText.Evaluate(text);
+            } catch (const Exception& e) {
+                expected = "failed: " + e.message;
+            }
+            try {
+                got = byFormula.Evaluate(formula);
+            } catch (const Exception& e) {
+                got = "failed: " + e.message;
+            }
+            EXPECT_EQ(got, expected) << text;
+            EXPECT_EQ(byFormula.Variables(), byText.Variables()) << text;
+        }
+    }
+}
+
+TEST(Formula, NumbersInAndOut) {
+    Session session;
+    session.SetVariable("x", 2.5);
+    EXPECT_EQ(session.Variable("x"), "2.5");
+    session.SetVariable("y", 1e20);
+    EXPECT_EQ(session.Variable("y"), "1.e+020");
+    EXPECT_DOUBLE_EQ(session.EvaluateNumber("x*2"), 5.0);
+    EXPECT_THROW(session.EvaluateNumber("\"s\""), Exception);
+    EXPECT_THROW(session.EvaluateNumber("{1}"), Exception);
+}
+
+// A bound double is read at every evaluation and written back by an
+// assignment of a number; a string assigned ends the binding.
+TEST(Formula, BoundVariable) {
+    Session session;
+    double t = 1;
+    session.BindVariable("T", &t);
+    const Formula formula = session.Compile("t*10");
+    EXPECT_EQ(session.EvaluateNumber(formula), 10);
+    t = 4.25;
+    EXPECT_EQ(session.Evaluate(formula), "42.5");
+    session.Evaluate("t=t+0.5");
+    EXPECT_EQ(t, 4.75);
+    session.Evaluate("t=\"x\"");
+    t = 8;
+    EXPECT_EQ(session.Variable("t"), "\"x\"");
+    EXPECT_EQ(session.Evaluate("t"), "\"x\"");
+}
+
+}  // namespace
+}  // namespace expreval
