@@ -7,6 +7,8 @@
 
 #include "eval/arithmetic_line.h"
 #include "eval/element_joins.h"
+#include "eval/grammar.h"
+#include "eval/program.h"
 #include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
@@ -18,20 +20,6 @@
 namespace expreval {
 
 namespace {
-
-// Stack entries kept inside the run itself: a typical line needs no more.
-constexpr size_t kTypicalDepth = 8;
-
-[[noreturn]] void ThrowNoSuchOperator(std::string_view symbol) {
-    throw Exception("Operator " + std::string(symbol) + " does not exist.");
-}
-
-const Operator& RequireOperator(const Context& context, std::string_view symbol) {
-    const Operator* op = FindOperator(context, symbol);
-    if (op == nullptr)
-        ThrowNoSuchOperator(symbol);
-    return *op;
-}
 
 std::string VariableValue(const Context& context, std::string_view name) {
     const Variable* variable = FindVariable(context, name);
@@ -71,61 +59,55 @@ std::string Resolve(Context& context, std::string_view text, std::string* owner)
     return CallFunction(context, text, open);
 }
 
-// The two stacks of one run. A null entry on the operator stack is the
-// marker of an open group.
-class Evaluation final : public TokenEvents {
+// The operand stack of one run, and the reductions on it. The grammar
+// (eval/grammar.h) decides when to reduce; on the reference road it drives
+// this as it scans, on the fast road the compiled form (eval/program.h)
+// does, in the same order.
+class Evaluation {
   public:
     explicit Evaluation(Context& context) : context_(context) {}
 
     // A token stays where the scan found it: the text scanned outlives the run.
-    void Operand(std::string_view text) override {
+    void Push(std::string_view text, TokenKind kind) {
         Entry& entry = operands_.Push();
         entry.token = text;
+        entry.kind = kind;
         entry.owns = false;
+        entry.computed = false;
         entry.form = Settled::kUnknown;
         entry.joins.join = nullptr;
     }
 
-    void OperatorToken(std::string_view symbol) override { PushOperator(symbol); }
-
-    void OpenGroup() override { operators_.Push() = nullptr; }
-
-    void CloseGroup() override {
-        while (true) {
-            if (operators_.empty())
-                throw Exception("Missing '('.");
-            if (operators_.back() == nullptr) {
-                operators_.pop_back();
+    // A join of a list's elements that can wait is gathered; two numbers an
+    // operator's row can work on are worked on as numbers; anything else
+    // first applies what its operands wait for, then the handler.
+    void Reduce(const Operator& op) {
+        const size_t count = operands_.size();
+        Entry& left = operands_[count - 2];
+        Entry& right = operands_[count - 1];
+        if (ShortcutsOpen(context_)) {
+            if (op.numbers != nullptr && ApplyToNumbers(op, left, right)) {
+                operands_.pop_back();
                 return;
             }
-            Reduce();
+            Write(left);
+            Write(right);
+            if (right.joins.join == nullptr &&
+                GatherElementJoin(context_, op, left.Text(), left.form, right.Text(), left.joins)) {
+                operands_.pop_back();
+                return;
+            }
+            FinishJoins(left);
+            FinishJoins(right);
         }
+        Apply(context_, op.handler, left, right);
+        operands_.pop_back();
     }
 
-    // Applies the stacked operators that bind at least as tightly, then
-    // stacks the new one.
-    void PushOperator(std::string_view symbol) {
-        const Operator& op = RequireOperator(context_, symbol);
-        while (!operators_.empty() && operators_.back() != nullptr &&
-               op.precedence >= operators_.back()->precedence) {
-            Reduce();
-        }
-        operators_.Push() = &op;
-    }
-
-    void Drain() {
-        while (!operators_.empty()) {
-            if (operators_.back() == nullptr)
-                RequireOperator(context_, "(");
-            Reduce();
-        }
-    }
-
-    // Exactly one operand left: its value, else a failure.
+    // The one operand left: its value.
     std::string Result() {
-        if (operands_.size() != 1)
-            throw Exception("Too many operands.");
         Entry& entry = operands_.back();
+        Write(entry);
         FinishJoins(entry);
         return Resolve(context_, entry.Text(), entry.Owner());
     }
@@ -134,15 +116,21 @@ class Evaluation final : public TokenEvents {
     // An operand: a scanned token, seen where it stands, or a handler's
     // result, held here; and whether it is known to be settled: a join's
     // result says so, a scanned token is left to the handler to evaluate.
-    // A list may also wait for joins gathered for its elements.
+    // A list may also wait for joins gathered for its elements, and a
+    // number worked out here waits to be written until something needs its
+    // text.
     // A result's string lives apart, so that an entry stays small (a line of
     // nested groups stacks one per few characters), and stays for the next
     // result pushed there.
     struct Entry {
         std::string_view token;
         std::unique_ptr<std::string> owned;
+        TokenKind kind = TokenKind::kNumber;
         bool owns = false;
+        bool computed = false;  // raw, cut: a number not yet written
+        bool cut = false;
         Settled form = Settled::kUnknown;
+        double raw = 0;
         ElementJoins joins;
 
         std::string_view Text() const { return owns ? std::string_view(*owned) : token; }
@@ -152,32 +140,75 @@ class Evaluation final : public TokenEvents {
                 owned = std::make_unique<std::string>();
             *owned = std::move(result);
             owns = true;
+            computed = false;
         }
     };
 
-    // A join of a list's elements that can wait is gathered; anything else
-    // first applies what its operands wait for.
-    void Reduce() {
-        const Operator* op = operators_.back();
-        operators_.pop_back();
-        const size_t count = operands_.size();
-        if (count < 2)
-            throw Exception("Not enough operands.");
-        Entry& left = operands_[count - 2];
-        Entry& right = operands_[count - 1];
-        if (ShortcutsOpen(context_)) {
-            if (right.joins.join == nullptr &&
-                GatherElementJoin(context_, *op, left.Text(), left.form, right.Text(),
-                                  left.joins)) {
-                operands_.pop_back();
-                return;
-            }
-            FinishJoins(left);
-            FinishJoins(right);
-        }
-        Apply(context_, op->handler, left, right);
-        operands_.pop_back();
+    // A number worked out here, written as its operator's handler writes it.
+    void Write(Entry& entry) {
+        if (entry.computed)
+            entry.Hold(ArithmeticResultText(entry.cut, entry.raw, &context_.caches->lastNumber));
     }
+
+    // What the handler would read of an operand where it stands: its number,
+    // and whether its value's text is an integer text. False where the
+    // handler would evaluate it.
+    bool ReadNumber(Entry& entry, PlainNumber& number) {
+        if (entry.computed) {
+            if (ResultNumber(entry.raw, entry.cut, number))
+                return true;
+            Write(entry);  // a result too rare to be worked out, such as 1.#INF
+        }
+        if (entry.joins.join != nullptr)
+            return false;
+        if (entry.owns)
+            return ReadPlainNumber(*entry.owned, number, &context_.caches->lastNumber);
+        if (entry.kind == TokenKind::kNumber)
+            return ReadPlainNumber(entry.token, number, &context_.caches->lastNumber);
+        if (entry.kind != TokenKind::kName || !IsKeptName(entry.token))
+            return false;
+        const Variable* variable = FindVariable(context_, entry.token);
+        return variable != nullptr &&
+               ReadPlainNumber(variable->value, number, &context_.caches->lastNumber);
+    }
+
+    // The handler's own work on two numbers that it would read in place
+    // (ops/operands.h), with the checks that reading counts, done here
+    // without writing the result: the next operation mostly reads it as a
+    // number again. / and % work on integers when both operand texts are
+    // integer texts; a name is not one, whatever its value.
+    bool ApplyToNumbers(const Operator& op, Entry& left, Entry& right) {
+        PlainNumber a;
+        PlainNumber b;
+        if (!CanNestDeeper(context_) || !ReadNumber(left, a) || !ReadNumber(right, b))
+            return false;
+        const NumberKernel& kernel = *op.numbers;
+        const bool integerTexts = kernel.integer != kernel.real && IsIntegerOperand(left, a) &&
+                                  IsIntegerOperand(right, b);
+        SpendChecks(context_, 2);
+        const double raw = kernel.For(integerTexts)(a.value, b.value);
+        left.owns = false;
+        left.computed = true;
+        left.cut = a.integer && b.integer;
+        left.raw = raw;
+        left.form = Settled::kUnknown;
+        if (context_.maxValueSize < kLongestNumberText) {
+            Write(left);
+            CheckValueSize(context_, left.owned->size());
+        }
+        return true;
+    }
+
+    // Whether an operand read as number has an integer text: a number's
+    // reading says so; a name is judged by its own letters.
+    static bool IsIntegerOperand(const Entry& entry, const PlainNumber& number) {
+        if (!entry.owns && !entry.computed && entry.kind == TokenKind::kName)
+            return IsIntegerText(entry.token);
+        return number.integer;
+    }
+
+    // No number text is longer.
+    static constexpr size_t kLongestNumberText = 32;
 
     void FinishJoins(Entry& entry) {
         if (entry.joins.join == nullptr)
@@ -207,8 +238,9 @@ class Evaluation final : public TokenEvents {
         left.form = resultForm;
     }
 
+    static constexpr size_t kTypicalDepth = 8;
+
     Context& context_;
-    SmallStack<const Operator*, kTypicalDepth> operators_;
     SmallStack<Entry, kTypicalDepth> operands_;
 };
 
@@ -228,11 +260,39 @@ bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& n
            ReadPlainNumber(variable->value, number, &context.caches->lastNumber);
 }
 
+namespace {
+
+// Runs program on the stacks of evaluation.
+std::string Run(Context& context, const Program& program) {
+    Evaluation evaluation(context);
+    for (size_t i = 0; i < program.size(); ++i) {
+        const Instruction& step = program[i];
+        if (step.op != nullptr)
+            evaluation.Reduce(*step.op);
+        else
+            evaluation.Push(step.text, step.kind);
+    }
+    if (program.Failed())
+        throw Exception(program.Failure());
+    return evaluation.Result();
+}
+
+}  // namespace
+
+// The reference road applies each reduction as the scan meets it; the fast
+// road compiles the text first and then runs it, which applies the same
+// reductions in the same order.
 std::string EvaluateOnStacks(Context& context, std::string_view text) {
     RejectPastNestingLimit(context, text);
+    if (ShortcutsOpen(context)) {
+        Program program;
+        Compile(context, text, program);
+        return Run(context, program);
+    }
     Evaluation evaluation(context);
-    Scan(context, text, evaluation);
-    evaluation.Drain();
+    Grammar<Evaluation> grammar(context, evaluation);
+    Scan(context, text, grammar);
+    grammar.Finish();
     return evaluation.Result();
 }
 

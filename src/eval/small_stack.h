@@ -19,6 +19,7 @@ class SmallStack {
     std::size_t size() const { return size_; }
 
     T& operator[](std::size_t i) { return i < N ? inline_[i] : spill_[i - N]; }
+    const T& operator[](std::size_t i) const { return i < N ? inline_[i] : spill_[i - N]; }
     T& back() { return (*this)[size_ - 1]; }
 
     // The new top entry, to be given its value by the caller.

@@ -39,9 +39,9 @@ class Scanner {
         } else if (IsNameStart(ch)) {
             Name();
         } else if (ch == kQuote) {
-            Operand(StringEnd(text_, pos_));
+            Operand(StringEnd(text_, pos_), TokenKind::kString);
         } else if (ch == '{') {
-            Operand(ListEnd(text_, pos_));
+            Operand(ListEnd(text_, pos_), TokenKind::kList);
         } else if (ch == '(') {
             events_.OpenGroup();
             ++pos_;
@@ -55,7 +55,7 @@ class Scanner {
         const NumberToken token = ScanNumberToken(text_, pos_);
         if (token.end != kNoToken && IsSignAlone(text_.substr(pos_, token.end - pos_)))
             throw Exception("Negative sign missing number.");
-        Operand(token.end);
+        Operand(token.end, TokenKind::kNumber);
     }
 
     // A name before "(" is a call when it names a function, else a variable
@@ -63,23 +63,23 @@ class Scanner {
     void Name() {
         const size_t end = NameEnd(text_, pos_);
         if (!MakesCall(context_, text_, pos_, end)) {
-            Operand(end);
+            Operand(end, TokenKind::kName);
             return;
         }
         const size_t callEnd = CallEnd(text_, end);
         if (callEnd == kNoToken)
             throw Exception("Parameter list not closed.");
-        Operand(callEnd);
+        Operand(callEnd, TokenKind::kCall);
     }
 
     // An operand that runs to end; one cut off by the end of the text is
     // dropped, which ends the scan.
-    void Operand(size_t end) {
+    void Operand(size_t end, TokenKind kind) {
         if (end == kNoToken) {
             pos_ = text_.size();
             return;
         }
-        events_.Operand(Take(end));
+        events_.Operand(Take(end), kind);
         expectOperand_ = false;
     }
 

@@ -9,10 +9,13 @@
 
 namespace expreval {
 
+// What an operand token is, as the scan found it.
+enum class TokenKind : unsigned char { kNumber, kString, kList, kName, kCall };
+
 // Receives the scan's events in source order.
 class TokenEvents {
   public:
-    virtual void Operand(std::string_view text) = 0;
+    virtual void Operand(std::string_view text, TokenKind kind) = 0;
     virtual void OperatorToken(std::string_view symbol) = 0;
     virtual void OpenGroup() = 0;
     virtual void CloseGroup() = 0;

@@ -40,7 +40,7 @@ TEST(SingleToken, LeavesEverythingElseToTheFullRun) {
 
 class Recorder final : public TokenEvents {
   public:
-    void Operand(std::string_view text) override { events.push_back(std::string(text)); }
+    void Operand(std::string_view text, TokenKind) override { events.push_back(std::string(text)); }
     void OperatorToken(std::string_view) override { events.push_back("operator"); }
     void OpenGroup() override { events.push_back("open group"); }
     void CloseGroup() override { events.push_back("close group"); }

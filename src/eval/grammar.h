@@ -1,0 +1,104 @@
+// The two-stack precedence routine: the one place that decides how the
+// tokens of an expression group. What a reduction does is its sink's: on the
+// reference road it applies the operator's handler at once, on the fast road
+// it is written into the compiled form (eval/program.h) and applied when that
+// runs, in the same order.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "eval/context.h"
+#include "eval/small_stack.h"
+#include "eval/tokenizer.h"
+#include "value/value.h"
+
+namespace expreval {
+
+[[noreturn]] inline void ThrowNoSuchOperator(std::string_view symbol) {
+    throw Exception("Operator " + std::string(symbol) + " does not exist.");
+}
+
+inline const Operator& RequireOperator(const Context& context, std::string_view symbol) {
+    const Operator* op = FindOperator(context, symbol);
+    if (op == nullptr)
+        ThrowNoSuchOperator(symbol);
+    return *op;
+}
+
+// Sink has Push(text, kind), for an operand token, and Reduce(op), for an
+// operator applied to the two operands on top of its stack. The grammar
+// counts the operands itself, so every failure of the grouping is found
+// here, whatever the sink does.
+template <typename Sink>
+class Grammar final : public TokenEvents {
+  public:
+    Grammar(const Context& context, Sink& sink) : context_(context), sink_(sink) {}
+
+    void Operand(std::string_view text, TokenKind kind) override {
+        sink_.Push(text, kind);
+        ++operands_;
+    }
+
+    void OperatorToken(std::string_view symbol) override { PushOperator(symbol); }
+
+    // A null entry on the operator stack is the marker of an open group.
+    void OpenGroup() override { operators_.Push() = nullptr; }
+
+    void CloseGroup() override {
+        while (true) {
+            if (operators_.empty())
+                throw Exception("Missing '('.");
+            if (operators_.back() == nullptr) {
+                operators_.pop_back();
+                return;
+            }
+            Reduce();
+        }
+    }
+
+    // After the scan: the operators left are applied, and exactly one
+    // operand must remain.
+    void Finish() {
+        while (!operators_.empty()) {
+            if (operators_.back() == nullptr)
+                RequireOperator(context_, "(");
+            Reduce();
+        }
+        if (operands_ != 1)
+            throw Exception("Too many operands.");
+    }
+
+  private:
+    // Applies the stacked operators that bind at least as tightly, then
+    // stacks the new one.
+    void PushOperator(std::string_view symbol) {
+        const Operator& op = RequireOperator(context_, symbol);
+        while (!operators_.empty() && operators_.back() != nullptr &&
+               op.precedence >= operators_.back()->precedence) {
+            Reduce();
+        }
+        operators_.Push() = &op;
+    }
+
+    void Reduce() {
+        const Operator* op = operators_.back();
+        operators_.pop_back();
+        if (operands_ < 2)
+            throw Exception("Not enough operands.");
+        --operands_;
+        sink_.Reduce(*op);
+    }
+
+    // Stack entries kept inside the routine itself: a typical line needs no
+    // more.
+    static constexpr size_t kTypicalDepth = 8;
+
+    const Context& context_;
+    Sink& sink_;
+    SmallStack<const Operator*, kTypicalDepth> operators_;
+    size_t operands_ = 0;
+};
+
+}  // namespace expreval

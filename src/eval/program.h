@@ -1,0 +1,61 @@
+// The compiled form of an expression: its operand tokens and its
+// reductions, in the order the two stacks meet them, so that running it
+// applies the operators in the order the scan would. The text is read once,
+// by the tokenizer, and grouped once, by the grammar (eval/grammar.h); a
+// call's argument stays a token, compiled when it is evaluated, one level
+// of nesting down.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "eval/context.h"
+#include "eval/small_stack.h"
+#include "eval/tokenizer.h"
+
+namespace expreval {
+
+// An operand token (op null) or a reduction by op. A token is a view of the
+// text compiled, which must outlive the program.
+struct Instruction {
+    std::string_view text;
+    const Operator* op = nullptr;
+    TokenKind kind = TokenKind::kNumber;
+};
+
+// A text that fails to scan or group compiles to what comes before the
+// fault, and the fault's message: running it does that much, then fails.
+class Program {
+  public:
+    // The grammar's sink.
+    void Push(std::string_view text, TokenKind kind) {
+        code_.Push() = Instruction{text, nullptr, kind};
+    }
+    void Reduce(const Operator& op) { code_.Push() = Instruction{{}, &op, TokenKind::kNumber}; }
+
+    void Fail(std::string message) {
+        failed_ = true;
+        failure_ = std::move(message);
+    }
+
+    std::size_t size() const { return code_.size(); }
+    const Instruction& operator[](std::size_t i) const { return code_[i]; }
+    bool Failed() const { return failed_; }
+    const std::string& Failure() const { return failure_; }
+
+  private:
+    // A typical line needs no more.
+    static constexpr std::size_t kTypicalLength = 8;
+
+    SmallStack<Instruction, kTypicalLength> code_;
+    std::string failure_;
+    bool failed_ = false;
+};
+
+// Compiles text, already rewritten (no white space or capitals outside
+// quotes), into program. Never throws Exception: a failure of the scan or
+// the grouping is compiled into the program.
+void Compile(Context& context, std::string_view text, Program& program);
+
+}  // namespace expreval
