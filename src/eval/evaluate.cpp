@@ -9,7 +9,6 @@
 #include "eval/element_joins.h"
 #include "eval/grammar.h"
 #include "eval/program.h"
-#include "eval/single_token.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
 #include "symbols/tables.h"
@@ -59,6 +58,25 @@ std::string Resolve(Context& context, std::string_view text, std::string* owner)
     return CallFunction(context, text, open);
 }
 
+// The value of a program's one token: a literal is its own value, taken
+// over from owned when that holds the whole of it.
+std::string TokenValue(Context& context, const Instruction& token, std::string* owned) {
+    switch (token.kind) {
+        case TokenKind::kName:
+            return VariableValue(context, token.text);
+        case TokenKind::kCall:
+            return CallFunction(context, token.text, FinalCallOpen(token.text));
+        case TokenKind::kNumber:
+        case TokenKind::kString:
+        case TokenKind::kList:
+            break;
+    }
+    if (owned != nullptr && token.text.data() == owned->data() &&
+        token.text.size() == owned->size())
+        return std::move(*owned);
+    return std::string(token.text);
+}
+
 // The operand stack of one run, and the reductions on it. The grammar
 // (eval/grammar.h) decides when to reduce; on the reference road it drives
 // this as it scans, on the fast road the compiled form (eval/program.h)
@@ -104,11 +122,15 @@ class Evaluation {
         operands_.pop_back();
     }
 
-    // The one operand left: its value.
-    std::string Result() {
+    // The one operand left: its value. A literal that is the whole of the
+    // text held in whole is taken over from it.
+    std::string Result(std::string* whole) {
         Entry& entry = operands_.back();
         Write(entry);
         FinishJoins(entry);
+        if (whole != nullptr && !entry.owns && entry.token.data() == whole->data() &&
+            entry.token.size() == whole->size())
+            return Resolve(context_, entry.token, whole);
         return Resolve(context_, entry.Text(), entry.Owner());
     }
 
@@ -238,7 +260,9 @@ class Evaluation {
         left.form = resultForm;
     }
 
-    static constexpr size_t kTypicalDepth = 8;
+    // Entries kept inside the run itself: operands mostly reduce as they
+    // come, so few wait at once.
+    static constexpr size_t kTypicalDepth = 4;
 
     Context& context_;
     SmallStack<Entry, kTypicalDepth> operands_;
@@ -262,8 +286,11 @@ bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& n
 
 namespace {
 
-// Runs program on the stacks of evaluation.
-std::string Run(Context& context, const Program& program) {
+// Runs program on the stacks of an evaluation. A program of one token, the
+// commonest operand, needs no stacks.
+std::string Run(Context& context, const Program& program, std::string* owned) {
+    if (program.size() == 1 && !program.Failed())
+        return TokenValue(context, program[0], owned);
     Evaluation evaluation(context);
     for (size_t i = 0; i < program.size(); ++i) {
         const Instruction& step = program[i];
@@ -274,7 +301,7 @@ std::string Run(Context& context, const Program& program) {
     }
     if (program.Failed())
         throw Exception(program.Failure());
-    return evaluation.Result();
+    return evaluation.Result(owned);
 }
 
 }  // namespace
@@ -282,106 +309,65 @@ std::string Run(Context& context, const Program& program) {
 // The reference road applies each reduction as the scan meets it; the fast
 // road compiles the text first and then runs it, which applies the same
 // reductions in the same order.
-std::string EvaluateOnStacks(Context& context, std::string_view text) {
+std::string EvaluateOnStacks(Context& context, std::string_view text, std::string* owned) {
     RejectPastNestingLimit(context, text);
     if (ShortcutsOpen(context)) {
         Program program;
         Compile(context, text, program);
-        return Run(context, program);
+        return Run(context, program, owned);
     }
     Evaluation evaluation(context);
     Grammar<Evaluation> grammar(context, evaluation);
     Scan(context, text, grammar);
     grammar.Finish();
-    return evaluation.Result();
+    return evaluation.Result(nullptr);
 }
 
 namespace {
 
-// The text to work on: the caller's own copy when it gave one, which may
-// then be moved or changed, else a view of a text it keeps. With padded,
-// kTextPadding zero bytes follow it. A line is a whole line given to the
-// console or a host, rather than an operand a handler evaluates.
-struct Input {
-    std::string_view text;
-    std::string* owned;
-    bool padded;
-    bool line;
-
-    std::string Copy() const { return owned != nullptr ? std::move(*owned) : std::string(text); }
-};
-
-// The value of a text that is one operand token.
-std::string TokenValue(Context& context, SingleToken kind, const Input& input) {
-    switch (kind) {
-        case SingleToken::kName:
-            return VariableValue(context, input.text);
-        case SingleToken::kCall:
-            RejectPastNestingLimit(context, input.text);
-            return CallFunction(context, input.text, FinalCallOpen(input.text));
-        case SingleToken::kValue:
-        case SingleToken::kNone:
-            break;
-    }
-    return input.Copy();
+// A text that starts with a name and a "(" is left to the stacks at once:
+// the arithmetic road would give it up.
+bool StartsWithCall(std::string_view text) {
+    if (text.empty() || !IsNameStart(text[0]))
+        return false;
+    const size_t end = NameEnd(text, 0);
+    return end < text.size() && text[end] == '(';
 }
 
-// The one road chooser. A text takes the first road that answers it:
-//   1. single token: one operand token that the rewrite keeps; a literal is
-//      its own value, a name its variable's, a call its function's result;
-//   2. arithmetic: plain arithmetic on numbers (arithmetic_line.h), which
-//      gives up, having changed nothing, on any other text; tried before
-//      road 1 for a line that does not start with a name, since such lines
-//      are mostly arithmetic (operands mostly single tokens);
-//   3. rewrite: a text that the rewrite changes is rewritten in a copy,
-//      which gets road 2 again;
-//   4. stacks: the scan, the two stacks and the handlers, which report
-//      every failure.
-// On the reference road (road.h) roads 1 and 2 are closed. Every road
-// runs within one level of nesting, with the symbol tables built.
-std::string TakeRoad(Context& context, const Input& input) {
+// Every entry: one level of nesting, the rewrite where it changes anything,
+// then the stacks. owned, when given, holds text and may be taken over.
+std::string TakeRoad(Context& context, std::string_view text, std::string* owned, bool padded) {
     const NestingGuard guard(context);
-    const bool shortcuts = ShortcutsOpen(context);
-    const std::string_view text = input.text;
     std::string result;
-    if (shortcuts) {
-        const bool arithmeticFirst = input.line && (text.empty() || !IsNameStart(text[0]));
-        if (arithmeticFirst && EvaluateArithmeticLine(context, text, result, input.padded))
-            return result;
-        const SingleToken kind = ClassifySingleToken(context, text);
-        if (kind != SingleToken::kNone)
-            return TokenValue(context, kind, input);
-        if (!arithmeticFirst && EvaluateArithmeticLine(context, text, result, input.padded))
-            return result;
-    }
-    if (KeptByRewriteBySkipping(text))
-        return EvaluateOnStacks(context, text);
-    std::string rewritten = input.Copy();
-    StripWhiteSpaceAndFoldCase(rewritten);
-    if (shortcuts && EvaluateArithmeticLine(context, rewritten, result, true))
+    if (ShortcutsOpen(context) && !StartsWithCall(text) &&
+        EvaluateArithmeticLine(context, text, result, padded))
         return result;
-    return EvaluateOnStacks(context, rewritten);
+    if (KeptByRewriteBySkipping(text))
+        return EvaluateOnStacks(context, text, owned);
+    std::string rewritten = owned != nullptr ? std::move(*owned) : std::string(text);
+    StripWhiteSpaceAndFoldCase(rewritten);
+    if (ShortcutsOpen(context) && EvaluateArithmeticLine(context, rewritten, result, true))
+        return result;
+    return EvaluateOnStacks(context, rewritten, &rewritten);
 }
 
 }  // namespace
 
-// A std::string's characters are followed by the zero byte that ends them.
 std::string EvaluateOwned(Context& context, std::string expression) {
-    static_assert(kTextPadding == 1);
-    return TakeRoad(context, Input{expression, &expression, true, false});
+    static_assert(kTextPadding == 1);  // a std::string's closing zero byte
+    return TakeRoad(context, expression, &expression, true);
 }
 
 std::string EvaluateText(Context& context, std::string_view text) {
-    return TakeRoad(context, Input{text, nullptr, false, true});
+    return TakeRoad(context, text, nullptr, false);
 }
 
 std::string EvaluatePaddedText(Context& context, std::string_view text) {
-    return TakeRoad(context, Input{text, nullptr, true, true});
+    return TakeRoad(context, text, nullptr, true);
 }
 
-// A view of an operand is not known to be followed by a zero byte.
 std::string EvaluateOperand(Context& context, std::string_view operand) {
-    return TakeRoad(context, Input{operand, nullptr, false, false});
+    return TakeRoad(context, operand, nullptr, false);
 }
 
 }  // namespace expreval

@@ -55,7 +55,8 @@ std::string EvaluateOperand(Context& context, std::string_view operand);
 // outside quotes): the scan, the two stacks and the handlers, without the
 // roads tried before it. Evaluate runs it inside its nesting guard; tests
 // compare the shortcuts with it.
-std::string EvaluateOnStacks(Context& context, std::string_view text);
+// owned, when given, holds text and may be taken over as the value.
+std::string EvaluateOnStacks(Context& context, std::string_view text, std::string* owned = nullptr);
 
 // Reads what Evaluate(text) would give as a number, without running it, when
 // that is a plain number text (ReadPlainNumber): text is one itself, or the

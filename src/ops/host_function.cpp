@@ -4,7 +4,7 @@
 
 #include "eval/context.h"
 #include "eval/evaluate.h"
-#include "eval/single_token.h"
+#include "eval/whole_value.h"
 #include "ops/operands.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"

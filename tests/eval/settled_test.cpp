@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "eval/evaluate.h"
-#include "eval/single_token.h"
+#include "eval/whole_value.h"
 #include "ops/operands.h"
 #include "ops/ops.h"
 #include "support/tables.h"
@@ -63,7 +63,7 @@ TEST(Settled, ClaimsOnlyTextsThatEvaluateToThemselves) {
     for (const std::string& text : kTexts) {
         if (ClassifySettled(text) == Settled::kUnknown)
             continue;
-        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kValue) << text;
+        EXPECT_TRUE(IsWholeValue(text)) << text;
         EXPECT_EQ(EvaluateOnStacks(TestContext(), text), text) << text;
     }
     for (const char* text : {"{1,{2}}", "\"a\"b\"", "-5-3", "1.#INF", "\"a\\\"b\"", "{\"a}",

@@ -1,4 +1,4 @@
-#include "eval/single_token.h"
+#include "eval/whole_value.h"
 
 #include <gtest/gtest.h>
 
@@ -13,28 +13,24 @@
 namespace expreval {
 namespace {
 
-TEST(SingleToken, TakesWholeOperandTokens) {
+TEST(WholeValue, TakesWholeValueTokens) {
     for (const char* text : {"5", "007", "-3", "-.5", "5.", "1.5e-007", "1e+5", "\"a b\"",
                              "\"a\\\"b\"", "\"\"", "\"A\"", "{1,2}", "{\"x\",{3}", "{}"}) {
-        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kValue) << text;
-    }
-    for (const char* text : {"x", "zurp", "x1", "e"}) {
-        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kName) << text;
+        EXPECT_TRUE(IsWholeValue(text)) << text;
     }
     UseBuiltInTables();
-    for (const char* text : {"sin(1)", "cos(x+(2))", "tan()", "log(\")\")", "sec({)})"}) {
-        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kCall) << text;
-    }
+    for (const char* text : {"x", "zurp", "x1", "e", "sin(1)", "cos(x+(2))", "tan()"})
+        EXPECT_FALSE(IsWholeValue(text)) << text;
 }
 
-TEST(SingleToken, LeavesEverythingElseToTheFullRun) {
+TEST(WholeValue, RefusesEverythingElse) {
     UseBuiltInTables();
     for (const char* text :
          {"",      "-",        "12e",       "-e",      "1.2.3",  "1 2",    " 5",
           "X",     "{A}",      "1+2",       "SIN(1)",  "x(2)",   "\"ab",   "\"a\\\"",
           "{1",    "{1}}",     "1.#INF",    "-1.#IND", "(1)",    "2x",     ".5",
           "sin(1", "sin(1)+1", "sin(1)(2)", "sin( 1)", "sin(A)", "sinx(1)"}) {
-        EXPECT_EQ(ClassifySingleToken(TestContext(), text), SingleToken::kNone) << text;
+        EXPECT_FALSE(IsWholeValue(text)) << text;
     }
 }
 
@@ -49,9 +45,9 @@ class Recorder final : public TokenEvents {
 };
 
 // Every short text over the pieces that matter to the scan: a text taken as
-// one token must be one the rewrite keeps and the scan reads as that one
-// operand, and every such text must be taken.
-TEST(SingleToken, AgreesWithTheRewriteAndTheScan) {
+// a value must be one the rewrite keeps and the scan reads as that one
+// operand, and every such text but a name or a call must be taken.
+TEST(WholeValue, AgreesWithTheRewriteAndTheScan) {
     UseBuiltInTables();
     const std::vector<std::string> pieces = {"0", ".", "e", "-", "\"", "\\", "{",   "}",
                                              "x", "(", "A", " ", ",",  ")",  "sin", "cos("};
@@ -74,14 +70,7 @@ TEST(SingleToken, AgreesWithTheRewriteAndTheScan) {
             recorder.events = {"failed"};
         }
         const bool oneToken = rewritten == text && recorder.events == std::vector{text};
-        const SingleToken kind = ClassifySingleToken(TestContext(), text);
-        EXPECT_EQ(kind != SingleToken::kNone, oneToken) << text;
-        if (kind != SingleToken::kNone) {
-            EXPECT_EQ(kind != SingleToken::kValue, IsLetter(text[0])) << text;
-            if (IsLetter(text[0])) {
-                EXPECT_EQ(kind == SingleToken::kCall, text.find('(') != std::string::npos) << text;
-            }
-        }
+        EXPECT_EQ(IsWholeValue(text), oneToken && !IsLetter(text[0])) << text;
     }
 }
 

@@ -1,0 +1,19 @@
+#include "eval/whole_value.h"
+
+#include "value/lexicon.h"
+#include "value/value.h"
+
+namespace expreval {
+
+bool IsWholeValue(std::string_view text) {
+    if (text.empty() || IsNameStart(text[0]))
+        return false;
+    const char first = text[0];
+    if (first == kQuote)
+        return StringEnd(text, 0) == text.size() && KeptByRewriteBySkipping(text);
+    if (first == '{')
+        return ListEnd(text, 0) == text.size() && KeptByRewriteBySkipping(text);
+    return IsKeptNumberToken(text);
+}
+
+}  // namespace expreval
