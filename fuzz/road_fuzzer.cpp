@@ -1,5 +1,6 @@
 // libFuzzer target: each input's lines are evaluated in turn in sessions on
-// the reference road and on the fast road, which must agree on every result
+// the reference road and on the fast road, and compiled as formulas and
+// evaluated in another, which must agree on every result
 // and message, on the calls of host functions, in order, and on the
 // variables after each line. Any difference traps.
 #include <bit>
@@ -34,7 +35,8 @@ constexpr std::pair<const char*, const char*> kVariables[] = {
 };
 
 struct OnRoad {
-    OnRoad(expreval::Road road, bool limited) : session(expreval::Session::Console()) {
+    OnRoad(expreval::Road road, bool limited, bool formulas = false)
+        : session(expreval::Session::Console()), asFormula(formulas) {
         if (limited) {
             expreval::Limits limits;
             limits.maxValueSize = kMaxValueSize;
@@ -67,6 +69,8 @@ struct OnRoad {
 
     std::string Answer(const std::string& line) {
         try {
+            if (asFormula)
+                return session.Evaluate(session.Compile(line));
             return session.Evaluate(line);
         } catch (const expreval::Exception& failure) {
             return "failure: " + failure.message;
@@ -74,6 +78,7 @@ struct OnRoad {
     }
 
     expreval::Session session;
+    bool asFormula;  // each line compiled, then evaluated as a formula
     std::vector<std::string> calls;
     std::string answer;
 };
@@ -112,11 +117,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Made once: each run starts them over, which costs less.
     static OnRoad reference(expreval::Road::kReference, true);
     static OnRoad fast(expreval::Road::kFast, true);
+    static OnRoad formula(expreval::Road::kFast, true, true);
     static OnRoad referenceOpen(expreval::Road::kReference, false);
     static OnRoad fastOpen(expreval::Road::kFast, false);
-    OnRoad* const limited[] = {&reference, &fast};
+    OnRoad* const limited[] = {&reference, &fast, &formula};
     OnRoad* const open[] = {&referenceOpen, &fastOpen};
-    OnRoad* const all[] = {&reference, &fast, &referenceOpen, &fastOpen};
+    OnRoad* const all[] = {&reference, &fast, &formula, &referenceOpen, &fastOpen};
     for (OnRoad* road : all)
         road->StartOver();
     bool withOpen = true;

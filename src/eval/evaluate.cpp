@@ -323,6 +323,16 @@ std::string EvaluateOnStacks(Context& context, std::string_view text, std::strin
     return evaluation.Result(nullptr);
 }
 
+// A text compiled once is run as Evaluate runs a text on the fast road; the
+// reference road reads the text again.
+std::string EvaluateProgram(Context& context, std::string_view text, const Program& program) {
+    const NestingGuard guard(context);
+    if (!ShortcutsOpen(context))
+        return EvaluateOnStacks(context, text);
+    RejectPastNestingLimit(context, text);
+    return Run(context, program, nullptr);
+}
+
 namespace {
 
 // A text that starts with a name and a "(" is left to the stacks at once:

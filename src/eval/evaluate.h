@@ -26,6 +26,7 @@
 
 #include "eval/context.h"
 #include "eval/nesting.h"
+#include "eval/program.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -57,6 +58,10 @@ std::string EvaluateOperand(Context& context, std::string_view operand);
 // compare the shortcuts with it.
 // owned, when given, holds text and may be taken over as the value.
 std::string EvaluateOnStacks(Context& context, std::string_view text, std::string* owned = nullptr);
+
+// Runs program, compiled from text (rewritten), giving exactly what
+// Evaluate(text) would give at this moment, with the same effects.
+std::string EvaluateProgram(Context& context, std::string_view text, const Program& program);
 
 // Reads what Evaluate(text) would give as a number, without running it, when
 // that is a plain number text (ReadPlainNumber): text is one itself, or the

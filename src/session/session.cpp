@@ -11,11 +11,14 @@
 #include "eval/context.h"
 #include "eval/evaluate.h"
 #include "eval/nesting.h"
+#include "eval/program.h"
+#include "eval/tokenizer.h"
 #include "ops/builtins.h"
 #include "ops/host_function.h"
 #include "session/formula.h"
 #include "session/session.h"
 #include "symbols/tables.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -65,6 +68,88 @@ class Evaluating {
 // under way on the thread, if any (a host's function evaluating here).
 std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
                        bool limited, Road road, const std::string& expression);
+
+// The context of one evaluation in a session, its budget started.
+Context ContextFor(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
+                   Road road) {
+    Context context;
+    context.road = road;
+    context.session = &tables;
+    context.interrupt = &interrupt;
+    context.nestingLevel = kMaxNesting - limits.maxNesting;
+    context.maxValueSize = limits.maxValueSize;
+    if (BoundsWork(limits))
+        StartBudget(context, Budget{limits.maxSteps, limits.maxTime});
+    return context;
+}
+
+std::vector<std::string> HostFunctionNames(const SymbolList<Function>& functions) {
+    std::vector<std::string> names;
+    for (const Function* p = functions.Sentinel()->next; p != functions.Sentinel(); p = p->next)
+        names.push_back(p->name);
+    return names;
+}
+
+bool SameHostFunctions(const SymbolList<Function>& functions,
+                       const std::vector<std::string>& names) {
+    size_t i = 0;
+    for (const Function* p = functions.Sentinel()->next; p != functions.Sentinel(); p = p->next) {
+        if (i == names.size() || p->name != names[i++])
+            return false;
+    }
+    return i == names.size();
+}
+
+// Collects the names a text reads, call arguments included, as the scan
+// finds them; a scan that fails ends the collecting there.
+class NameCollector final : public TokenEvents {
+  public:
+    NameCollector(Context& context, CompiledFormula& compiled)
+        : context_(context), compiled_(compiled) {}
+
+    void Collect(std::string_view text) {
+        try {
+            Scan(context_, text, *this);
+        } catch (const Exception&) {
+        }
+    }
+
+    void Operand(std::string_view text, TokenKind kind) override {
+        if (kind == TokenKind::kName) {
+            Add(compiled_.variables, text);
+        } else if (kind == TokenKind::kCall) {
+            const size_t open = FinalCallOpen(text);
+            Add(compiled_.functions, text.substr(0, open));
+            Collect(text.substr(open + 1, text.size() - open - 2));
+        }
+    }
+    void OperatorToken(std::string_view) override {}
+    void OpenGroup() override {}
+    void CloseGroup() override {}
+
+  private:
+    static void Add(std::vector<std::string>& names, std::string_view name) {
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            names.emplace_back(name);
+    }
+
+    Context& context_;
+    CompiledFormula& compiled_;
+};
+
+// Compiles compiled.text for the functions of tables, in place.
+void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
+    InterruptFlag never{false};
+    Context context = ContextFor(tables, never, Limits(), Road::kFast);
+    const ThreadContext thread(context, true);
+    compiled.rewritten = compiled.text;
+    StripWhiteSpaceAndFoldCase(compiled.rewritten);
+    Compile(context, compiled.rewritten, compiled.program);
+    if (compiled.program.Failed())
+        compiled.syntaxError = compiled.program.Failure();
+    compiled.hostFunctions = HostFunctionNames(tables.functions);
+    NameCollector(context, compiled).Collect(compiled.rewritten);
+}
 
 // The double a number result reads as; a string or list is refused.
 double NumberOfResult(const std::string& result) {
@@ -212,11 +297,25 @@ Formula Session::Compile(std::string expression) const {
         throw Exception("Expression too long.");
     auto compiled = std::make_shared<CompiledFormula>();
     compiled->text = std::move(expression);
+    CompileFormula(state_->tables, *compiled);
     return Formula(std::move(compiled));
 }
 
 std::string Session::Evaluate(const Formula& formula) {
-    return Evaluate(formula.compiled_->text);
+    const CompiledFormula& compiled = *formula.compiled_;
+    State& state = *state_;
+    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions))
+        return Evaluate(compiled.text);
+    if (state.evaluating)
+        ThrowDuringEvaluation("Evaluate");
+    if (compiled.text.size() > state.limits.maxTextLength)
+        throw Exception("Expression too long.");
+    state.interrupt.store(false, std::memory_order_relaxed);
+    const Evaluating evaluating(state.evaluating);
+    const BoundValues bound(state.tables.variables, state.bindings);
+    Context context = ContextFor(state.tables, state.interrupt, state.limits, state.road);
+    const ThreadContext thread(context, state.limited);
+    return EvaluateProgram(context, compiled.rewritten, compiled.program);
 }
 
 double Session::EvaluateNumber(const std::string& expression) {
@@ -233,14 +332,7 @@ namespace {
 // arithmetic needs to be read where it stands.
 std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
                        bool limited, Road road, const std::string& expression) {
-    Context context;
-    context.road = road;
-    context.session = &tables;
-    context.interrupt = &interrupt;
-    context.nestingLevel = kMaxNesting - limits.maxNesting;
-    context.maxValueSize = limits.maxValueSize;
-    if (BoundsWork(limits))
-        StartBudget(context, Budget{limits.maxSteps, limits.maxTime});
+    Context context = ContextFor(tables, interrupt, limits, road);
     const ThreadContext thread(context, limited);
     static_assert(kTextPadding == 1);
     return EvaluatePaddedText(context, expression);

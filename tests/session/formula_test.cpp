@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "expreval/session.h"
@@ -37,6 +38,51 @@ TEST(Formula, EvaluatesAsItsText) {
             EXPECT_EQ(byFormula.Variables(), byText.Variables()) << text;
         }
     }
+}
+
+TEST(Formula, TellsItsNamesAndWhetherItScans) {
+    Session session;
+    session.DefineFunction("f", [](double x) { return x; });
+    const Formula formula = session.Compile("A*sin(b+f(c))+a+F(2)");
+    EXPECT_EQ(formula.VariableNames(), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(formula.FunctionNames(), (std::vector<std::string>{"sin", "f"}));
+    EXPECT_EQ(formula.SyntaxError(), "");
+    EXPECT_EQ(session.Compile("(a=1)+2$").SyntaxError(), "Operator $ does not exist.");
+    EXPECT_EQ(session.Compile("sin(1").SyntaxError(), "Parameter list not closed.");
+}
+
+// Which names before "(" are calls depends on the session's functions: a
+// formula evaluated where they differ gives what its text gives there.
+TEST(Formula, FollowsTheFunctionsOfTheSessionEvaluating) {
+    Session compiling;
+    compiling.DefineFunction("g", [](double x) { return x + 1; });
+    const Formula formula = compiling.Compile("g(2)");
+    Session other;
+    other.SetVariable("g", "10");
+    EXPECT_EQ(compiling.Evaluate(formula), "3.");
+    EXPECT_EQ(other.Evaluate(formula), "20");
+}
+
+// One formula evaluated on several threads at once, each in its own session.
+TEST(Formula, SharedByThreads) {
+    const Formula formula = Session().Compile("x=x+1;x*2");
+    const Formula sum = Session().Compile("n=n+1+sin(0)");
+    std::vector<std::thread> threads;
+    std::vector<std::string> results(4);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&sum, &results, t] {
+            Session session;
+            session.SetVariable("n", 0.0);
+            for (int i = 0; i < 200; ++i)
+                session.Evaluate(sum);
+            results[t] = *session.Variable("n");
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::string& result : results)
+        EXPECT_EQ(result, "200.");
+    EXPECT_EQ(formula.SyntaxError(), "Operator ; does not exist.");
 }
 
 TEST(Formula, NumbersInAndOut) {
