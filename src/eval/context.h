@@ -18,6 +18,7 @@
 namespace expreval {
 
 struct ArithmeticCaches;
+class LineMemo;
 
 // What evaluations on one thread remember from one to the next: lookups in
 // the built-in tables, and the numbers that the arithmetic road read last.
@@ -48,6 +49,10 @@ struct Context {
     // The host's numeric function being applied (ops/host_function.cpp).
     const std::function<double(double)>* numeric = nullptr;
     Caches* caches = nullptr;
+    // The long text under evaluation, rewritten, with what is learnt of it
+    // for the texts evaluated inside it (eval/line_memo.h); null for a short
+    // one.
+    LineMemo* line = nullptr;
 
     SymbolList<Variable>& Variables() const {
         return session != nullptr ? session->variables : *g_variables;

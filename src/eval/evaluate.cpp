@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "eval/arithmetic_line.h"
 #include "eval/element_joins.h"
 #include "eval/grammar.h"
+#include "eval/line_memo.h"
 #include "eval/program.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
@@ -310,7 +312,6 @@ std::string Run(Context& context, const Program& program, std::string* owned) {
 // road compiles the text first and then runs it, which applies the same
 // reductions in the same order.
 std::string EvaluateOnStacks(Context& context, std::string_view text, std::string* owned) {
-    RejectPastNestingLimit(context, text);
     if (ShortcutsOpen(context)) {
         Program program;
         Compile(context, text, program);
@@ -321,16 +322,6 @@ std::string EvaluateOnStacks(Context& context, std::string_view text, std::strin
     Scan(context, text, grammar);
     grammar.Finish();
     return evaluation.Result(nullptr);
-}
-
-// A text compiled once is run as Evaluate runs a text on the fast road; the
-// reference road reads the text again.
-std::string EvaluateProgram(Context& context, std::string_view text, const Program& program) {
-    const NestingGuard guard(context);
-    if (!ShortcutsOpen(context))
-        return EvaluateOnStacks(context, text);
-    RejectPastNestingLimit(context, text);
-    return Run(context, program, nullptr);
 }
 
 namespace {
@@ -344,24 +335,63 @@ bool StartsWithCall(std::string_view text) {
     return end < text.size() && text[end] == '(';
 }
 
+// While it lives, a long text is the line under evaluation, so that what
+// one pass learns of it serves the texts evaluated inside it.
+class LineScope {
+  public:
+    LineScope(Context& context, std::string_view text)
+        : context_(context), enclosing_(context.line) {
+        if (text.size() >= LineMemo::kLongText) {
+            memo_.emplace(text);
+            context.line = &*memo_;
+        }
+    }
+    ~LineScope() { context_.line = enclosing_; }
+    LineScope(const LineScope&) = delete;
+    LineScope& operator=(const LineScope&) = delete;
+
+  private:
+    Context& context_;
+    LineMemo* enclosing_;
+    std::optional<LineMemo> memo_;
+};
+
 // Every entry: one level of nesting, the rewrite where it changes anything,
-// then the stacks. owned, when given, holds text and may be taken over.
+// then the stacks. owned, when given, holds text and may be taken over. A
+// view into the line under evaluation needs no look for the rewrite when
+// the line's memo knows it kept.
 std::string TakeRoad(Context& context, std::string_view text, std::string* owned, bool padded) {
     const NestingGuard guard(context);
     std::string result;
     if (ShortcutsOpen(context) && !StartsWithCall(text) &&
         EvaluateArithmeticLine(context, text, result, padded))
         return result;
-    if (KeptByRewriteBySkipping(text))
+    LineMemo* line = context.line;
+    if (line != nullptr && line->Holds(text) && line->Kept(text))
         return EvaluateOnStacks(context, text, owned);
+    if (KeptByRewriteBySkipping(text)) {
+        const LineScope scope(context, text);
+        return EvaluateOnStacks(context, text, owned);
+    }
     std::string rewritten = owned != nullptr ? std::move(*owned) : std::string(text);
     StripWhiteSpaceAndFoldCase(rewritten);
     if (ShortcutsOpen(context) && EvaluateArithmeticLine(context, rewritten, result, true))
         return result;
+    const LineScope scope(context, rewritten);
     return EvaluateOnStacks(context, rewritten, &rewritten);
 }
 
 }  // namespace
+
+// A text compiled once is run as Evaluate runs a text on the fast road; the
+// reference road reads the text again.
+std::string EvaluateProgram(Context& context, std::string_view text, const Program& program) {
+    const NestingGuard guard(context);
+    const LineScope scope(context, text);
+    if (!ShortcutsOpen(context))
+        return EvaluateOnStacks(context, text);
+    return Run(context, program, nullptr);
+}
 
 std::string EvaluateOwned(Context& context, std::string expression) {
     static_assert(kTextPadding == 1);  // a std::string's closing zero byte

@@ -49,13 +49,4 @@ inline bool CanNestDeeper(const Context& context) {
     return context.nestingLevel < kMaxNesting;
 }
 
-// For a text that Evaluate, inside its guard, is about to scan: throws the
-// failure the evaluation would reach when the text goes deeper than the
-// levels left before it does anything else: a chain of whole calls,
-// f(g(h(...))), or of calls inside operations whose other operand is a
-// number, as 1+sin(1+sin(...)), groups among them. Walking down such a text
-// would only rescan the rest of it at every level, with nothing else that
-// could happen first.
-void RejectPastNestingLimit(const Context& context, std::string_view text);
-
 }  // namespace expreval

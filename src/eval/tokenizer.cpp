@@ -1,5 +1,6 @@
 #include "eval/tokenizer.h"
 
+#include "eval/line_memo.h"
 #include "value/lexicon.h"
 #include "value/value.h"
 
@@ -66,7 +67,9 @@ class Scanner {
             Operand(end, TokenKind::kName);
             return;
         }
-        const size_t callEnd = CallEnd(text_, end);
+        const size_t callEnd = context_.line != nullptr && context_.line->Holds(text_)
+                                   ? context_.line->CallEnd(text_, end)
+                                   : CallEnd(text_, end);
         if (callEnd == kNoToken)
             throw Exception("Parameter list not closed.");
         Operand(callEnd, TokenKind::kCall);
