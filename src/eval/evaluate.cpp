@@ -37,15 +37,20 @@ std::string_view ArgumentOf(std::string_view call, size_t open) {
 }
 
 // The argument is a view of the call text: no copy per call level.
+std::string CallFunction(Context& context, const Function& function, std::string_view call,
+                         size_t open) {
+    const std::string_view argument = ArgumentOf(call, open);
+    if (function.hostCall != nullptr)
+        return function.hostCall(function, argument, context);
+    return function.handler(argument, std::string_view(), context);
+}
+
 std::string CallFunction(Context& context, std::string_view call, size_t open) {
     const std::string_view name = call.substr(0, open);
     const Function* function = FindFunction(context, name);
     if (function == nullptr)
         throw Exception("Function " + std::string(name) + " does not exist.");
-    const std::string_view argument = ArgumentOf(call, open);
-    if (function->hostCall != nullptr)
-        return function->hostCall(*function, argument, context);
-    return function->handler(argument, std::string_view(), context);
+    return CallFunction(context, *function, call, open);
 }
 
 // A lone name becomes its variable's value, a lone call its function's
@@ -60,14 +65,14 @@ std::string Resolve(Context& context, std::string_view text, std::string* owner)
     return CallFunction(context, text, open);
 }
 
-// The value of a program's one token: a literal is its own value, taken
-// over from owned when that holds the whole of it.
-std::string TokenValue(Context& context, const Instruction& token, std::string* owned) {
+// The value of a token as the scan found it: a literal is its own value,
+// taken over from owned when that holds the whole of it.
+std::string TokenValue(Context& context, const Token& token, std::string* owned) {
     switch (token.kind) {
         case TokenKind::kName:
             return VariableValue(context, token.text);
         case TokenKind::kCall:
-            return CallFunction(context, token.text, FinalCallOpen(token.text));
+            return CallFunction(context, *token.function, token.text, FinalCallOpen(token.text));
         case TokenKind::kNumber:
         case TokenKind::kString:
         case TokenKind::kList:
@@ -88,14 +93,16 @@ class Evaluation {
     explicit Evaluation(Context& context) : context_(context) {}
 
     // A token stays where the scan found it: the text scanned outlives the run.
-    void Push(std::string_view text, TokenKind kind) {
+    void Push(const Token& token) {
         Entry& entry = operands_.Push();
-        entry.token = text;
-        entry.kind = kind;
+        entry.token = token.text;
+        entry.kind = token.kind;
+        entry.function = token.function;
         entry.owns = false;
         entry.computed = false;
         entry.form = Settled::kUnknown;
-        entry.joins.join = nullptr;
+        if (entry.joins != nullptr)
+            entry.joins->join = nullptr;
     }
 
     // A join of a list's elements that can wait is gathered; two numbers an
@@ -112,8 +119,9 @@ class Evaluation {
             }
             Write(left);
             Write(right);
-            if (right.joins.join == nullptr &&
-                GatherElementJoin(context_, op, left.Text(), left.form, right.Text(), left.joins)) {
+            if (op.elementJoin != ElementJoin::kNone && IsList(left.Text()) && !right.Waits() &&
+                GatherElementJoin(context_, op, left.Text(), left.form, right.Text(),
+                                  left.Joins())) {
                 operands_.pop_back();
                 return;
             }
@@ -126,14 +134,16 @@ class Evaluation {
 
     // The one operand left: its value. A literal that is the whole of the
     // text held in whole is taken over from it.
+    // On the fast road a token is resolved by what the scan found it to be.
     std::string Result(std::string* whole) {
         Entry& entry = operands_.back();
         Write(entry);
         FinishJoins(entry);
-        if (whole != nullptr && !entry.owns && entry.token.data() == whole->data() &&
-            entry.token.size() == whole->size())
-            return Resolve(context_, entry.token, whole);
-        return Resolve(context_, entry.Text(), entry.Owner());
+        if (!ShortcutsOpen(context_))
+            return Resolve(context_, entry.Text(), entry.Owner());
+        if (entry.owns)
+            return std::move(*entry.owned);
+        return TokenValue(context_, Token{entry.token, entry.kind, entry.function}, whole);
     }
 
   private:
@@ -149,14 +159,22 @@ class Evaluation {
     struct Entry {
         std::string_view token;
         std::unique_ptr<std::string> owned;
+        const Function* function = nullptr;  // a call token's
         TokenKind kind = TokenKind::kNumber;
         bool owns = false;
         bool computed = false;  // raw, cut: a number not yet written
         bool cut = false;
         Settled form = Settled::kUnknown;
         double raw = 0;
-        ElementJoins joins;
+        // Joins gathered for a list's elements; made for the first.
+        std::unique_ptr<ElementJoins> joins;
 
+        bool Waits() const { return joins != nullptr && joins->join != nullptr; }
+        ElementJoins& Joins() {
+            if (joins == nullptr)
+                joins = std::make_unique<ElementJoins>();
+            return *joins;
+        }
         std::string_view Text() const { return owns ? std::string_view(*owned) : token; }
         std::string* Owner() { return owns ? owned.get() : nullptr; }
         void Hold(std::string result) {
@@ -183,7 +201,7 @@ class Evaluation {
                 return true;
             Write(entry);  // a result too rare to be worked out, such as 1.#INF
         }
-        if (entry.joins.join != nullptr)
+        if (entry.Waits())
             return false;
         if (entry.owns)
             return ReadPlainNumber(*entry.owned, number, &context_.caches->lastNumber);
@@ -235,12 +253,12 @@ class Evaluation {
     static constexpr size_t kLongestNumberText = 32;
 
     void FinishJoins(Entry& entry) {
-        if (entry.joins.join == nullptr)
+        if (!entry.Waits())
             return;
         Entry piece;
-        piece.Hold(std::move(entry.joins.piece));
-        piece.form = entry.joins.pieceForm;
-        Apply(context_, std::exchange(entry.joins.join, nullptr)->handler, entry, piece);
+        piece.Hold(std::move(entry.joins->piece));
+        piece.form = entry.joins->pieceForm;
+        Apply(context_, std::exchange(entry.joins->join, nullptr)->handler, entry, piece);
     }
 
     // The handler reads its operands where they stand: its own evaluations
@@ -292,14 +310,14 @@ namespace {
 // commonest operand, needs no stacks.
 std::string Run(Context& context, const Program& program, std::string* owned) {
     if (program.size() == 1 && !program.Failed())
-        return TokenValue(context, program[0], owned);
+        return TokenValue(context, program[0].token, owned);
     Evaluation evaluation(context);
     for (size_t i = 0; i < program.size(); ++i) {
         const Instruction& step = program[i];
         if (step.op != nullptr)
             evaluation.Reduce(*step.op);
         else
-            evaluation.Push(step.text, step.kind);
+            evaluation.Push(step.token);
     }
     if (program.Failed())
         throw Exception(program.Failure());
@@ -312,16 +330,11 @@ std::string Run(Context& context, const Program& program, std::string* owned) {
 // road compiles the text first and then runs it, which applies the same
 // reductions in the same order.
 std::string EvaluateOnStacks(Context& context, std::string_view text, std::string* owned) {
-    if (ShortcutsOpen(context)) {
-        Program program;
-        Compile(context, text, program);
-        return Run(context, program, owned);
-    }
     Evaluation evaluation(context);
     Grammar<Evaluation> grammar(context, evaluation);
     Scan(context, text, grammar);
     grammar.Finish();
-    return evaluation.Result(nullptr);
+    return evaluation.Result(ShortcutsOpen(context) ? owned : nullptr);
 }
 
 namespace {

@@ -27,7 +27,7 @@ inline const Operator& RequireOperator(const Context& context, std::string_view 
     return *op;
 }
 
-// Sink has Push(text, kind), for an operand token, and Reduce(op), for an
+// Sink has Push(token), for an operand token, and Reduce(op), for an
 // operator applied to the two operands on top of its stack. The grammar
 // counts the operands itself, so every failure of the grouping is found
 // here, whatever the sink does.
@@ -36,8 +36,8 @@ class Grammar final : public TokenEvents {
   public:
     Grammar(const Context& context, Sink& sink) : context_(context), sink_(sink) {}
 
-    void Operand(std::string_view text, TokenKind kind) override {
-        sink_.Push(text, kind);
+    void Operand(const Token& token) override {
+        sink_.Push(token);
         ++operands_;
     }
 

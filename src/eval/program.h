@@ -19,9 +19,8 @@ namespace expreval {
 // An operand token (op null) or a reduction by op. A token is a view of the
 // text compiled, which must outlive the program.
 struct Instruction {
-    std::string_view text;
+    Token token;
     const Operator* op = nullptr;
-    TokenKind kind = TokenKind::kNumber;
 };
 
 // A text that fails to scan or group compiles to what comes before the
@@ -29,10 +28,8 @@ struct Instruction {
 class Program {
   public:
     // The grammar's sink.
-    void Push(std::string_view text, TokenKind kind) {
-        code_.Push() = Instruction{text, nullptr, kind};
-    }
-    void Reduce(const Operator& op) { code_.Push() = Instruction{{}, &op, TokenKind::kNumber}; }
+    void Push(const Token& token) { code_.Push() = Instruction{token, nullptr}; }
+    void Reduce(const Operator& op) { code_.Push() = Instruction{Token{}, &op}; }
 
     void Fail(std::string message) {
         failed_ = true;

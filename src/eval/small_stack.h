@@ -1,8 +1,9 @@
 // A stack that keeps its first entries inside itself.
 #pragma once
 
-#include <array>
 #include <cstddef>
+#include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -10,22 +11,36 @@ namespace expreval {
 
 // The first N entries live in the stack object, so an evaluation of typical
 // depth allocates nothing for its stacks; deeper entries go to a vector.
-// Popped inline entries are left as they are until pushed over: a string
-// there keeps its room for the next one.
+// An inline entry is constructed when first pushed, and popped inline
+// entries are left as they are until pushed over: a string there keeps its
+// room for the next one. So a run that stacks little constructs little.
 template <typename T, std::size_t N>
 class SmallStack {
   public:
+    SmallStack() = default;
+    SmallStack(const SmallStack& other) {
+        for (std::size_t i = 0; i < other.size_; ++i)
+            Push() = other[i];
+    }
+    SmallStack& operator=(const SmallStack&) = delete;
+    ~SmallStack() { std::destroy(Inline(), Inline() + built_); }
+
     bool empty() const { return size_ == 0; }
     std::size_t size() const { return size_; }
 
-    T& operator[](std::size_t i) { return i < N ? inline_[i] : spill_[i - N]; }
-    const T& operator[](std::size_t i) const { return i < N ? inline_[i] : spill_[i - N]; }
+    T& operator[](std::size_t i) { return i < N ? Inline()[i] : spill_[i - N]; }
+    const T& operator[](std::size_t i) const { return i < N ? Inline()[i] : spill_[i - N]; }
     T& back() { return (*this)[size_ - 1]; }
 
     // The new top entry, to be given its value by the caller.
     T& Push() {
-        if (size_ < N)
-            return inline_[size_++];
+        if (size_ < N) {
+            if (size_ == built_) {
+                ::new (static_cast<void*>(Inline() + built_)) T();
+                ++built_;
+            }
+            return Inline()[size_++];
+        }
         ++size_;
         return spill_.emplace_back();
     }
@@ -37,7 +52,11 @@ class SmallStack {
     }
 
   private:
-    std::array<T, N> inline_;  // entries are given values before they are read
+    T* Inline() { return std::launder(reinterpret_cast<T*>(storage_)); }
+    const T* Inline() const { return std::launder(reinterpret_cast<const T*>(storage_)); }
+
+    alignas(T) unsigned char storage_[N * sizeof(T)];
+    std::size_t built_ = 0;  // inline entries constructed
     std::vector<T> spill_;
     std::size_t size_ = 0;
 };

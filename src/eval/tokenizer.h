@@ -6,16 +6,27 @@
 #include <string_view>
 
 #include "eval/context.h"
+#include "eval/line_memo.h"
+#include "value/lexicon.h"
+#include "value/value.h"
 
 namespace expreval {
 
 // What an operand token is, as the scan found it.
 enum class TokenKind : unsigned char { kNumber, kString, kList, kName, kCall };
 
+// An operand token: its text, what it is, and for a call the function the
+// scan found it names.
+struct Token {
+    std::string_view text;
+    TokenKind kind = TokenKind::kNumber;
+    const Function* function = nullptr;
+};
+
 // Receives the scan's events in source order.
 class TokenEvents {
   public:
-    virtual void Operand(std::string_view text, TokenKind kind) = 0;
+    virtual void Operand(const Token& token) = 0;
     virtual void OperatorToken(std::string_view symbol) = 0;
     virtual void OpenGroup() = 0;
     virtual void CloseGroup() = 0;
@@ -24,17 +35,120 @@ class TokenEvents {
     ~TokenEvents() = default;
 };
 
-// A name directly followed by "(" makes a call when it names a function;
-// any other name before "(" is a variable times a group.
-inline bool MakesCall(const Context& context, std::string_view text, size_t nameStart,
-                      size_t nameEnd) {
-    return nameEnd < text.size() && text[nameEnd] == '(' &&
-           FindFunction(context, text.substr(nameStart, nameEnd - nameStart)) != nullptr;
+// A name directly followed by "(" makes a call when it names a function,
+// which this gives; any other name before "(" is a variable times a group.
+inline const Function* CallOf(const Context& context, std::string_view text, size_t nameStart,
+                              size_t nameEnd) {
+    if (nameEnd >= text.size() || text[nameEnd] != '(')
+        return nullptr;
+    return FindFunction(context, text.substr(nameStart, nameEnd - nameStart));
 }
 
+namespace scanner_detail {
+
+// One run of the scanner. Between tokens it reads one character at a time;
+// a token is taken whole, up to where the lexicon says it ends.
+template <typename Events>
+class Scanner {
+  public:
+    Scanner(Context& context, std::string_view text, Events& events)
+        : context_(context), text_(text), events_(events), checkpoints_(context) {}
+
+    // The end marker needs no step of its own: an operator begun at it is
+    // always empty, and every other token has ended before it.
+    void Run() {
+        while (pos_ < text_.size()) {
+            checkpoints_.Pass(pos_);
+            Step(text_[pos_]);
+        }
+    }
+
+  private:
+    // The tests exclude one another, so their order is free: the commonest
+    // first.
+    void Step(char ch) {
+        if (ch == ')') {
+            events_.CloseGroup();
+            expectOperand_ = false;
+            ++pos_;
+        } else if (!expectOperand_ && BeginsOperand(ch)) {
+            events_.OperatorToken("*");  // the implied "*"; ch is read again
+            expectOperand_ = true;
+        } else if (StartsNumber(ch, expectOperand_)) {
+            Number();
+        } else if (IsNameStart(ch)) {
+            Name();
+        } else if (ch == kQuote) {
+            Operand(StringEnd(text_, pos_), TokenKind::kString);
+        } else if (ch == '{') {
+            Operand(ListEnd(text_, pos_), TokenKind::kList);
+        } else if (ch == '(') {
+            events_.OpenGroup();
+            ++pos_;
+        } else {
+            events_.OperatorToken(Take(OperatorEnd(text_, pos_)));
+            expectOperand_ = true;
+        }
+    }
+
+    void Number() {
+        const NumberToken token = ScanNumberToken(text_, pos_);
+        if (token.end != kNoToken && IsSignAlone(text_.substr(pos_, token.end - pos_)))
+            throw Exception("Negative sign missing number.");
+        Operand(token.end, TokenKind::kNumber);
+    }
+
+    // A name before "(" is a call when it names a function, else a variable
+    // times the group that follows.
+    void Name() {
+        const size_t end = NameEnd(text_, pos_);
+        const Function* function = CallOf(context_, text_, pos_, end);
+        if (function == nullptr) {
+            Operand(end, TokenKind::kName);
+            return;
+        }
+        const size_t callEnd = context_.line != nullptr && context_.line->Holds(text_)
+                                   ? context_.line->CallEnd(text_, end)
+                                   : CallEnd(text_, end);
+        if (callEnd == kNoToken)
+            throw Exception("Parameter list not closed.");
+        Operand(callEnd, TokenKind::kCall, function);
+    }
+
+    // An operand that runs to end; one cut off by the end of the text is
+    // dropped, which ends the scan.
+    void Operand(size_t end, TokenKind kind, const Function* function = nullptr) {
+        if (end == kNoToken) {
+            pos_ = text_.size();
+            return;
+        }
+        events_.Operand(Token{Take(end), kind, function});
+        expectOperand_ = false;
+    }
+
+    std::string_view Take(size_t end) {
+        const std::string_view token = text_.substr(pos_, end - pos_);
+        pos_ = end;
+        return token;
+    }
+
+    const Context& context_;
+    std::string_view text_;
+    Events& events_;
+    InterruptCheckpoints checkpoints_;
+    size_t pos_ = 0;
+    bool expectOperand_ = true;
+};
+
+}  // namespace scanner_detail
+
 // Scans text, already stripped of white space and case-folded, inserting the
-// implied "*" between adjacent operands. Throws Exception on a lone minus sign
-// or an unclosed call.
-void Scan(Context& context, std::string_view text, TokenEvents& events);
+// implied "*" between adjacent operands, and hands each token to events (a
+// TokenEvents, or any class with its members, whose calls are then inlined).
+// Throws Exception on a lone minus sign or an unclosed call.
+template <typename Events>
+void Scan(Context& context, std::string_view text, Events& events) {
+    scanner_detail::Scanner<Events>(context, text, events).Run();
+}
 
 }  // namespace expreval

@@ -114,10 +114,11 @@ class NameCollector final : public TokenEvents {
         }
     }
 
-    void Operand(std::string_view text, TokenKind kind) override {
-        if (kind == TokenKind::kName) {
+    void Operand(const Token& token) override {
+        const std::string_view text = token.text;
+        if (token.kind == TokenKind::kName) {
             Add(compiled_.variables, text);
-        } else if (kind == TokenKind::kCall) {
+        } else if (token.kind == TokenKind::kCall) {
             const size_t open = FinalCallOpen(text);
             Add(compiled_.functions, text.substr(0, open));
             Collect(text.substr(open + 1, text.size() - open - 2));
@@ -170,6 +171,8 @@ class BoundValues {
             StoreVariable(variables_, std::string(name), NumberToText(*value));
     }
     ~BoundValues() {
+        if (bindings_.empty())
+            return;
         std::erase_if(bindings_, [this](const std::pair<std::string, double*>& binding) {
             const expreval::Variable* variable = FindVariableIn(variables_, binding.first);
             if (variable == nullptr || IsString(variable->value) || IsList(variable->value))

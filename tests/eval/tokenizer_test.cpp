@@ -14,7 +14,7 @@ namespace {
 // Records the events as "operand text", "op symbol", "(" and ")".
 class Recorder final : public TokenEvents {
   public:
-    void Operand(std::string_view text, TokenKind) override { events.push_back(std::string(text)); }
+    void Operand(const Token& token) override { events.push_back(std::string(token.text)); }
     void OperatorToken(std::string_view symbol) override {
         events.push_back("op " + std::string(symbol));
     }

@@ -36,7 +36,7 @@ TEST(WholeValue, RefusesEverythingElse) {
 
 class Recorder final : public TokenEvents {
   public:
-    void Operand(std::string_view text, TokenKind) override { events.push_back(std::string(text)); }
+    void Operand(const Token& token) override { events.push_back(std::string(token.text)); }
     void OperatorToken(std::string_view) override { events.push_back("operator"); }
     void OpenGroup() override { events.push_back("open group"); }
     void CloseGroup() override { events.push_back("close group"); }
