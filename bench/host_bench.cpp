@@ -44,8 +44,9 @@ std::string Horner(int degree) {
         return std::string(text);
     };
     std::string text = coefficient(degree) + "*a";
-    for (int k = degree - 1; k >= 1; --k)
+    for (int k = degree - 1; k >= 1; --k) {
         text = "(" + text + "+" + coefficient(k) + ")*a";
+    }
     return "(" + text + "+" + coefficient(0) + ")";
 }
 
@@ -58,10 +59,10 @@ std::vector<Pair> W7Formulas() {
          "sin(a)*sin(a)+cos(a)*cos(a)"},
         {"sin(2.0*a)+cos(3.14159265/b)", "sin(2.0*a)+cos(3.14159265/b)",
          "sin(2.0*a)+cos(3.14159265/b)"},
-        {"Horner polynomial, 30 coefficients", horner, horner},
+        {"polynomial of 30 coefficients in Horner form", horner, horner},
         {"(a<b)*(a*b)+(a>=b)*(a+b)", "(a<b)*(a*b)+(a>=b)*(a+b)", "(a<b)*(a*b)+(a>=b)*(a+b)"},
         {"a*b/2.5+c/(a+1.5)-b*c", "a*b/2.5+c/(a+1.5)-b*c", "a*b/2.5+c/(a+1.5)-b*c"},
-        {"log(a)*b+log(c) (muparser: log10)", "log(a)*b+log(c)", "log10(a)*b+log10(c)"},
+        {"base-10 logarithms", "log(a)*b+log(c)", "log10(a)*b+log10(c)"},
         {"sum of 10 products", "a*b+b*c+c*a+a*a*b+b*b*c+c*c*a+a*b*c+1.5*a+2.5*b+3.5*c",
          "a*b+b*c+c*a+a*a*b+b*b*c+c*c*a+a*b*c+1.5*a+2.5*b+3.5*c"},
     };
@@ -105,22 +106,29 @@ double NsPer(Clock::duration elapsed, long count) {
 std::string Json(std::string_view text) {
     std::string quoted = "\"";
     for (const char c : text) {
-        if (c == '"' || c == '\\')
+        if (c == '"' || c == '\\') {
             quoted += '\\';
+        }
         quoted += c;
     }
     return quoted + "\"";
 }
 
+// b and c are variables, as in the session, so that muparser cannot fold
+// them into constants when it compiles the formula.
 struct Muparser {
     mu::Parser parser;
     double a = 0;
-    Muparser(const std::string& text) {
+    double b = kB;
+    double c = kC;
+    explicit Muparser(const std::string& text) {
         parser.DefineVar("a", &a);
-        parser.DefineConst("b", kB);
-        parser.DefineConst("c", kC);
+        parser.DefineVar("b", &b);
+        parser.DefineVar("c", &c);
         parser.SetExpr(text);
     }
+    Muparser(const Muparser&) = delete;
+    Muparser& operator=(const Muparser&) = delete;
 };
 
 // Runs body(i) for i < count, after a short warm-up, and returns the ns per
@@ -128,8 +136,9 @@ struct Muparser {
 // jobs on the machine moves one slice, not the figure.
 template <typename Body>
 double Time(long count, Body body, bool warm_up = true) {
-    for (long i = 0; warm_up && i < std::min(count / 100 + 1, 1000L); ++i)
+    for (long i = 0; warm_up && i < std::min(count / 100 + 1, 1000L); ++i) {
         body(i);
+    }
     constexpr int kSlices = 5;
     std::vector<double> slices;
     long i = 0;
@@ -137,10 +146,12 @@ double Time(long count, Body body, bool warm_up = true) {
         const long end = count * slice / kSlices;
         const long begin = i;
         const auto start = Clock::now();
-        for (; i < end; ++i)
+        for (; i < end; ++i) {
             body(i);
-        if (end > begin)
+        }
+        if (end > begin) {
             slices.push_back(NsPer(Clock::now() - start, end - begin));
+        }
     }
     std::sort(slices.begin(), slices.end());
     return slices[slices.size() / 2];
@@ -207,9 +218,11 @@ void W7(long count) {
         });
         g_sink = sum;
         std::printf(
-            "{\"workload\": \"W7\", \"formula\": %s, \"count\": %ld, \"set_number_ns\": %.1f, "
+            "{\"workload\": \"W7\", \"formula\": %s, \"expreval\": %s, \"muparser\": %s, "
+            "\"count\": %ld, \"set_number_ns\": %.1f, "
             "\"bound_ns\": %.1f, \"text_ns\": %.1f, \"muparser_ns\": %.1f}\n",
-            Json(pair.label).c_str(), count, set, bound, text, muparser);
+            Json(pair.label).c_str(), Json(pair.expreval).c_str(), Json(pair.muparser).c_str(),
+            count, set, bound, text, muparser);
         std::fflush(stdout);
     }
 }
@@ -248,8 +261,9 @@ class Generator {
             group += ')';
             return group;
         }
-        if (kind < 12)
+        if (kind < 12) {
             return std::string(1, "xyz"[Below(3)]);
+        }
         return Number();
     }
 };
@@ -260,10 +274,19 @@ std::vector<std::string> W8Formulas(long count) {
     std::vector<std::string> formulas;
     while (static_cast<long>(formulas.size()) < count) {
         std::string formula = generator.Expression(2);
-        if (seen.insert(formula).second)
+        if (seen.insert(formula).second) {
             formulas.push_back(std::move(formula));
+        }
     }
     return formulas;
+}
+
+// One that shows what they are made of, for the report.
+const std::string& Example(const std::vector<std::string>& formulas) {
+    const auto shown = std::find_if(formulas.begin(), formulas.end(), [](const std::string& f) {
+        return f.size() > 30 && f.find("sin(") != std::string::npos;
+    });
+    return shown == formulas.end() ? formulas.front() : *shown;
 }
 
 void W8(long count) {
@@ -287,8 +310,9 @@ void W8(long count) {
     for (long i = count; i < count + checked; ++i) {
         const double ours = session.EvaluateNumber(formulas[i]);
         parser.SetExpr(formulas[i]);
-        if (!Agree(ours, parser.Eval(), 1e-9))
+        if (!Agree(ours, parser.Eval(), 1e-9)) {
             ++disagree;
+        }
     }
     if (disagree * 100 > checked) {
         Fail("W8: " + std::to_string(disagree) + " of " + std::to_string(checked) +
@@ -308,19 +332,21 @@ void W8(long count) {
         false);
     g_sink = sum;
     size_t length = 0;
-    for (long i = 0; i < count; ++i)
+    for (long i = 0; i < count; ++i) {
         length += formulas[i].size();
+    }
     std::printf(
         "{\"workload\": \"W8\", \"formulas\": %ld, \"mean_length\": %.1f, \"checked\": %ld, "
         "\"disagree\": %ld, \"expreval_ns\": %.1f, \"muparser_ns\": %.1f, \"example\": %s}\n",
         count, static_cast<double>(length) / count, checked, disagree, ours, theirs,
-        Json(formulas[0]).c_str());
+        Json(Example(formulas)).c_str());
 }
 
 long Count(const char* text) {
     const long count = std::strtol(text, nullptr, 10);
-    if (count < 1)
+    if (count < 1) {
         Fail(std::string("not a count: ") + text);
+    }
     return count;
 }
 
@@ -343,10 +369,12 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        if (only.empty() || only == "w7")
+        if (only.empty() || only == "w7") {
             W7(count);
-        if (only.empty() || only == "w8")
+        }
+        if (only.empty() || only == "w8") {
             W8(formulas);
+        }
     } catch (const std::exception& failure) {
         Fail(failure.what());
     } catch (const mu::Parser::exception_type& failure) {
