@@ -4,14 +4,15 @@
 # the unit and transcript tests again on the reference road, then runs random
 # sessions through the console on both roads, which must answer alike; "make
 # fuzz SECONDS=N" fuzzes for N seconds in all, and "make bench" times the
-# console against bc and python3 (a few minutes).
+# console against bc and python3, and the library in a host program against
+# muparser (a few minutes).
 # Set-up and build progress go to standard error, so that standard output
 # carries only what is asked for: "printf '1+2\n.\n' | make run" shows
 # exactly the dialogue.
 .PHONY: run test bench tools release sanitize tsan fuzz format clean
 
 SECONDS ?= 60
-BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev python3
+BENCH_PACKAGES := bc hyperfine gnuplot-nox libbenchmark-dev libmuparser-dev python3
 # The report and the plot stay in build/; the picture the README shows
 # changes only on purpose: make bench BENCH_PLOT=bench/results/w3-list-size.png
 BENCH_PLOT ?= build/bench/w3-list-size.png

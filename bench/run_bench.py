@@ -4,7 +4,9 @@
 The workloads are generated afresh (workloads.py, deterministic). Each one is
 first run once by every program with its output checked, which also warms the
 file cache; then all programs of a workload run once per round, in turns, for
-several rounds, timed by hyperfine, and the medians are reported.
+several rounds, timed by hyperfine, and the medians are reported. W7 and W8
+time the library in a host program against muparser (host_bench.cpp, which
+checks the two agree and times itself).
 """
 
 import argparse
@@ -21,12 +23,20 @@ import workloads
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
+# host_bench's own count of W7 evaluations per formula and way, and the time
+# W7 may take here: on a slower build the count is scaled down to fit.
+W7_DEFAULT_COUNT = 1_000_000
+W7_SECONDS = 50
+W7_WAYS = ("set_number_ns", "bound_ns", "text_ns", "muparser_ns")
+
 
 class Runner:
     def __init__(self, args):
         self.console = os.path.abspath(os.path.join(args.build, "expreval"))
         self.floor = os.path.abspath(os.path.join(args.build, "bench", "bench_floor"))
         self.micro = os.path.abspath(os.path.join(args.build, "bench", "micro_bench"))
+        self.host = os.path.abspath(os.path.join(args.build, "bench", "host_bench"))
+        self.w7_count = args.w7_count
         self.work = os.path.abspath(os.path.join(args.build, "workloads"))
         # The Debian interpreter when there is one: the same everywhere.
         self.python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
@@ -238,6 +248,86 @@ class Runner:
                      + f" | {growth} | {times[-1] / max(sums[largest], 1e-3):.0f} "
                      f"| {peak / 1e6:.0f} | {peak / workloads.w6_size(shape, largest):.0f} |")
 
+    def host_bench(self, *options):
+        done = subprocess.run([self.host, *options], capture_output=True, text=True)
+        if done.returncode != 0:
+            return None, done.stderr.strip()[:300] or f"exit status {done.returncode}"
+        return [json.loads(line) for line in done.stdout.splitlines()], None
+
+    # One W7 evaluation of every formula by every way, from a short run: the
+    # count that keeps W7 within its time, never above host_bench's default.
+    def w7_fitting_count(self):
+        rows, problem = self.host_bench("--only", "w7", "--count", "5000")
+        if problem:
+            return None, problem
+        one = sum(row[key] for row in rows for key in W7_WAYS) * 1e-9
+        fitting = [m * 10 ** e for e in range(3, 7) for m in (1, 2, 5)
+                   if m * 10 ** e <= min(W7_DEFAULT_COUNT, W7_SECONDS / one)]
+        return (fitting[-1] if fitting else 1000), None
+
+    def w7(self):
+        if not os.path.exists(self.host):
+            self.say("W7 not run: host_bench was not built (it needs muparser, "
+                     "Debian package libmuparser-dev).")
+            return
+        count = self.w7_count
+        if count is None:
+            count, problem = self.w7_fitting_count()
+            if problem:
+                self.say(f"W7 not run: {problem}")
+                return
+        rows, problem = self.host_bench("--only", "w7", "--count", str(count))
+        if problem:
+            self.say(f"W7 not run: {problem}")
+            return
+        self.say("| W7 formula, compiled once | expreval SetVariable ns | expreval BindVariable ns "
+                 "| expreval text road ns | muparser ns | SetVariable / muparser "
+                 "| BindVariable / muparser |")
+        self.say("|---|---:|---:|---:|---:|---:|---:|")
+        for row in rows:
+            mu = row["muparser_ns"]
+            shown = f"`{row['expreval']}`" if len(row["expreval"]) <= 60 else row["formula"]
+            if row["muparser"] != row["expreval"]:
+                shown += f" (muparser `{row['muparser']}`)"
+            self.say(f"| {shown} | {row['set_number_ns']:,.0f} | {row['bound_ns']:,.0f} "
+                     f"| {row['text_ns']:,.0f} | {mu:,.1f} | {row['set_number_ns'] / mu:.1f} "
+                     f"| {row['bound_ns'] / mu:.1f} |")
+        if self.w7_count is not None:
+            scaled = " (--w7-count)"
+        elif count < W7_DEFAULT_COUNT:
+            scaled = (f", scaled down from {W7_DEFAULT_COUNT:,} to keep W7 within about "
+                      f"{W7_SECONDS} s")
+        else:
+            scaled = ""
+        self.say(f"\n{count:,} evaluations per formula and way{scaled}; wall-clock ns per "
+                 "evaluation, median of five slices; a changes each time, b=0.75, c=1.25. "
+                 "SetVariable: SetVariable(a, double) then EvaluateNumber(formula); "
+                 "BindVariable: a bound to the host's double; text road: SetVariable(a, text) "
+                 "then Evaluate(text); muparser: DefineVar, SetExpr once, Eval().")
+        self.say("W7 target: expreval at most 2x muparser on every formula")
+
+    def w8(self):
+        if not os.path.exists(self.host):
+            self.say("W8 not run: host_bench was not built (it needs muparser, "
+                     "Debian package libmuparser-dev).")
+            return
+        rows, problem = self.host_bench("--only", "w8")
+        if problem:
+            self.say(f"W8 not run: {problem}")
+            return
+        row = rows[0]
+        self.say("| W8 many formulas, once each | expreval ns per formula "
+                 "| muparser ns per formula | muparser / expreval |")
+        self.say("|---|---:|---:|---:|")
+        self.say(f"| {row['formulas']:,} random formulas, {row['mean_length']:.0f} characters "
+                 f"on average | {row['expreval_ns']:,.0f} | {row['muparser_ns']:,.0f} "
+                 f"| {row['muparser_ns'] / row['expreval_ns']:.1f} |")
+        self.say(f"\nexpreval: Session::Evaluate(text); muparser: SetExpr and Eval on one parser. "
+                 f"Formulas of + - * / (by a number), groups, sin, cos, numbers and x, y, z, "
+                 f"such as `{row['example']}`; {row['checked']:,} others agree with muparser "
+                 f"({row['disagree']} beyond 1e-9).")
+        self.say("W8 target: expreval at least 10x faster than muparser")
+
     def microbenchmarks(self):
         done = subprocess.run([self.micro, "--benchmark_format=json",
                                "--benchmark_min_time=0.2"],
@@ -266,6 +356,11 @@ def machine():
         if shutil.which(command[0]):
             versions.append(subprocess.run(command, capture_output=True, text=True)
                             .stdout.split("\n")[0])
+    if shutil.which("pkg-config"):
+        done = subprocess.run(["pkg-config", "--modversion", "muparser"],
+                              capture_output=True, text=True)
+        if done.returncode == 0:
+            versions.append(f"muparser {done.stdout.strip()}")
     return f"{cores} cores, {model}; {', '.join(versions)}"
 
 
@@ -278,21 +373,47 @@ def main():
     parser.add_argument("--clock", choices=("cpu", "wall"), default="cpu",
                         help="time reported: CPU time (user + system, steadier on a shared "
                         "machine) or wall-clock time")
-    parser.add_argument("--only", choices=("W6",),
-                        help="run this workload alone (the console is the only program it "
-                        "needs, so any build folder with it will do)")
+    parser.add_argument("--only", type=workload_names,
+                        help="run these workloads alone, from W6, W7, W8, comma-separated "
+                        "(W6 needs only the console, W7 and W8 only host_bench)")
+    parser.add_argument("--w7-count", type=int,
+                        help=f"W7 evaluations per formula and way (default: "
+                        f"{W7_DEFAULT_COUNT:,}, or fewer to fit in about {W7_SECONDS} s)")
     args = parser.parse_args()
     runner = Runner(args)
-    print(f"Generating workloads in {runner.work} ...", flush=True)
-    if args.only == "W6":
+    if args.only:
+        run_only(runner, args)
+    else:
+        run_all(runner, args)
+    if args.report:
+        with open(args.report, "w", encoding="utf-8") as out:
+            out.write("\n".join(runner.lines) + "\n")
+
+
+def workload_names(text):
+    names = [name.strip().upper() for name in text.split(",")]
+    unknown = [name for name in names if name not in ("W6", "W7", "W8")]
+    if unknown:
+        raise argparse.ArgumentTypeError(f"not a workload that runs alone: {', '.join(unknown)}")
+    return names
+
+
+def run_only(runner, args):
+    runner.say(f"Machine: {machine()}.")
+    if "W6" in args.only:
+        print(f"Generating workloads in {runner.work} ...", flush=True)
         workloads.generate_w6(runner.work)
-        runner.say(f"Machine: {machine()}.\nTimes: CPU seconds (user + system), median of "
-                   f"{args.rounds} runs; peak: the largest resident set of those runs.\n")
+        runner.say(f"Times: CPU seconds (user + system), median of {args.rounds} runs; "
+                   "peak: the largest resident set of those runs.\n")
         runner.w6()
-        if args.report:
-            with open(args.report, "w", encoding="utf-8") as out:
-                out.write("\n".join(runner.lines) + "\n")
-        return
+    for name, run in (("W7", runner.w7), ("W8", runner.w8)):
+        if name in args.only:
+            runner.say()
+            run()
+
+
+def run_all(runner, args):
+    print(f"Generating workloads in {runner.work} ...", flush=True)
     workloads.generate(runner.work)
     clock = "CPU seconds (user + system)" if args.clock == "cpu" else "wall-clock seconds"
     runner.say(f"Machine: {machine()}.\nTimes: {clock}, median of {args.rounds} runs "
@@ -305,10 +426,11 @@ def main():
     runner.say()
     runner.w6()
     runner.say()
+    runner.w7()
+    runner.say()
+    runner.w8()
+    runner.say()
     runner.microbenchmarks()
-    if args.report:
-        with open(args.report, "w", encoding="utf-8") as out:
-            out.write("\n".join(runner.lines) + "\n")
 
 
 if __name__ == "__main__":
