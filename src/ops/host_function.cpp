@@ -1,10 +1,13 @@
 #include "ops/host_function.h"
 
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "eval/context.h"
 #include "eval/evaluate.h"
 #include "eval/single_token.h"
+#include "eval/tokenizer.h"
 #include "ops/operands.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
@@ -30,6 +33,58 @@ std::string NumericHandler(const Operand& argument, const Operand&, Context& con
         NumericHandler);
 }
 
+// Refuses a call with a count of arguments the function does not take,
+// before any of them is evaluated.
+void CheckArity(const Function& function, int arity, size_t count) {
+    if (arity == kAnyArity || static_cast<size_t>(arity) == count)
+        return;
+    if (arity == 0)
+        throw Exception("Function " + function.name + " takes no arguments.");
+    throw Exception("Function " + function.name + " takes " + std::to_string(arity) +
+                    (arity == 1 ? " argument." : " arguments."));
+}
+
+// Each argument is evaluated in turn, left to right, and checked before the
+// next one is evaluated: an assignment in one is seen by those after it.
+std::string CallWithNumbers(const Function& function, std::string_view argument, Context& context) {
+    const HostFunction& host = *function.host;
+    const std::vector<std::string_view> pieces = SplitArguments(context, argument);
+    CheckArity(function, host.arity, pieces.size());
+    std::vector<double> numbers;
+    numbers.reserve(pieces.size());
+    for (const std::string_view piece : pieces) {
+        const std::string value = EvaluateOperand(context, piece);
+        if (IsString(value))
+            throw Exception("Function does not support strings.");
+        if (IsList(value))
+            throw Exception("Function does not support lists.");
+        numbers.push_back(TextToNumber(value));
+    }
+    const double result = host.numbers(numbers);
+    CheckTimeAfterHostCall(context);
+    return NumberToText(result, &context.caches->lastNumber);
+}
+
+std::string CallWithValues(const Function& function, std::string_view argument, Context& context) {
+    const HostFunction& host = *function.host;
+    const std::vector<std::string_view> pieces = SplitArguments(context, argument);
+    CheckArity(function, host.arity, pieces.size());
+    std::vector<std::string> values;
+    values.reserve(pieces.size());
+    for (const std::string_view piece : pieces)
+        values.push_back(EvaluateOperand(context, piece));
+    return host.values(values);
+}
+
+// A host's value text is checked before evaluation goes on with it.
+std::string CheckedResult(const Function& function, std::string result, Context& context) {
+    CheckTimeAfterHostCall(context);
+    if (!IsValueText(result))
+        throw Exception("Function " + function.name + " returned an invalid value.");
+    CheckValueSize(context, result.size());
+    return result;
+}
+
 }  // namespace
 
 // A host's code may evaluate too: the free functions of expreval.h use the
@@ -46,28 +101,69 @@ std::string CallHostFunction(const Function& function, std::string_view argument
         } putBack{context, outer};
         return NumericHandler(argument, std::string_view(), context);
     }
+    if (host.numbers)
+        return CallWithNumbers(function, argument, context);
+    if (host.values)
+        return CheckedResult(function, CallWithValues(function, argument, context), context);
     const std::string value = EvaluateOperand(context, argument);
-    std::string result = host.general(value);
-    CheckTimeAfterHostCall(context);
-    if (!IsValueText(result))
-        throw Exception("Function " + function.name + " returned an invalid value.");
-    CheckValueSize(context, result.size());
-    return result;
+    return CheckedResult(function, host.general(value), context);
+}
+
+// Walks the argument token by token, by the scanner's rules for where each
+// token ends, so that a comma inside a string, a list or a call stays in
+// its argument; groups are counted. A token that runs to the end of the
+// text unclosed leaves the rest to the last argument, whose evaluation
+// then reports it as a one-argument call would.
+std::vector<std::string_view> SplitArguments(const Context& context, std::string_view argument) {
+    std::vector<std::string_view> pieces;
+    if (argument.empty())
+        return pieces;
+    size_t start = 0;
+    size_t groups = 0;
+    bool operandExpected = true;
+    for (size_t i = 0; i < argument.size();) {
+        const char ch = argument[i];
+        size_t end = i + 1;
+        if (ch == ',' && groups == 0) {
+            pieces.push_back(argument.substr(start, i - start));
+            start = end;
+            operandExpected = true;
+        } else if (ch == kQuote || ch == '{') {
+            end = ch == kQuote ? StringEnd(argument, i) : ListEnd(argument, i);
+            operandExpected = false;
+        } else if (IsNameStart(ch)) {
+            end = NameEnd(argument, i);
+            if (MakesCall(context, argument, i, end))
+                end = CallEnd(argument, end);
+            operandExpected = false;
+        } else if (StartsNumber(ch, operandExpected)) {
+            end = ScanNumberToken(argument, i).end;
+            operandExpected = false;
+        } else if (ch == '(') {
+            ++groups;
+            operandExpected = true;
+        } else if (ch == ')') {
+            groups -= groups > 0 ? 1 : 0;
+            operandExpected = false;
+        } else {
+            operandExpected = true;  // an operator's character
+        }
+        if (end == kNoToken)
+            break;
+        i = end;
+    }
+    pieces.push_back(argument.substr(start));
+    return pieces;
 }
 
 namespace {
 
-// Elements as the element-wise operations take a list apart: between
-// top-level commas, and before the closing brace.
 bool HasEmptyElement(std::string_view list) {
-    size_t start = 1;
-    for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
-         p = FindTopLevel(list, ',', start)) {
-        if (p == start)
+    for (const std::string_view element : ListElements(list)) {
+        if (element.empty())
             return true;
-        start = p + 1;
     }
-    return start + 1 >= list.size();
+    return false;
 }
 
 }  // namespace

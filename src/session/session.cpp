@@ -306,8 +306,10 @@ void Session::DefineFunction(std::string_view name, std::function<double(double)
     RefuseDuringEvaluation(state_->evaluating, "DefineFunction");
     if (!function)
         throw std::invalid_argument("expreval: no function given for " + std::string(name));
+    HostFunction host;
+    host.numeric = std::move(function);
     StoreFunction(state_->tables.functions, name,
-                  std::make_shared<const HostFunction>(HostFunction{std::move(function), {}}));
+                  std::make_shared<const HostFunction>(std::move(host)));
 }
 
 void Session::DefineValueFunction(std::string_view name,
@@ -315,8 +317,46 @@ void Session::DefineValueFunction(std::string_view name,
     RefuseDuringEvaluation(state_->evaluating, "DefineValueFunction");
     if (!function)
         throw std::invalid_argument("expreval: no function given for " + std::string(name));
+    HostFunction host;
+    host.general = std::move(function);
     StoreFunction(state_->tables.functions, name,
-                  std::make_shared<const HostFunction>(HostFunction{{}, std::move(function)}));
+                  std::make_shared<const HostFunction>(std::move(host)));
+}
+
+namespace {
+
+void CheckDefinition(bool evaluating, const char* operation, std::string_view name, int arity,
+                     bool given) {
+    RefuseDuringEvaluation(evaluating, operation);
+    if (!given)
+        throw std::invalid_argument("expreval: no function given for " + std::string(name));
+    if (arity < Session::kVariadic)
+        throw std::invalid_argument("expreval: not an arity: " + std::to_string(arity));
+}
+
+}  // namespace
+
+static_assert(Session::kVariadic == kAnyArity);
+
+void Session::DefineFunction(std::string_view name, int arity,
+                             std::function<double(const std::vector<double>&)> function) {
+    CheckDefinition(state_->evaluating, "DefineFunction", name, arity, bool(function));
+    HostFunction host;
+    host.numbers = std::move(function);
+    host.arity = arity;
+    StoreFunction(state_->tables.functions, name,
+                  std::make_shared<const HostFunction>(std::move(host)));
+}
+
+void Session::DefineValueFunction(
+    std::string_view name, int arity,
+    std::function<std::string(const std::vector<std::string>&)> function) {
+    CheckDefinition(state_->evaluating, "DefineValueFunction", name, arity, bool(function));
+    HostFunction host;
+    host.values = std::move(function);
+    host.arity = arity;
+    StoreFunction(state_->tables.functions, name,
+                  std::make_shared<const HostFunction>(std::move(host)));
 }
 
 void Session::SetLimits(const Limits& limits) {
