@@ -98,6 +98,16 @@ TEST(HostFunctionArguments, AreCountedCutAndEvaluatedInOrder) {
     EXPECT_EQ(Result(session, "sum(d=1,\"x\",e=2)"), "failure: Function does not support strings.");
     EXPECT_EQ(session.Variable("d"), "1");
     EXPECT_EQ(session.Variable("e"), std::nullopt);
+    // Calls nested as deep as the bound allows fit the stack, one more is
+    // refused.
+    std::string chain = "1";
+    for (int depth = 1; depth <= 1000; ++depth) {
+        chain = "sum(1," + chain + ")";
+        if (depth == 999) {
+            EXPECT_EQ(Result(session, chain), "1000.");
+        }
+    }
+    EXPECT_EQ(Result(session, chain), "failure: Expression nested too deeply.");
 }
 
 TEST(HostFunctionArguments, AreCopiedRedefinedAndChecked) {
