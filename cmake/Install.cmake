@@ -1,6 +1,6 @@
 # cmake --install puts the console, the library with its public headers, a
 # CMake package and a pkg-config file in place, so that another project can
-# say find_package(expreval 1.1 CONFIG REQUIRED) and link expreval::expreval,
+# say find_package(expreval 2.0 CONFIG REQUIRED) and link expreval::expreval,
 # or build with pkg-config --cflags --libs expreval.
 include(CMakePackageConfigHelpers)
 
@@ -21,8 +21,10 @@ install(EXPORT expreval-targets
     NAMESPACE expreval::
     DESTINATION ${EXPREVAL_PACKAGE_DIR})
 
-# A 1.x package satisfies a request for 1.0 up to its own version and refuses
-# 2.0 and any newer 1.y.
+# A package satisfies a request of its own major version up to its own
+# version, and refuses any other major version: 2.0 broke the binary
+# interface of 1.x (Exception became a std::exception), so a 1.x request is
+# not met by it.
 configure_package_config_file(cmake/expreval-config.cmake.in
     ${PROJECT_BINARY_DIR}/expreval-config.cmake
     INSTALL_DESTINATION ${EXPREVAL_PACKAGE_DIR})

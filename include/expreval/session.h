@@ -108,6 +108,23 @@ class EXPREVAL_API Session {
     void DefineValueFunction(std::string_view name,
                              std::function<std::string(const std::string&)> function);
 
+    // The arity of a function that takes any number of arguments, none too.
+    static constexpr int kVariadic = -1;
+    // Defines the function name(a, b, ...) of arity arguments (0 or more, or
+    // kVariadic): f(a, b) has two, f() none. The arguments are evaluated
+    // left to right, each a number ("Function does not support strings.",
+    // "Function does not support lists." otherwise), and the result written
+    // as a number text. A call with another count fails with "Function " +
+    // name + " takes 2 arguments." ("1 argument.", "no arguments.") before
+    // any argument is evaluated. Throws as the forms above do, and
+    // std::invalid_argument for an arity below kVariadic.
+    void DefineFunction(std::string_view name, int arity,
+                        std::function<double(const std::vector<double>&)> function);
+    // The same for a function given the arguments' value texts, whose result
+    // is a value text as for the form above.
+    void DefineValueFunction(std::string_view name, int arity,
+                             std::function<std::string(const std::vector<std::string>&)> function);
+
     // Takes effect with the next evaluation. Throws std::invalid_argument
     // for a maxNesting outside 1 to Limits::kDeepestNesting, and
     // std::logic_error while this session evaluates.

@@ -1,9 +1,12 @@
 #include "ops/host_function.h"
 
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "eval/context.h"
 #include "eval/evaluate.h"
+#include "eval/tokenizer.h"
 #include "eval/whole_value.h"
 #include "ops/operands.h"
 #include "ops/ops.h"
@@ -30,6 +33,58 @@ std::string NumericHandler(const Operand& argument, const Operand&, Context& con
         NumericHandler);
 }
 
+// Refuses a call with a count of arguments the function does not take,
+// before any of them is evaluated.
+void CheckArity(const Function& function, int arity, size_t count) {
+    if (arity == kAnyArity || static_cast<size_t>(arity) == count)
+        return;
+    if (arity == 0)
+        throw Exception("Function " + function.name + " takes no arguments.");
+    throw Exception("Function " + function.name + " takes " + std::to_string(arity) +
+                    (arity == 1 ? " argument." : " arguments."));
+}
+
+// Each argument is evaluated in turn, left to right, and checked before the
+// next one is evaluated: an assignment in one is seen by those after it.
+std::string CallWithNumbers(const Function& function, std::string_view argument, Context& context) {
+    const HostFunction& host = *function.host;
+    const std::vector<std::string_view> pieces = SplitArguments(context, argument);
+    CheckArity(function, host.arity, pieces.size());
+    std::vector<double> numbers;
+    numbers.reserve(pieces.size());
+    for (const std::string_view piece : pieces) {
+        const std::string value = EvaluateOperand(context, piece);
+        if (IsString(value))
+            throw Exception("Function does not support strings.");
+        if (IsList(value))
+            throw Exception("Function does not support lists.");
+        numbers.push_back(TextToNumber(value));
+    }
+    const double result = host.numbers(numbers);
+    CheckTimeAfterHostCall(context);
+    return NumberToText(result, &context.caches->lastNumber);
+}
+
+std::string CallWithValues(const Function& function, std::string_view argument, Context& context) {
+    const HostFunction& host = *function.host;
+    const std::vector<std::string_view> pieces = SplitArguments(context, argument);
+    CheckArity(function, host.arity, pieces.size());
+    std::vector<std::string> values;
+    values.reserve(pieces.size());
+    for (const std::string_view piece : pieces)
+        values.push_back(EvaluateOperand(context, piece));
+    return host.values(values);
+}
+
+// A host's value text is checked before evaluation goes on with it.
+std::string CheckedResult(const Function& function, std::string result, Context& context) {
+    CheckTimeAfterHostCall(context);
+    if (!IsValueText(result))
+        throw Exception("Function " + function.name + " returned an invalid value.");
+    CheckValueSize(context, result.size());
+    return result;
+}
+
 }  // namespace
 
 // A host's code may evaluate too: the free functions of expreval.h use the
@@ -46,28 +101,74 @@ std::string CallHostFunction(const Function& function, std::string_view argument
         } putBack{context, outer};
         return NumericHandler(argument, std::string_view(), context);
     }
+    if (host.numbers)
+        return CallWithNumbers(function, argument, context);
+    if (host.values)
+        return CheckedResult(function, CallWithValues(function, argument, context), context);
     const std::string value = EvaluateOperand(context, argument);
-    std::string result = host.general(value);
-    CheckTimeAfterHostCall(context);
-    if (!IsValueText(result))
-        throw Exception("Function " + function.name + " returned an invalid value.");
-    CheckValueSize(context, result.size());
-    return result;
+    return CheckedResult(function, host.general(value), context);
 }
 
 namespace {
 
-// Elements as the element-wise operations take a list apart: between
-// top-level commas, and before the closing brace.
-bool HasEmptyElement(std::string_view list) {
-    size_t start = 1;
-    for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
-         p = FindTopLevel(list, ',', start)) {
-        if (p == start)
-            return true;
-        start = p + 1;
+// Cuts the argument at the commas the scan meets in operator tokens outside
+// any group; strings, lists and calls are tokens of their own, so their
+// commas stay inside them.
+class ArgumentCutter final : public TokenEvents {
+  public:
+    explicit ArgumentCutter(std::string_view argument) : argument_(argument) {}
+
+    void Operand(const Token&) override {}
+    void OpenGroup() override { ++groups_; }
+    void CloseGroup() override { groups_ -= groups_ > 0 ? 1 : 0; }
+    void OperatorToken(std::string_view symbol) override {
+        if (groups_ > 0 || symbol.data() < argument_.data() ||
+            symbol.data() >= argument_.data() + argument_.size())
+            return;  // within a group, or the implied "*"
+        const auto at = static_cast<size_t>(symbol.data() - argument_.data());
+        for (size_t i = 0; i < symbol.size(); ++i) {
+            if (symbol[i] == ',') {
+                pieces.push_back(argument_.substr(start_, at + i - start_));
+                start_ = at + i + 1;
+            }
+        }
     }
-    return start + 1 >= list.size();
+
+    // The last piece: whatever follows the last comma.
+    void Finish() { pieces.push_back(argument_.substr(start_)); }
+
+    std::vector<std::string_view> pieces;
+
+  private:
+    std::string_view argument_;
+    size_t start_ = 0;
+    size_t groups_ = 0;
+};
+
+}  // namespace
+
+// A scan that fails leaves the rest to the last argument, whose evaluation
+// then reports it as a one-argument call would.
+std::vector<std::string_view> SplitArguments(Context& context, std::string_view argument) {
+    if (argument.empty())
+        return {};
+    ArgumentCutter cutter(argument);
+    try {
+        Scan(context, argument, cutter);
+    } catch (const Exception&) {
+    }
+    cutter.Finish();
+    return std::move(cutter.pieces);
+}
+
+namespace {
+
+bool HasEmptyElement(std::string_view list) {
+    for (const std::string_view element : ListElements(list)) {
+        if (element.empty())
+            return true;
+    }
+    return false;
 }
 
 }  // namespace

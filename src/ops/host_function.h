@@ -5,30 +5,40 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "expreval/values.h"
 #include "symbols/records.h"
 
 namespace expreval {
 
-// Exactly one of the two is set.
+// Exactly one of the four is set.
 struct HostFunction {
     // Applied like a built-in function: to a number, to each element of a
     // list, never to a string; its result written by NumberToText.
     std::function<double(double)> numeric;
     // Given the argument's value text, gives the result's value text.
     std::function<std::string(const std::string&)> general;
+    // Given the numbers of the call's arguments, arity of them (any number
+    // for kAnyArity); its result written by NumberToText.
+    std::function<double(const std::vector<double>&)> numbers;
+    // Given the value texts of the call's arguments, gives the result's.
+    std::function<std::string(const std::vector<std::string>&)> values;
+    // For numbers and values only.
+    int arity = 0;
 };
+
+// The arity of a function that takes any number of arguments.
+inline constexpr int kAnyArity = -1;
 
 // The result of a call of function, a host's (its host is set), with the
 // argument text of the call, which it evaluates.
 std::string CallHostFunction(const Function& function, std::string_view argument, Context& context);
 
-// True when text is one value as evaluation writes it: a number, a string
-// in quotes or a list in braces, that evaluates to itself. A host's value
-// must be one, since operands are evaluated again where they are used. A
-// list with an empty element ("{1,,2}", "{,}", "{}") is not: evaluating
-// the empty element fails wherever the list is used element by element.
-bool IsValueText(std::string_view text);
+// The arguments of a call, from the text between its parentheses: the
+// pieces between the commas the scanner would meet outside any string,
+// list, group or call. An empty text has none.
+std::vector<std::string_view> SplitArguments(Context& context, std::string_view argument);
 
 // A name as the scanner reads one: a letter, then letters and digits.
 bool IsValidName(std::string_view name);

@@ -152,11 +152,19 @@ void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
     NameCollector(context, compiled).Collect(compiled.rewritten);
 }
 
-// The double a number result reads as; a string or list is refused.
+// The double a number text stands for: what it reads as, or for the forms
+// of infinity and not-a-number, which read as 1, the value written so.
+double NumberOf(const std::string& text) {
+    if (const std::optional<double> nonFinite = NonFiniteNumber(text))
+        return *nonFinite;
+    return TextToNumber(text);
+}
+
+// A string or list result is refused.
 double NumberOfResult(const std::string& result) {
     if (IsString(result) || IsList(result))
         throw Exception("Result is not a number.");
-    return TextToNumber(result);
+    return NumberOf(result);
 }
 
 // For one evaluation: the bound variables hold their doubles' values when
@@ -177,7 +185,7 @@ class BoundValues {
             const expreval::Variable* variable = FindVariableIn(variables_, binding.first);
             if (variable == nullptr || IsString(variable->value) || IsList(variable->value))
                 return true;
-            *binding.second = TextToNumber(variable->value);
+            *binding.second = NumberOf(variable->value);
             return false;
         });
     }
@@ -401,8 +409,10 @@ void Session::DefineFunction(std::string_view name, std::function<double(double)
     RefuseDuringEvaluation(state_->evaluating, "DefineFunction");
     if (!function)
         throw std::invalid_argument("expreval: no function given for " + std::string(name));
+    HostFunction host;
+    host.numeric = std::move(function);
     StoreFunction(state_->tables.functions, name,
-                  std::make_shared<const HostFunction>(HostFunction{std::move(function), {}}));
+                  std::make_shared<const HostFunction>(std::move(host)));
 }
 
 void Session::DefineValueFunction(std::string_view name,
@@ -410,8 +420,46 @@ void Session::DefineValueFunction(std::string_view name,
     RefuseDuringEvaluation(state_->evaluating, "DefineValueFunction");
     if (!function)
         throw std::invalid_argument("expreval: no function given for " + std::string(name));
+    HostFunction host;
+    host.general = std::move(function);
     StoreFunction(state_->tables.functions, name,
-                  std::make_shared<const HostFunction>(HostFunction{{}, std::move(function)}));
+                  std::make_shared<const HostFunction>(std::move(host)));
+}
+
+namespace {
+
+void CheckDefinition(bool evaluating, const char* operation, std::string_view name, int arity,
+                     bool given) {
+    RefuseDuringEvaluation(evaluating, operation);
+    if (!given)
+        throw std::invalid_argument("expreval: no function given for " + std::string(name));
+    if (arity < Session::kVariadic)
+        throw std::invalid_argument("expreval: not an arity: " + std::to_string(arity));
+}
+
+}  // namespace
+
+static_assert(Session::kVariadic == kAnyArity);
+
+void Session::DefineFunction(std::string_view name, int arity,
+                             std::function<double(const std::vector<double>&)> function) {
+    CheckDefinition(state_->evaluating, "DefineFunction", name, arity, bool(function));
+    HostFunction host;
+    host.numbers = std::move(function);
+    host.arity = arity;
+    StoreFunction(state_->tables.functions, name,
+                  std::make_shared<const HostFunction>(std::move(host)));
+}
+
+void Session::DefineValueFunction(
+    std::string_view name, int arity,
+    std::function<std::string(const std::vector<std::string>&)> function) {
+    CheckDefinition(state_->evaluating, "DefineValueFunction", name, arity, bool(function));
+    HostFunction host;
+    host.values = std::move(function);
+    host.arity = arity;
+    StoreFunction(state_->tables.functions, name,
+                  std::make_shared<const HostFunction>(std::move(host)));
 }
 
 void Session::SetLimits(const Limits& limits) {

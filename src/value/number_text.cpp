@@ -59,6 +59,23 @@ std::string NonFiniteText(double x) {
     return std::signbit(x) ? "-1.#QNAN" : "1.#QNAN";
 }
 
+}  // namespace
+
+// Each text NonFiniteText writes, read back through the writer itself.
+std::optional<double> NonFiniteNumber(std::string_view text) {
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    const double forms[] = {kInfinity, -kInfinity, std::bit_cast<double>(kDefaultNaN),
+                            std::numeric_limits<double>::quiet_NaN(),
+                            std::bit_cast<double>(kDefaultNaN | 1)};
+    for (const double x : forms) {
+        if (NonFiniteText(x) == text)
+            return x;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
 // Copies the leading kProbeDigits digits of to_chars scientific output
 // ("d.ddd...e+XX", `precision` fraction digits) and returns its exponent.
 int ReadScientific(const char* text, const char* end, int precision, char* digits) {

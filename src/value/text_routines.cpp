@@ -139,6 +139,19 @@ void DropFraction(std::string& text) {
         text.erase(point);
 }
 
+std::vector<std::string_view> ListElements(std::string_view list) {
+    std::vector<std::string_view> elements;
+    size_t start = 1;
+    for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
+         p = FindTopLevel(list, ',', start)) {
+        elements.push_back(list.substr(start, p - start));
+        start = p + 1;
+    }
+    const size_t last = std::max(list.size(), size_t{2}) - 1;  // the closing brace
+    elements.push_back(list.substr(std::min(start, last), last - std::min(start, last)));
+    return elements;
+}
+
 // The C library's search takes time in proportion to the two lengths, where
 // a plain search may take their product: a megabyte of "a" searched for half
 // a megabyte of "a" and a "b" would run for hours.

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "expreval/exception.h"
 
@@ -39,6 +41,11 @@ inline constexpr size_t kToEnd = std::string_view::npos;
 size_t FindTopLevel(std::string_view text, char c, size_t start, size_t end = kToEnd);
 // Position of the close that balances the open at start, or kNotFound.
 size_t FindClosing(std::string_view text, char open, char close, size_t start, size_t end = kToEnd);
+
+// The elements of a list text as the element-wise operations take it apart:
+// between the top-level commas after its opening brace, the last one up to
+// its last character, taken to be the closing brace. "{}" has one, empty.
+std::vector<std::string_view> ListElements(std::string_view list);
 
 constexpr bool IsDigit(char ch) {
     return ch >= '0' && ch <= '9';
@@ -77,6 +84,10 @@ bool WholeNumberText(double x, std::string& text, LastNumber* last = nullptr);
 std::string ArithmeticResultText(bool integers, double value, LastNumber* last = nullptr);
 // The longest decimal prefix (sign, digits, one point, exponent), else 0.
 double TextToNumber(std::string_view text);
+// The infinity or not-a-number that NumberToText writes as text, for a host
+// that must tell them from 1 and -1, which is what TextToNumber reads them
+// as; nothing for any other text.
+std::optional<double> NonFiniteNumber(std::string_view text);
 
 // A number read from a text that is nothing but a plain number: its value
 // (what TextToNumber gives) and whether IsIntegerText holds for the text.

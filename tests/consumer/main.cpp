@@ -2,11 +2,14 @@
 // variable, evaluate texts and catch the failures. EXPECTED_VERSION is the
 // version the build found the package with.
 #include <expreval/expreval.h>
+#include <expreval/session.h>
+#include <expreval/values.h>
 
 #include <exception>
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,6 +72,17 @@ int main() {
         std::cout << "1 + 2 was stored\n";
         ++failures;
     } catch (const std::invalid_argument&) {
+    }
+
+    // A session's function of two arguments, and the value helpers.
+    expreval::Session session;
+    session.DefineFunction("minus", 2, [](const std::vector<double>& x) { return x[0] - x[1]; });
+    Compare("minus(7,2)", session.Evaluate("minus(7,2)"), "5.");
+    Compare("ToListValue", expreval::ToListValue({"1", expreval::ToStringValue("a,b")}),
+            "{1,\"a,b\"}");
+    if (expreval::FromNumberValue("5.e-002") != 0.05 || expreval::IsValueText("1.#INF")) {
+        std::cout << "the number helpers read 5.e-002 or 1.#INF wrongly\n";
+        ++failures;
     }
 
     std::cout << (failures == 0 ? "consumer: all evaluations as expected\n" : "consumer: FAILED\n");

@@ -1,9 +1,10 @@
 # Installs the build tree BUILD_DIR into a fresh prefix under WORK_DIR and
 # uses it as a host would: the CMake package asked for by version, the
 # consumer project SOURCE_DIR built with CMake and with pkg-config, and run.
-# SHARED says which kind of library the tree built; a shared one must export
-# the names of exports.txt alone. CXX_FLAGS carries flags the installed
-# library needs at link time.
+# SHARED says which kind of library the tree built, and SOVERSION the major
+# version a shared one's name ends in; a shared one must export the names of
+# exports.txt alone. CXX_FLAGS carries flags the installed library needs at
+# link time.
 cmake_policy(VERSION 3.25)
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
@@ -20,7 +21,7 @@ endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 if(SHARED)
-    set(library ${LIBDIR}/libexpreval.so.1)
+    set(library ${LIBDIR}/libexpreval.so.${SOVERSION})
 else()
     set(library ${LIBDIR}/libexpreval.a)
 endif()
@@ -31,9 +32,10 @@ foreach(installed bin/expreval include/expreval/expreval.h include/expreval/vers
     endif()
 endforeach()
 
-# A 1.1 package serves a host written for 1.0 and refuses one that needs 1.2.
-set(requests 1.0 1.2)
-set(acceptances TRUE FALSE)
+# A 2.0 package serves a host written for 2.0 and refuses one that needs 2.1
+# or was written for 1.x, whose binary interface it does not keep.
+set(requests 2.0 2.1 1.0 1.1)
+set(acceptances TRUE FALSE FALSE FALSE)
 foreach(request accepted IN ZIP_LISTS requests acceptances)
     execute_process(
         COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/version_probe -B ${WORK_DIR}/probe-${request}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,6 +93,9 @@ TEST(Formula, NumbersInAndOut) {
     session.SetVariable("y", 1e20);
     EXPECT_EQ(session.Variable("y"), "1.e+020");
     EXPECT_DOUBLE_EQ(session.EvaluateNumber("x*2"), 5.0);
+    // 1.#INF reads as 1; the number it stands for is what a host gets.
+    EXPECT_EQ(session.EvaluateNumber("1e308*10"), HUGE_VAL);
+    EXPECT_EQ(session.EvaluateNumber("-1e308*10"), -HUGE_VAL);
     EXPECT_THROW(session.EvaluateNumber("\"s\""), Exception);
     EXPECT_THROW(session.EvaluateNumber("{1}"), Exception);
 }
