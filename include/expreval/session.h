@@ -144,6 +144,7 @@ class EXPREVAL_API Session {
     // programs choose how its evaluations run.
     friend SessionTables& TablesOf(Session& session);
     friend struct SessionSettings;
+    friend struct FormulaRunner;
 };
 
 }  // namespace expreval

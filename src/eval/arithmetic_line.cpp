@@ -86,7 +86,7 @@ class KnownOperators {
 class VariableNumbers {
   public:
     bool Read(const Variable& variable, PlainNumber& number) {
-        const std::string& text = variable.value;
+        const std::string& text = expreval::ValueText(variable);
         LastNumber& entry =
             entries_[(reinterpret_cast<std::uintptr_t>(&variable) / sizeof variable) % kEntries];
         if (entry.Recall(text, number))
@@ -359,7 +359,8 @@ class ArithmeticLine {
         if (variable == nullptr)
             return false;
         const bool textInteger = IsIntegerText(name);
-        operand = Operand{0, false, textInteger, false, false, 0, &variable->value, nullptr, 0};
+        operand = Operand{
+            0, false, textInteger, false, false, 0, &expreval::ValueText(*variable), nullptr, 0};
         PlainNumber number;
         if (!context_.caches->arithmetic->numbers.Read(*variable, number))
             return false;

@@ -26,6 +26,7 @@ class LineMemo;
 struct Caches {
     LookupCache<Operator> operators;
     LookupCache<Function> functions;
+    LookupCache<Variable> variables;
     LastNumber lastNumber;
     ArithmeticCaches* arithmetic = nullptr;
 };
@@ -66,7 +67,7 @@ inline bool ShortcutsOpen(const Context& context) {
 
 // Lookups in the context's tables, by name; null when the name is absent.
 inline const Variable* FindVariable(const Context& context, std::string_view name) {
-    return FindVariableIn(context.Variables(), name);
+    return FindVariableIn(context.caches->variables, context.Variables(), name);
 }
 inline const Function* FindFunction(const Context& context, std::string_view name) {
     return FindFunctionIn(context.caches->functions, context.session, name);

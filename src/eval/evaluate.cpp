@@ -22,11 +22,19 @@ namespace expreval {
 
 namespace {
 
+// What reading a variable's value text as a plain number gives; a bound
+// variable's double is read as its text would be, without writing it.
+bool ReadVariableNumber(const Variable& variable, PlainNumber& number, const Context& context) {
+    if (TextIsDue(variable) && ResultNumber(*variable.bound, false, number))
+        return true;
+    return ReadPlainNumber(ValueText(variable), number, &context.caches->lastNumber);
+}
+
 std::string VariableValue(const Context& context, std::string_view name) {
     const Variable* variable = FindVariable(context, name);
     if (variable == nullptr)
         throw Exception("Variable " + std::string(name) + " does not exist.");
-    return variable->value;
+    return ValueText(*variable);
 }
 
 // What stands between the "(" of the call text at open and its last
@@ -93,11 +101,15 @@ class Evaluation {
     explicit Evaluation(Context& context) : context_(context) {}
 
     // A token stays where the scan found it: the text scanned outlives the run.
-    void Push(const Token& token) {
+    // A number token may come read already (known).
+    void Push(const Token& token, const PlainNumber* known = nullptr) {
         Entry& entry = operands_.Push();
         entry.token = token.text;
         entry.kind = token.kind;
         entry.function = token.function;
+        entry.known = known != nullptr;
+        if (known != nullptr)
+            entry.number = *known;
         entry.owns = false;
         entry.computed = false;
         entry.form = Settled::kUnknown;
@@ -134,6 +146,17 @@ class Evaluation {
 
     // The one operand left: its value. A literal that is the whole of the
     // text held in whole is taken over from it.
+    // The one operand left, when it is a number worked out here: the double
+    // its text reads as, without writing the text.
+    bool NumberResult(double& value) {
+        Entry& entry = operands_.back();
+        PlainNumber number;
+        if (!entry.computed || !ResultNumber(entry.raw, entry.cut, number))
+            return false;
+        value = number.value;
+        return true;
+    }
+
     // On the fast road a token is resolved by what the scan found it to be.
     std::string Result(std::string* whole) {
         Entry& entry = operands_.back();
@@ -160,6 +183,8 @@ class Evaluation {
         std::string_view token;
         std::unique_ptr<std::string> owned;
         const Function* function = nullptr;  // a call token's
+        bool known = false;                  // a number token read: number
+        PlainNumber number;
         TokenKind kind = TokenKind::kNumber;
         bool owns = false;
         bool computed = false;  // raw, cut: a number not yet written
@@ -205,13 +230,17 @@ class Evaluation {
             return false;
         if (entry.owns)
             return ReadPlainNumber(*entry.owned, number, &context_.caches->lastNumber);
-        if (entry.kind == TokenKind::kNumber)
+        if (entry.kind == TokenKind::kNumber) {
+            if (entry.known) {
+                number = entry.number;
+                return true;
+            }
             return ReadPlainNumber(entry.token, number, &context_.caches->lastNumber);
+        }
         if (entry.kind != TokenKind::kName || !IsKeptName(entry.token))
             return false;
         const Variable* variable = FindVariable(context_, entry.token);
-        return variable != nullptr &&
-               ReadPlainNumber(variable->value, number, &context_.caches->lastNumber);
+        return variable != nullptr && ReadVariableNumber(*variable, number, context_);
     }
 
     // The handler's own work on two numbers that it would read in place
@@ -300,28 +329,35 @@ bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& n
     if (!IsKeptName(text))
         return false;
     const Variable* variable = FindVariable(context, text);
-    return variable != nullptr &&
-           ReadPlainNumber(variable->value, number, &context.caches->lastNumber);
+    return variable != nullptr && ReadVariableNumber(*variable, number, context);
 }
 
 namespace {
 
 // Runs program on the stacks of an evaluation. A program of one token, the
 // commonest operand, needs no stacks.
-std::string Run(Context& context, const Program& program, std::string* owned) {
-    if (program.size() == 1 && !program.Failed())
-        return TokenValue(context, program[0].token, owned);
+// With number, a result worked out as a number is put there instead
+// (true), and no text is written.
+bool Run(Context& context, const Program& program, std::string* owned, std::string& result,
+         double* number) {
+    if (program.size() == 1 && !program.Failed()) {
+        result = TokenValue(context, program[0].token, owned);
+        return false;
+    }
     Evaluation evaluation(context);
     for (size_t i = 0; i < program.size(); ++i) {
         const Instruction& step = program[i];
         if (step.op != nullptr)
             evaluation.Reduce(*step.op);
         else
-            evaluation.Push(step.token);
+            evaluation.Push(step.token, step.read ? &step.number : nullptr);
     }
     if (program.Failed())
         throw Exception(program.Failure());
-    return evaluation.Result(owned);
+    if (number != nullptr && evaluation.NumberResult(*number))
+        return true;
+    result = evaluation.Result(owned);
+    return false;
 }
 
 }  // namespace
@@ -398,12 +434,15 @@ std::string TakeRoad(Context& context, std::string_view text, std::string* owned
 
 // A text compiled once is run as Evaluate runs a text on the fast road; the
 // reference road reads the text again.
-std::string EvaluateProgram(Context& context, std::string_view text, const Program& program) {
+bool EvaluateProgram(Context& context, std::string_view text, const Program& program,
+                     std::string& result, double* number) {
     const NestingGuard guard(context);
     const LineScope scope(context, text);
-    if (!ShortcutsOpen(context))
-        return EvaluateOnStacks(context, text);
-    return Run(context, program, nullptr);
+    if (!ShortcutsOpen(context)) {
+        result = EvaluateOnStacks(context, text);
+        return false;
+    }
+    return Run(context, program, nullptr, result, number);
 }
 
 std::string EvaluateOwned(Context& context, std::string expression) {

@@ -61,7 +61,11 @@ std::string EvaluateOnStacks(Context& context, std::string_view text, std::strin
 
 // Runs program, compiled from text (rewritten), giving exactly what
 // Evaluate(text) would give at this moment, with the same effects.
-std::string EvaluateProgram(Context& context, std::string_view text, const Program& program);
+// Its value text goes to result; or with number given, a value worked out
+// as a number goes there, as the double its text reads as, without writing
+// the text (true).
+bool EvaluateProgram(Context& context, std::string_view text, const Program& program,
+                     std::string& result, double* number = nullptr);
 
 // Reads what Evaluate(text) would give as a number, without running it, when
 // that is a plain number text (ReadPlainNumber): text is one itself, or the

@@ -13,6 +13,7 @@
 #include "eval/context.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
+#include "value/value.h"
 
 namespace expreval {
 
@@ -21,6 +22,9 @@ namespace expreval {
 struct Instruction {
     Token token;
     const Operator* op = nullptr;
+    // A number token read when compiled, for a program run many times.
+    bool read = false;
+    PlainNumber number;
 };
 
 // A text that fails to scan or group compiles to what comes before the
@@ -28,7 +32,12 @@ struct Instruction {
 class Program {
   public:
     // The grammar's sink.
-    void Push(const Token& token) { code_.Push() = Instruction{token, nullptr}; }
+    void Push(const Token& token) {
+        Instruction& step = code_.Push();
+        step = Instruction{token, nullptr};
+        if (token.kind == TokenKind::kNumber)
+            step.read = ReadPlainNumber(token.text, step.number);
+    }
     void Reduce(const Operator& op) { code_.Push() = Instruction{Token{}, &op}; }
 
     void Fail(std::string message) {

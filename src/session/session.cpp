@@ -167,25 +167,28 @@ double NumberOfResult(const std::string& result) {
     return NumberOf(result);
 }
 
-// For one evaluation: the bound variables hold their doubles' values when
-// it starts, and when it ends the numbers assigned to them are written
-// back; a binding whose variable was given a string or a list ends.
+// After an evaluation: a number assigned to a bound variable is written to
+// its host's double; a string or a list assigned ends the binding. A bound
+// variable's value is read from its double when the evaluation reads it.
 class BoundValues {
   public:
     BoundValues(SymbolList<expreval::Variable>& variables,
                 std::vector<std::pair<std::string, double*>>& bindings)
-        : variables_(variables), bindings_(bindings) {
-        for (const auto& [name, value] : bindings_)
-            StoreVariable(variables_, std::string(name), NumberToText(*value));
-    }
+        : variables_(variables), bindings_(bindings) {}
     ~BoundValues() {
         if (bindings_.empty())
             return;
         std::erase_if(bindings_, [this](const std::pair<std::string, double*>& binding) {
-            const expreval::Variable* variable = FindVariableIn(variables_, binding.first);
-            if (variable == nullptr || IsString(variable->value) || IsList(variable->value))
+            auto* variable =
+                const_cast<expreval::Variable*>(FindVariableIn(variables_, binding.first));
+            if (variable == nullptr || !variable->assigned)
+                return variable == nullptr;
+            variable->assigned = false;
+            if (IsString(ValueText(*variable)) || IsList(ValueText(*variable))) {
+                variable->bound = nullptr;
                 return true;
-            *binding.second = NumberOf(variable->value);
+            }
+            *binding.second = NumberOf(ValueText(*variable));
             return false;
         });
     }
@@ -196,6 +199,14 @@ class BoundValues {
     SymbolList<expreval::Variable>& variables_;
     std::vector<std::pair<std::string, double*>>& bindings_;
 };
+
+// Binds the variable name of variables, which exists, to value.
+void Bind(SymbolList<expreval::Variable>& variables, std::string_view name, double* value) {
+    auto* variable = const_cast<expreval::Variable*>(FindVariableIn(variables, name));
+    variable->bound = value;
+    variable->written = *value;
+    variable->assigned = false;
+}
 
 void RefuseDuringEvaluation(bool evaluating, const char* operation) {
     if (evaluating)
@@ -222,7 +233,7 @@ void StoreFunction(SymbolList<Function>& functions, std::string_view name,
 void CopyTables(const SessionTables& from, SessionTables& to) {
     const expreval::Variable* variables = from.variables.Sentinel();
     for (const expreval::Variable* p = variables->next; p != variables; p = p->next)
-        to.variables.Append(new expreval::Variable(p->name, p->value));
+        to.variables.Append(new expreval::Variable(p->name, ValueText(*p)));
     const Function* functions = from.functions.Sentinel();
     for (const Function* p = functions->next; p != functions; p = p->next) {
         Function* copy = to.functions.Append(new Function(p->name, nullptr));
@@ -276,6 +287,8 @@ Session::Session(const Session& other) : state_(std::make_unique<State>()) {
     state_->limited = from.limited;
     state_->road = from.road;
     state_->bindings = from.bindings;
+    for (const auto& [name, value] : state_->bindings)
+        Bind(state_->tables.variables, name, value);
 }
 
 Session& Session::operator=(const Session& other) {
@@ -312,11 +325,21 @@ Formula Session::Compile(std::string expression) const {
     return Formula(std::move(compiled));
 }
 
-std::string Session::Evaluate(const Formula& formula) {
-    const CompiledFormula& compiled = *formula.compiled_;
-    State& state = *state_;
-    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions))
-        return Evaluate(compiled.text);
+// Evaluate(formula), with the number of a number result put in number
+// when given (true) rather than written as text. A session whose functions
+// are not those the formula was compiled for evaluates its text.
+struct FormulaRunner {
+    static bool Run(Session& session, const CompiledFormula& compiled, std::string& result,
+                    double* number);
+};
+
+bool FormulaRunner::Run(Session& session, const CompiledFormula& compiled, std::string& result,
+                        double* number) {
+    Session::State& state = *session.state_;
+    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions)) {
+        result = session.Evaluate(compiled.text);
+        return false;
+    }
     if (state.evaluating)
         ThrowDuringEvaluation("Evaluate");
     if (compiled.text.size() > state.limits.maxTextLength)
@@ -326,7 +349,13 @@ std::string Session::Evaluate(const Formula& formula) {
     const BoundValues bound(state.tables.variables, state.bindings);
     Context context = ContextFor(state.tables, state.interrupt, state.limits, state.road);
     const ThreadContext thread(context, state.limited);
-    return EvaluateProgram(context, compiled.rewritten, compiled.program);
+    return EvaluateProgram(context, compiled.rewritten, compiled.program, result, number);
+}
+
+std::string Session::Evaluate(const Formula& formula) {
+    std::string result;
+    FormulaRunner::Run(*this, *formula.compiled_, result, nullptr);
+    return result;
 }
 
 double Session::EvaluateNumber(const std::string& expression) {
@@ -334,7 +363,11 @@ double Session::EvaluateNumber(const std::string& expression) {
 }
 
 double Session::EvaluateNumber(const Formula& formula) {
-    return NumberOfResult(Evaluate(formula));
+    std::string result;
+    double number = 0;
+    if (FormulaRunner::Run(*this, *formula.compiled_, result, &number))
+        return number;
+    return NumberOfResult(result);
 }
 
 namespace {
@@ -364,9 +397,15 @@ void Session::BindVariable(std::string_view name, double* value) {
     std::string key(name);
     FoldCase(key);
     std::erase_if(state_->bindings, [&key](const auto& binding) { return binding.first == key; });
+    const expreval::Variable* variable = FindVariableIn(state_->tables.variables, key);
+    if (variable != nullptr) {
+        ValueText(*variable);  // an unbound variable keeps the value it has
+        const_cast<expreval::Variable*>(variable)->bound = nullptr;
+    }
     if (value == nullptr)
         return;
     SetVariable(key, *value);  // checks the name
+    Bind(state_->tables.variables, key, value);
     state_->bindings.emplace_back(std::move(key), value);
 }
 
@@ -394,14 +433,14 @@ std::optional<std::string> Session::Variable(std::string_view name) const {
     const expreval::Variable* variable = FindVariableIn(state_->tables.variables, name);
     if (variable == nullptr)
         return std::nullopt;
-    return variable->value;
+    return ValueText(*variable);
 }
 
 std::vector<std::pair<std::string, std::string>> Session::Variables() const {
     std::vector<std::pair<std::string, std::string>> variables;
     const SymbolList<expreval::Variable>& list = state_->tables.variables;
     for (const expreval::Variable* p = list.Sentinel()->next; p != list.Sentinel(); p = p->next)
-        variables.emplace_back(p->name, p->value);
+        variables.emplace_back(p->name, ValueText(*p));
     return variables;
 }
 

@@ -10,28 +10,29 @@
 
 namespace expreval {
 
-// Keys of up to eight bytes already looked up in g_functions or g_operators,
-// with what the lookup found: the record, or null. Those tables never change
-// after start-up, so a key keeps finding what it found the first time.
-// Invalidated when the list is swapped for another or its stamp changes
-// (a record joins, leaves or takes new data), as when a test rebuilds it.
+// Keys of up to eight bytes already looked up in a list, with what the
+// lookup found: the record, or null. An entry holds while the list's stamp
+// is the one it was found under; stamps are never shared between lists, so
+// a stamp names both the list and its state. g_functions and g_operators
+// never change after start-up (unless a test rebuilds them); variables are
+// remembered under their list's membership, which keeps when a variable
+// only takes a new value.
 template <typename T>
 class LookupCache {
   public:
     template <typename LookUp>
-    const T* Find(const SymbolList<T>* list, std::string_view key, LookUp lookUp) {
+    const T* Find(std::uint64_t stamp, std::string_view key, LookUp lookUp) {
         if (key.empty() || key.size() > kMaxKey)
             return lookUp(key);
-        if (list_ != list || stamp_ != list->Stamp()) {
-            slots_ = {};
-            list_ = list;
-            stamp_ = list->Stamp();
-        }
         const std::uint64_t packed = Pack(key);
         Slot& slot = slots_[(packed * kSpread) >> kIndexShift];
-        if (slot.size != key.size() || slot.packed != packed)
-            slot = Slot{packed, key.size(), lookUp(key)};
+        if (slot.stamp != stamp || slot.size != key.size() || slot.packed != packed)
+            slot = Slot{packed, key.size(), stamp, lookUp(key)};
         return slot.found;
+    }
+    template <typename LookUp>
+    const T* Find(const SymbolList<T>* list, std::string_view key, LookUp lookUp) {
+        return Find(list->Stamp(), key, lookUp);
     }
 
   private:
@@ -46,6 +47,7 @@ class LookupCache {
     struct Slot {
         std::uint64_t packed = 0;
         std::size_t size = 0;  // 0: empty, since no empty key is kept
+        std::uint64_t stamp = 0;
         const T* found = nullptr;
     };
 
@@ -57,8 +59,6 @@ class LookupCache {
         return packed;
     }
 
-    const SymbolList<T>* list_ = nullptr;
-    std::uint64_t stamp_ = 0;
     std::array<Slot, kSlots> slots_{};
 };
 

@@ -1,7 +1,10 @@
 #include "symbols/records.h"
 
+#include <bit>
+#include <cstdint>
 #include <utility>
 
+#include "value/number_text.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -14,6 +17,23 @@ Function::Function(std::string functionName, Handler functionHandler)
 Operator::Operator(std::string operatorSymbol, Handler operatorHandler, int operatorPrecedence)
     : handler(operatorHandler), symbol(std::move(operatorSymbol)), precedence(operatorPrecedence) {
     FoldCase(symbol);
+}
+
+// Bit for bit: a not-a-number equals itself, and -0 is not 0.
+bool TextIsDue(const Variable& variable) {
+    return variable.bound != nullptr && std::bit_cast<std::uint64_t>(*variable.bound) !=
+                                            std::bit_cast<std::uint64_t>(variable.written);
+}
+
+// The record is found through const pointers; its text is still its own to
+// bring up to date.
+const std::string& ValueText(const Variable& variable) {
+    if (TextIsDue(variable)) {
+        auto& record = const_cast<Variable&>(variable);
+        record.written = *variable.bound;
+        record.value = NumberToText(record.written);
+    }
+    return variable.value;
 }
 
 Variable::Variable(std::string variableName, std::string variableValue)

@@ -133,18 +133,38 @@ struct Variable {
     // A record moved to the heap takes the name and value; links stay null.
     Variable(Variable&& other) noexcept
         : name(std::move(other.name)), value(std::move(other.value)) {}
+    // A value assigned to a bound variable is its value from then on, until
+    // its host's double changes.
     Variable& operator=(Variable&& other) noexcept {
-        if (this != &other)
+        if (this != &other) {
             value = std::move(other.value);
+            if (bound != nullptr) {
+                written = *bound;
+                assigned = true;
+            }
+        }
         return *this;
     }
 
     static std::string_view Key(const Variable& v) { return v.name; }
 
     std::string name;
-    std::string value;
+    std::string value;  // read through ValueText: it may be due to be written
     Variable* next = nullptr;
     Variable* previous = nullptr;
+    // A host's double the value is read from, the double the text was last
+    // written from, and whether an evaluation assigned the variable since
+    // the host last looked.
+    const double* bound = nullptr;
+    double written = 0;
+    bool assigned = false;
 };
+
+// The variable's value text, written afresh from its host's double when that
+// has changed since.
+const std::string& ValueText(const Variable& variable);
+
+// Whether a bound variable's text is due to be written from its double.
+bool TextIsDue(const Variable& variable);
 
 }  // namespace expreval

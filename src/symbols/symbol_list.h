@@ -46,6 +46,9 @@ class SymbolList {
     // what was found in the list stays valid for as long as the stamp is the
     // same.
     std::uint64_t Stamp() const { return stamp_; }
+    // The same, but kept when a record only takes new data: the records
+    // found stay where they are for as long as it is the same.
+    std::uint64_t Membership() const { return membership_; }
 
     // Takes ownership of record; the caller keeps the key order and gives
     // no key twice.
@@ -165,13 +168,16 @@ class SymbolList {
     }
 
     // Lists of different sessions change on different threads at once.
-    void Changed() { stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1; }
+    void Changed() {
+        stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1;
+        membership_ = stamp_;
+    }
 
     // A cached handler or precedence of the stored record must be looked up
     // again.
     void Replace(T& stored, T&& record) {
         stored = std::move(record);
-        Changed();
+        stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1;
     }
 
     T* sentinel_;
@@ -184,6 +190,7 @@ class SymbolList {
     std::pmr::monotonic_buffer_resource nodes_{kFirstNodesBytes};
     Index index_{&nodes_};
     std::uint64_t stamp_ = 0;
+    std::uint64_t membership_ = 0;
     static inline std::atomic<std::uint64_t> lastStamp_ = 0;
 };
 

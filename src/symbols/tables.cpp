@@ -94,6 +94,12 @@ const Variable* FindVariableIn(const SymbolList<Variable>& list, std::string_vie
     return Lookup(list, name, VariableKey);
 }
 
+const Variable* FindVariableIn(LookupCache<Variable>& cache, const SymbolList<Variable>& list,
+                               std::string_view name) {
+    return cache.Find(list.Membership(), name,
+                      [&list](std::string_view key) { return FindVariableIn(list, key); });
+}
+
 bool IsBuiltInFunction(std::string_view name) {
     return LookUpFunction(name) != nullptr;
 }

@@ -40,6 +40,9 @@ const Function* FindFunctionIn(LookupCache<Function>& cache, const SessionTables
                                std::string_view name);
 const Operator* FindOperatorIn(LookupCache<Operator>& cache, std::string_view symbol);
 const Variable* FindVariableIn(const SymbolList<Variable>& list, std::string_view name);
+// The same, remembered in cache while no variable joins or leaves list.
+const Variable* FindVariableIn(LookupCache<Variable>& cache, const SymbolList<Variable>& list,
+                               std::string_view name);
 // True when name, already folded, is that of a built-in function.
 bool IsBuiltInFunction(std::string_view name);
 

@@ -112,6 +112,14 @@ TEST(Formula, BoundVariable) {
     EXPECT_EQ(session.Evaluate(formula), "42.5");
     session.Evaluate("t=t+0.5");
     EXPECT_EQ(t, 4.75);
+    // Read, never written back unless assigned: its digits past the
+    // fourteenth stay the host's.
+    t = 0.1234567890123456;
+    EXPECT_EQ(session.Evaluate("t"), "0.12345678901235");
+    EXPECT_EQ(t, 0.1234567890123456);
+    Session copy = session;
+    t = 2;
+    EXPECT_EQ(copy.Evaluate("t+1"), "3.");
     session.Evaluate("t=\"x\"");
     t = 8;
     EXPECT_EQ(session.Variable("t"), "\"x\"");
