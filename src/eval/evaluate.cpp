@@ -8,6 +8,7 @@
 
 #include "eval/arithmetic_line.h"
 #include "eval/element_joins.h"
+#include "eval/front_joins.h"
 #include "eval/grammar.h"
 #include "eval/line_memo.h"
 #include "eval/program.h"
@@ -115,6 +116,8 @@ class Evaluation {
         entry.form = Settled::kUnknown;
         if (entry.joins != nullptr)
             entry.joins->join = nullptr;
+        if (entry.front != nullptr)
+            entry.front->join = nullptr;
     }
 
     // A join of a list's elements that can wait is gathered; two numbers an
@@ -131,6 +134,11 @@ class Evaluation {
             }
             Write(left);
             Write(right);
+            if (op.elementJoin != ElementJoin::kNone && GatherInFront(op, left, right)) {
+                std::swap(left, right);  // the growing value takes the left's place
+                operands_.pop_back();
+                return;
+            }
             if (op.elementJoin != ElementJoin::kNone && IsList(left.Text()) && !right.Waits() &&
                 GatherElementJoin(context_, op, left.Text(), left.form, right.Text(),
                                   left.Joins())) {
@@ -194,7 +202,14 @@ class Evaluation {
         // Joins gathered for a list's elements; made for the first.
         std::unique_ptr<ElementJoins> joins;
 
-        bool Waits() const { return joins != nullptr && joins->join != nullptr; }
+        // Joins gathered in front of it, as the right operand; made for the
+        // first.
+        std::unique_ptr<FrontJoins> front;
+
+        bool Waits() const {
+            return (joins != nullptr && joins->join != nullptr) ||
+                   (front != nullptr && front->join != nullptr);
+        }
         ElementJoins& Joins() {
             if (joins == nullptr)
                 joins = std::make_unique<ElementJoins>();
@@ -281,9 +296,32 @@ class Evaluation {
     // No number text is longer.
     static constexpr size_t kLongestNumberText = 32;
 
+    // A literal joined in front of a settled result is gathered in front of
+    // it, where the handler could not fail: it would evaluate the literal one
+    // level down and take the result over, two checks, and no limit on
+    // value sizes could refuse the join.
+    bool GatherInFront(const Operator& op, Entry& left, Entry& right) {
+        if (left.owns || left.computed || left.Waits() || !right.owns ||
+            (right.joins != nullptr && right.joins->join != nullptr) ||
+            context_.nestingLevel + 1 >= kMaxNesting || context_.maxValueSize != SIZE_MAX)
+            return false;
+        if (right.front == nullptr)
+            right.front = std::make_unique<FrontJoins>();
+        if (!GatherFrontJoin(op, left.token, *right.owned, right.form, *right.front))
+            return false;
+        SpendChecks(context_, 2);
+        return true;
+    }
+
     void FinishJoins(Entry& entry) {
         if (!entry.Waits())
             return;
+        if (entry.front != nullptr && entry.front->join != nullptr) {
+            Settled form = Settled::kUnknown;
+            entry.Hold(WriteFrontJoins(*entry.front, *entry.owned, form));
+            entry.form = form;
+            return;
+        }
         Entry piece;
         piece.Hold(std::move(entry.joins->piece));
         piece.form = entry.joins->pieceForm;
