@@ -264,6 +264,8 @@ class Evaluation {
     // number again. / and % work on integers when both operand texts are
     // integer texts; a name is not one, whatever its value.
     bool ApplyToNumbers(const Operator& op, Entry& left, Entry& right) {
+        if (IsMathCall(left) || IsMathCall(right))
+            return ApplyToCalls(op, left, right);
         PlainNumber a;
         PlainNumber b;
         if (!CanNestDeeper(context_) || !ReadNumber(left, a) || !ReadNumber(right, b))
@@ -272,17 +274,84 @@ class Evaluation {
         const bool integerTexts = kernel.integer != kernel.real && IsIntegerOperand(left, a) &&
                                   IsIntegerOperand(right, b);
         SpendChecks(context_, 2);
-        const double raw = kernel.For(integerTexts)(a.value, b.value);
+        Computed(left, kernel.For(integerTexts)(a.value, b.value), a.integer && b.integer);
+        return true;
+    }
+
+    // A call of a math function whose argument is read in place.
+    static bool IsMathCall(const Entry& entry) {
+        return !entry.owns && !entry.computed && entry.kind == TokenKind::kCall &&
+               entry.function->number != nullptr && entry.function->hostCall == nullptr;
+    }
+
+    // With a call among them, the handler evaluates both operands in turn
+    // and reads their values' texts. Evaluating one is a run, one check; a
+    // call's run applies its function to its argument read in place, one
+    // level further down, one check more. Done here where that is all it
+    // would do: each operand a number read in place, each call's argument
+    // too; the function's work comes from its row. / and % look at the
+    // operand texts: a call is an integer text when it holds no point.
+    bool ApplyToCalls(const Operator& op, Entry& left, Entry& right) {
+        PlainNumber leftArgument;
+        PlainNumber rightArgument;
+        if (context_.nestingLevel + 1 >= kMaxNesting || !ReadOperand(left, leftArgument) ||
+            !ReadOperand(right, rightArgument))
+            return false;
+        const PlainNumber a = OperandValue(left, leftArgument);
+        const PlainNumber b = OperandValue(right, rightArgument);
+        const NumberKernel& kernel = *op.numbers;
+        const bool integerTexts = kernel.integer != kernel.real &&
+                                  IsIntegerCallOperand(left, leftArgument) &&
+                                  IsIntegerCallOperand(right, rightArgument);
+        Computed(left, kernel.For(integerTexts)(a.value, b.value), a.integer && b.integer);
+        return true;
+    }
+
+    // An operand's number, or for a call its argument's, read in place.
+    bool ReadOperand(Entry& entry, PlainNumber& number) {
+        if (!IsMathCall(entry))
+            return ReadNumber(entry, number);
+        const std::string_view call = entry.token;
+        const std::string_view argument = ArgumentOf(call, FinalCallOpen(call));
+        if (ReadPlainNumber(argument, number, &context_.caches->lastNumber))
+            return true;
+        if (!IsKeptName(argument))
+            return false;
+        const Variable* variable = FindVariable(context_, argument);
+        return variable != nullptr && ReadVariableNumber(*variable, number, context_);
+    }
+
+    // The operand's evaluation, with its checks: what reading the value's
+    // text gives. A call's function may throw, after its checks.
+    PlainNumber OperandValue(const Entry& entry, const PlainNumber& read) {
+        if (!IsMathCall(entry)) {
+            SpendChecks(context_, 1);
+            return read;
+        }
+        SpendChecks(context_, 2);
+        const double value = entry.function->number(read.value);
+        PlainNumber number;
+        if (ResultNumber(value, false, number))
+            return number;
+        const std::string text = NumberToText(value, &context_.caches->lastNumber);
+        return PlainNumber{TextToNumber(text), IsIntegerText(text)};
+    }
+
+    bool IsIntegerCallOperand(const Entry& entry, const PlainNumber& read) {
+        return IsMathCall(entry) ? IsIntegerText(entry.token) : IsIntegerOperand(entry, read);
+    }
+
+    // left becomes a number worked out here, to be written when needed.
+    void Computed(Entry& left, double raw, bool cut) {
         left.owns = false;
         left.computed = true;
-        left.cut = a.integer && b.integer;
+        left.cut = cut;
         left.raw = raw;
         left.form = Settled::kUnknown;
         if (context_.maxValueSize < kLongestNumberText) {
             Write(left);
             CheckValueSize(context_, left.owned->size());
         }
-        return true;
     }
 
     // Whether an operand read as number has an integer text: a number's

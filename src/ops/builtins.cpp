@@ -21,14 +21,18 @@ constexpr bool Ascending(const Row (&rows)[kCount]) {
     return true;
 }
 
+// A function's row: its handler, and the work on one number that the
+// handler applies, which the evaluator's own arithmetic may apply too.
 struct FunctionRow {
     const char* key;  // the name, lower-case
     Handler handler;
+    RawFunction number;
 };
 
 constexpr FunctionRow kFunctionRows[] = {
-    {"cos", Cosine}, {"cot", Cotangent}, {"csc", Cosecant}, {"log", Logarithm},
-    {"sec", Secant}, {"sin", Sine},      {"tan", Tangent},
+    {"cos", Cosine, Cos},           {"cot", Cotangent, GuardedCot}, {"csc", Cosecant, GuardedCsc},
+    {"log", Logarithm, GuardedLog}, {"sec", Secant, GuardedSec},    {"sin", Sine, Sin},
+    {"tan", Tangent, GuardedTan},
 };
 static_assert(Ascending(kFunctionRows));
 
@@ -88,7 +92,7 @@ static_assert(Ascending(kOperatorRows));
 void BuildFunctionTable() {
     g_functions = new SymbolList<Function>();
     for (const FunctionRow& row : kFunctionRows) {
-        g_functions->Append(new Function(row.key, row.handler));
+        g_functions->Append(new Function(row.key, row.handler))->number = row.number;
     }
 }
 

@@ -15,6 +15,14 @@ std::string ApplyFunctionToElements(Context& context, Handler handler, std::stri
     return ApplyToElements(context, handler, std::move(list), std::string_view(), false);
 }
 
+double Cos(double x) {
+    return std::cos(x);
+}
+
+double Sin(double x) {
+    return std::sin(x);
+}
+
 // The domain tests compare with exact zero: a merely tiny sine or cosine
 // passes and gives a very large result.
 double GuardedLog(double x) {
@@ -52,8 +60,7 @@ double GuardedCot(double x) {
 }
 
 std::string Cosine(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(
-        argument, context, [](double x) { return std::cos(x); }, Cosine);
+    return ApplyFunction(argument, context, Cos, Cosine);
 }
 
 std::string Cotangent(const Operand& argument, const Operand&, Context& context) {
@@ -73,8 +80,7 @@ std::string Secant(const Operand& argument, const Operand&, Context& context) {
 }
 
 std::string Sine(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(
-        argument, context, [](double x) { return std::sin(x); }, Sine);
+    return ApplyFunction(argument, context, Sin, Sine);
 }
 
 std::string Tangent(const Operand& argument, const Operand&, Context& context) {

@@ -111,7 +111,10 @@ inline constexpr Handler ConcatenateAssign = CompoundAssign<Concatenate>;
 // element (ApplyFunction, ops/operands.h). Angles in radians.
 using RawFunction = double (*)(double x);
 std::string ApplyFunctionToElements(Context& context, Handler handler, std::string list);
-// Raw functions that throw outside their domain.
+// Raw functions, shared by the handlers and the rows; the guarded ones
+// throw outside their domain.
+double Cos(double x);
+double Sin(double x);
 double GuardedLog(double x);
 double GuardedTan(double x);
 double GuardedCsc(double x);

@@ -78,6 +78,7 @@ struct Function {
     Function& operator=(Function&& other) noexcept {
         if (this != &other) {
             handler = other.handler;
+            number = other.number;
             host = std::move(other.host);
             hostCall = other.hostCall;
         }
@@ -90,6 +91,9 @@ struct Function {
     Function* next = nullptr;
     Function* previous = nullptr;
     Handler handler = nullptr;
+    // From the same row as the handler: its work on a number, for the
+    // evaluator's own arithmetic, when it is a math function of one.
+    double (*number)(double x) = nullptr;
     // Set instead of handler in a host's function: a callable with state,
     // and the routine that calls it.
     std::shared_ptr<const HostFunction> host;

@@ -3,6 +3,7 @@
 // them would only compare the fast road with itself.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,12 @@ TEST(Roads, AgreeOnValuesFailuresAndEffectsInOrder) {
         "(e=1)+note(e)$",
         "(g=5)-(g=g*2)-g",
         "zurp.1.1-{1}",
+        // Calls of math functions among numbers.
+        "sin(a)*2+cos(b)/3",
+        "cos(0)/2+sin(0.5)/2+log(1000)%2",
+        "log(0)*2",
+        "2-sec(1.5)*csc(note(1))",
+        "tan(b)*cot(a)-sin(1e400)",
         // Joins gathered in front of a growing right operand.
         "\"a\".(\"b\".(\"c\".\"d\"))",
         "(1).((2).((3.5).((4.5).(6))))",
@@ -95,6 +102,31 @@ TEST(Roads, AgreeOnValuesFailuresAndEffectsInOrder) {
         EXPECT_EQ(fastNotes, referenceNotes) << line;
     }
     EXPECT_EQ(fast.Variables(), reference.Variables());
+}
+
+// The fewest steps with which a line answers, on a road.
+std::uint64_t StepsNeeded(Road road, const std::string& line) {
+    for (std::uint64_t steps = 1; steps < 400; ++steps) {
+        Limits limits;
+        limits.maxSteps = steps;
+        Session session(limits);
+        SetRoad(session, road);
+        session.SetVariable("x", "2");
+        session.SetVariable("s", "\"ab\"");
+        if (Outcome(session, line).rfind("failure: Evaluation took too long.", 0) != 0)
+            return steps;
+    }
+    return 0;
+}
+
+// Every shortcut of the fast road counts the steps its handlers would: a
+// budget runs out on the same line at the same count on both roads.
+TEST(Roads, SpendTheSameSteps) {
+    for (const char* line :
+         {"1+2*3-x", "x=x*2+1", "sin(x)*2+cos(1)/3", "x.1.2", "s.(\"c\".(\"d\".s))",
+          "(1).((2).((3)))", "{1,2}.3.4", "sin(x+1)*log(100)", "zurp", "\"a\"+s+\"b\""}) {
+        EXPECT_EQ(StepsNeeded(Road::kFast, line), StepsNeeded(Road::kReference, line)) << line;
+    }
 }
 
 }  // namespace
