@@ -16,4 +16,20 @@ bool IsWholeValue(std::string_view text) {
     return IsKeptNumberToken(text);
 }
 
+namespace {
+
+bool HasEmptyElement(std::string_view list) {
+    for (const std::string_view element : ListElements(list)) {
+        if (element.empty())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool IsStorableValue(std::string_view text) {
+    return IsWholeValue(text) && !(IsList(text) && HasEmptyElement(text));
+}
+
 }  // namespace expreval

@@ -11,4 +11,12 @@ namespace expreval {
 // as one operand ending at the very end of the text.
 bool IsWholeValue(std::string_view text);
 
+// True when text is one value as evaluation writes it: a number, a string
+// in quotes or a list in braces, that evaluates to itself. What a host
+// stores must be one, since operands are evaluated again where they are
+// used. A list with an empty element ("{1,,2}", "{,}", "{}") is not:
+// evaluating the empty element fails wherever the list is used element by
+// element.
+bool IsStorableValue(std::string_view text);
+
 }  // namespace expreval

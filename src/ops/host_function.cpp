@@ -79,7 +79,7 @@ std::string CallWithValues(const Function& function, std::string_view argument, 
 // A host's value text is checked before evaluation goes on with it.
 std::string CheckedResult(const Function& function, std::string result, Context& context) {
     CheckTimeAfterHostCall(context);
-    if (!IsValueText(result))
+    if (!IsStorableValue(result))
         throw Exception("Function " + function.name + " returned an invalid value.");
     CheckValueSize(context, result.size());
     return result;
@@ -159,22 +159,6 @@ std::vector<std::string_view> SplitArguments(Context& context, std::string_view 
     }
     cutter.Finish();
     return std::move(cutter.pieces);
-}
-
-namespace {
-
-bool HasEmptyElement(std::string_view list) {
-    for (const std::string_view element : ListElements(list)) {
-        if (element.empty())
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-bool IsValueText(std::string_view text) {
-    return IsWholeValue(text) && !(IsList(text) && HasEmptyElement(text));
 }
 
 // The scanner's own rule for a name, capitals included: a host's names are

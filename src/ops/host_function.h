@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "expreval/values.h"
 #include "symbols/records.h"
 
 namespace expreval {

@@ -13,6 +13,7 @@
 #include "eval/nesting.h"
 #include "eval/program.h"
 #include "eval/tokenizer.h"
+#include "eval/whole_value.h"
 #include "ops/builtins.h"
 #include "ops/host_function.h"
 #include "session/formula.h"
@@ -248,7 +249,7 @@ void StoreHostVariable(SymbolList<expreval::Variable>& list, std::string_view na
                        std::string value) {
     if (!IsValidName(name))
         throw std::invalid_argument("expreval: not a valid variable name: " + std::string(name));
-    if (!IsValueText(value))
+    if (!IsStorableValue(value))
         throw std::invalid_argument("expreval: not a value text: " + value);
     StoreVariable(list, std::string(name), std::move(value));
 }

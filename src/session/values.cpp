@@ -6,12 +6,16 @@
 #include <string_view>
 #include <vector>
 
-#include "ops/host_function.h"
+#include "eval/whole_value.h"
 #include "value/value.h"
 
 // Each helper builds or reads a text and lets IsValueText, the rule every
 // stored value follows, decide whether it may stand.
 namespace expreval {
+
+bool IsValueText(std::string_view text) {
+    return IsStorableValue(text);
+}
 
 namespace {
 
