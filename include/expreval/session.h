@@ -92,6 +92,11 @@ class EXPREVAL_API Session {
     std::optional<std::string> Variable(std::string_view name) const;
     // Every variable, name (lower case) and value text, in name order.
     std::vector<std::pair<std::string, std::string>> Variables() const;
+    // The names alone, in name order.
+    std::vector<std::string> VariableNames() const;
+    // The names of every function this session's evaluations can call, the
+    // built-in ones and the host's, in name order.
+    std::vector<std::string> FunctionNames() const;
 
     // Defines the function name(...) for this session's evaluations, as the
     // built-in ones are: a list argument is mapped element by element, a

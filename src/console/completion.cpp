@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "session/session.h"
-#include "symbols/tables.h"
+#include "expreval/session.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -27,11 +26,9 @@ std::string NameBeforeCursor(std::string_view text) {
     return name;
 }
 
-template <typename T, typename KeyOf>
-void CollectMatches(const SymbolList<T>& list, KeyOf key, std::string_view prefix,
+void CollectMatches(const std::vector<std::string>& names, std::string_view prefix,
                     std::string_view suffix, std::vector<std::string>& matches) {
-    for (const T* p = list.Sentinel()->next; p != list.Sentinel(); p = p->next) {
-        const std::string& name = key(*p);
+    for (const std::string& name : names) {
         if (name.starts_with(prefix))
             matches.push_back(name + std::string(suffix));
     }
@@ -47,13 +44,13 @@ size_t SharedPrefixLength(const std::vector<std::string>& texts) {
     return length;
 }
 
-// The tables whose names Tab completes; null for g_variables alone.
-SessionTables* g_completed = nullptr;
+// The session whose names Tab completes; with none, nothing is offered.
+const Session* g_completed = nullptr;
 
 }  // namespace
 
 UsingSession::UsingSession(Session& session) : previous_(g_completed) {
-    g_completed = &TablesOf(session);
+    g_completed = &session;
 }
 
 UsingSession::~UsingSession() {
@@ -62,20 +59,12 @@ UsingSession::~UsingSession() {
 
 Completion CompleteName(std::string_view beforeCursor) {
     Completion completion;
-    if (InsideString(beforeCursor))
+    if (g_completed == nullptr || InsideString(beforeCursor))
         return completion;
     const std::string prefix = NameBeforeCursor(beforeCursor);
     std::vector<std::string>& matches = completion.candidates;
-    CollectMatches(
-        *g_functions, [](const Function& f) -> const std::string& { return f.name; }, prefix, "(",
-        matches);
-    if (g_completed != nullptr)
-        CollectMatches(
-            g_completed->functions, [](const Function& f) -> const std::string& { return f.name; },
-            prefix, "(", matches);
-    CollectMatches(
-        g_completed != nullptr ? g_completed->variables : *g_variables,
-        [](const Variable& v) -> const std::string& { return v.name; }, prefix, "", matches);
+    CollectMatches(g_completed->FunctionNames(), prefix, "(", matches);
+    CollectMatches(g_completed->VariableNames(), prefix, "", matches);
     if (matches.empty())
         return completion;
     std::sort(matches.begin(), matches.end());

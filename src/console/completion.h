@@ -21,9 +21,9 @@ struct Completion {
 };
 
 // Completes the name that ends at the cursor. beforeCursor is the line up to
-// the cursor. Inside a quoted string nothing is offered. Reads g_functions
-// and the functions and variables of the session that UsingSession names
-// (or g_variables).
+// the cursor. Inside a quoted string nothing is offered. Offers the
+// functions and variables of the session that UsingSession names; without
+// one, nothing.
 Completion CompleteName(std::string_view beforeCursor);
 
 // Makes Tab complete the names of session for as long as it lives. The
@@ -36,7 +36,7 @@ class UsingSession {
     UsingSession& operator=(const UsingSession&) = delete;
 
   private:
-    SessionTables* previous_;
+    const Session* previous_;
 };
 
 }  // namespace expreval

@@ -16,7 +16,6 @@
 #include "console/pipe_output.h"
 #include "console/signals.h"
 #include "expreval/session.h"
-#include "session/session.h"
 #ifdef EXPREVAL_HAVE_LIBEDIT
 #include "console/history.h"
 #include "console/terminal_console.h"
@@ -39,16 +38,6 @@ void KeepLargeBlocksInHeap() {
     mallopt(M_MMAP_THRESHOLD, kMapThreshold);
     mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
 #endif
-}
-
-// For tests alone, and so not documented: EXPREVAL_ROAD=reference answers
-// every line, of the dialogue, of -e and of files, on the reference road, so
-// that one program can be run both ways and its answers compared. Any other
-// value changes nothing.
-void ChooseRoad() {
-    const char* road = std::getenv("EXPREVAL_ROAD");
-    if (road != nullptr && std::string_view(road) == "reference")
-        expreval::SetDefaultRoad(expreval::Road::kReference);
 }
 
 bool BothStreamsAreTerminals() {
@@ -113,7 +102,6 @@ int main(int argc, char* argv[]) {
         std::get<expreval::CommandLine>(commandLine).inputs;
     KeepLargeBlocksInHeap();
     expreval::ApplyMemoryCeiling();
-    ChooseRoad();
     const bool atTerminal = inputs.empty() && BothStreamsAreTerminals();
     expreval::Signals& signals = expreval::CatchSignals(atTerminal);
     StandardOutput output;

@@ -1,7 +1,9 @@
 #include "eval/context.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 
 #include "eval/arithmetic_line.h"
 #include "value/value.h"
@@ -26,8 +28,17 @@ struct ThreadState {
 };
 thread_local ThreadState t_thread;
 
+// For tests: EXPREVAL_ROAD=reference runs a whole program, the console or a
+// test program, on the reference road, so that its answers can be compared
+// with the fast road's. Any other value changes nothing.
+Road RoadFromEnvironment() {
+    const char* road = std::getenv("EXPREVAL_ROAD");
+    return road != nullptr && std::string_view(road) == "reference" ? Road::kReference
+                                                                    : Road::kFast;
+}
+
 // Set before any evaluation, read by all.
-Road g_defaultRoad = Road::kFast;
+Road g_defaultRoad = RoadFromEnvironment();
 
 }  // namespace
 

@@ -13,8 +13,9 @@ namespace expreval {
 enum class Road : std::uint8_t { kFast, kReference };
 
 // The road of evaluations whose session has not been set another (and of
-// the free functions of expreval.h): the fast one, unless a test program
-// chose the reference at its start, before any evaluation.
+// the free functions of expreval.h): the fast one, unless EXPREVAL_ROAD is
+// "reference" in the environment, or a test program chose the reference at
+// its start, before any evaluation.
 Road DefaultRoad();
 void SetDefaultRoad(Road road);
 

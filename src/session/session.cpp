@@ -84,6 +84,7 @@ Context ContextFor(SessionTables& tables, const InterruptFlag& interrupt, const 
     return context;
 }
 
+// The names of a list of functions, in its order.
 std::vector<std::string> HostFunctionNames(const SymbolList<Function>& functions) {
     std::vector<std::string> names;
     for (const Function* p = functions.Sentinel()->next; p != functions.Sentinel(); p = p->next)
@@ -443,6 +444,22 @@ std::vector<std::pair<std::string, std::string>> Session::Variables() const {
     for (const expreval::Variable* p = list.Sentinel()->next; p != list.Sentinel(); p = p->next)
         variables.emplace_back(p->name, ValueText(*p));
     return variables;
+}
+
+std::vector<std::string> Session::VariableNames() const {
+    std::vector<std::string> names;
+    const SymbolList<expreval::Variable>& list = state_->tables.variables;
+    for (const expreval::Variable* p = list.Sentinel()->next; p != list.Sentinel(); p = p->next)
+        names.push_back(p->name);
+    return names;
+}
+
+std::vector<std::string> Session::FunctionNames() const {
+    std::vector<std::string> names = HostFunctionNames(*g_functions);
+    const std::vector<std::string> hosts = HostFunctionNames(state_->tables.functions);
+    names.insert(names.end(), hosts.begin(), hosts.end());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void Session::DefineFunction(std::string_view name, std::function<double(double)> function) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
 
-#include "support/tables.h"
-#include "symbols/tables.h"
+#include "expreval/session.h"
 
 namespace expreval {
 namespace {
@@ -13,12 +15,18 @@ namespace {
 class CompletionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        UseBuiltInTables();
-        SetVariable("kappa1", "1");
-        SetVariable("kappa2", "2");
-        SetVariable("kappo", "3");
-        SetVariable("Quorum", "4");
+        session_.SetVariable("kappa1", "1");
+        session_.SetVariable("kappa2", "2");
+        session_.SetVariable("kappo", "3");
+        session_.SetVariable("Quorum", "4");
     }
+    void SetVariable(std::string_view name, std::string value) {
+        session_.SetVariable(name, std::move(value));
+    }
+
+  private:
+    Session session_ = Session::Console();
+    UsingSession using_{session_};
 };
 
 TEST_F(CompletionTest, CompletesTheNameBeforeTheCursorAsFarAsItIsUnambiguous) {
