@@ -1,21 +1,22 @@
-// Evaluate: one expression text in, one value text out. The entries share
-// one road chooser (evaluate.cpp), which tries the single-token road,
-// the arithmetic road, the rewrite and the stacks in that order.
+// Evaluate: one expression text in, one value text out. Every entry takes a
+// level of nesting, rewrites the text where that changes it, and evaluates
+// it: by the arithmetic road when it is a line of plain arithmetic, else by
+// the scan, the grammar and the operand stack (grammar.h).
 //
 // Words the evaluator's code uses in a sense of its own:
-//   road: one way of evaluating a text. The stacks road (the scan, the two
-//     stacks and the handlers) is the reference every shortcut is checked
-//     against; the shortcuts are the single-token road, the arithmetic
-//     road and the handlers' reading of operands in place.
+//   road: the fast road, which takes every shortcut, or the reference road,
+//     the scan, the two stacks and the handlers alone, which every shortcut
+//     is checked against (road.h).
+//   program: a text compiled into its tokens and reductions, in the order
+//     the two stacks meet them (program.h), which a formula keeps.
 //   kept (by the rewrite): a text that the rewrite of white space and
 //     capitals leaves as it is, so it needs no copy.
 //   settled: a value text known to evaluate to itself (value/settled.h), so
-//     that a join may take it over instead of evaluating it again.
-//   note: what the reduction under way and the handler it calls tell each
-//     other in the context: which operands are settled or may be taken
-//     over, and the result's form; the handler is told, and tells back.
-//   piece: the part gathered to join to every element of a list at once
-//     (eval/element_joins.h).
+//     that a join may take it over instead of evaluating it again. A handler
+//     is told which of its operands are, and tells whether its result is,
+//     through its Operand arguments.
+//   piece: what is gathered to join at once: to every element of a list
+//     (element_joins.h), or in front of a growing value (front_joins.h).
 //   stamp: a number a symbol list changes whenever it changes, by which a
 //     cache knows that what it found still holds (symbols/symbol_list.h).
 #pragma once

@@ -1,9 +1,9 @@
 // Which road an evaluation takes. The fast road opens every shortcut: the
-// single-token and arithmetic roads, handlers reading plain-number operands
-// in place, results taken over and joins gathered. The reference road closes
-// them all: the rewrite, the scan, the two stacks and the handlers alone,
-// which every shortcut must agree with byte for byte. Tests run one program
-// both ways and compare.
+// arithmetic road, numbers kept as doubles between operations, handlers
+// reading plain-number operands in place, results taken over and joins
+// gathered. The reference road closes them all: the rewrite, the scan, the
+// two stacks and the handlers alone, which every shortcut must agree with
+// byte for byte. Tests run one program both ways and compare.
 #pragma once
 
 #include <cstdint>
