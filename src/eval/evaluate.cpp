@@ -157,7 +157,7 @@ class Evaluation {
     // The one operand left, when it is a number worked out here: the double
     // its text reads as, without writing the text.
     bool NumberResult(double& value) {
-        Entry& entry = operands_.back();
+        Entry& entry = operands_.Top();
         PlainNumber number;
         if (!entry.computed || !ResultNumber(entry.raw, entry.cut, number))
             return false;
@@ -167,7 +167,7 @@ class Evaluation {
 
     // On the fast road a token is resolved by what the scan found it to be.
     std::string Result(std::string* whole) {
-        Entry& entry = operands_.back();
+        Entry& entry = operands_.Top();
         Write(entry);
         FinishJoins(entry);
         if (!ShortcutsOpen(context_))

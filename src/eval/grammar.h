@@ -50,7 +50,7 @@ class Grammar final : public TokenEvents {
         while (true) {
             if (operators_.empty())
                 throw Exception("Missing '('.");
-            if (operators_.back() == nullptr) {
+            if (operators_.Top() == nullptr) {
                 operators_.pop_back();
                 return;
             }
@@ -62,7 +62,7 @@ class Grammar final : public TokenEvents {
     // operand must remain.
     void Finish() {
         while (!operators_.empty()) {
-            if (operators_.back() == nullptr)
+            if (operators_.Top() == nullptr)
                 RequireOperator(context_, "(");
             Reduce();
         }
@@ -75,15 +75,15 @@ class Grammar final : public TokenEvents {
     // stacks the new one.
     void PushOperator(std::string_view symbol) {
         const Operator& op = RequireOperator(context_, symbol);
-        while (!operators_.empty() && operators_.back() != nullptr &&
-               op.precedence >= operators_.back()->precedence) {
+        while (!operators_.empty() && operators_.Top() != nullptr &&
+               op.precedence >= operators_.Top()->precedence) {
             Reduce();
         }
         operators_.Push() = &op;
     }
 
     void Reduce() {
-        const Operator* op = operators_.back();
+        const Operator* op = operators_.Top();
         operators_.pop_back();
         if (operands_ < 2)
             throw Exception("Not enough operands.");

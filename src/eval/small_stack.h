@@ -30,7 +30,7 @@ class SmallStack {
 
     T& operator[](std::size_t i) { return i < N ? Inline()[i] : spill_[i - N]; }
     const T& operator[](std::size_t i) const { return i < N ? Inline()[i] : spill_[i - N]; }
-    T& back() { return (*this)[size_ - 1]; }
+    T& Top() { return (*this)[size_ - 1]; }
 
     // The new top entry, to be given its value by the caller.
     T& Push() {
