@@ -14,6 +14,7 @@
 #include "eval/program.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
+#include "eval/whole_value.h"
 #include "symbols/tables.h"
 #include "value/lexicon.h"
 #include "value/settled.h"
@@ -512,12 +513,15 @@ class LineScope {
     std::optional<LineMemo> memo_;
 };
 
-// Every entry: one level of nesting, the rewrite where it changes anything,
-// then the stacks. owned, when given, holds text and may be taken over. A
-// view into the line under evaluation needs no look for the rewrite when
-// the line's memo knows it kept.
+// Every entry: one level of nesting, then on the fast road a value token is
+// its own value, and a line of plain arithmetic takes the arithmetic road;
+// else the rewrite where it changes anything, then the stacks. owned, when given, holds text and
+// may be taken over. A view into the line under evaluation needs no look for the rewrite when the
+// line's memo knows it kept.
 std::string TakeRoad(Context& context, std::string_view text, std::string* owned, bool padded) {
     const NestingGuard guard(context);
+    if (ShortcutsOpen(context) && IsWholeValue(text))
+        return owned != nullptr ? std::move(*owned) : std::string(text);
     std::string result;
     if (ShortcutsOpen(context) && !StartsWithCall(text) &&
         EvaluateArithmeticLine(context, text, result, padded))

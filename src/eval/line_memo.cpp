@@ -1,25 +1,37 @@
 #include "eval/line_memo.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
 
+void LineMemo::LearnQuotes() {
+    quotesLearnt_ = true;
+    const char* const start = line_.data();
+    const char* const end = start + line_.size();
+    for (const char* p = start; p != end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, kQuote, static_cast<std::size_t>(end - p)));
+        if (p == nullptr)
+            break;
+        quotes_.push_back(static_cast<std::size_t>(p - start));
+    }
+}
+
 // One pass with the closing search's own state: quotes toggle it, and a "{"
 // or "}" outside quotes opens or closes braces. A "(" met outside both is
 // matched as the search from it would match it, which starts in that same
 // state.
-void LineMemo::Learn() {
-    learnt_ = true;
+void LineMemo::LearnParentheses() {
+    parenthesesLearnt_ = true;
     bool inQuotes = false;
     bool inBraces = false;
     std::vector<std::size_t> pending;
     for (std::size_t i = 0; i < line_.size(); ++i) {
         const char ch = line_[i];
         if (ch == kQuote) {
-            quotes_.push_back(i);
             inQuotes = !inQuotes;
         } else if (inQuotes) {
             continue;
@@ -38,16 +50,16 @@ void LineMemo::Learn() {
 }
 
 bool LineMemo::Kept(std::string_view text) {
-    if (!learnt_)
-        Learn();
+    if (!quotesLearnt_)
+        LearnQuotes();
     const auto start = static_cast<std::size_t>(text.data() - line_.data());
     const auto before = std::lower_bound(quotes_.begin(), quotes_.end(), start) - quotes_.begin();
     return before % 2 == 0;
 }
 
 std::size_t LineMemo::CallEnd(std::string_view text, std::size_t open) {
-    if (!learnt_)
-        Learn();
+    if (!parenthesesLearnt_)
+        LearnParentheses();
     const auto offset = static_cast<std::size_t>(text.data() - line_.data());
     const std::size_t at = offset + open;
     const auto found =

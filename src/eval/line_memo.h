@@ -39,10 +39,12 @@ class LineMemo {
     };
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-    void Learn();
+    void LearnQuotes();
+    void LearnParentheses();
 
     std::string_view line_;
-    bool learnt_ = false;
+    bool quotesLearnt_ = false;
+    bool parenthesesLearnt_ = false;
     std::vector<std::size_t> quotes_;
     // Every "(" outside quotes and braces as the closing search counts them,
     // in order.
