@@ -29,7 +29,13 @@ namespace {
 bool ReadVariableNumber(const Variable& variable, PlainNumber& number, const Context& context) {
     if (TextIsDue(variable) && ResultNumber(*variable.bound, false, number))
         return true;
-    return ReadPlainNumber(ValueText(variable), number, &context.caches->lastNumber);
+    const std::string& text = ValueText(variable);
+    if (!variable.numberRead) {
+        variable.plain = ReadPlainNumber(text, variable.number, &context.caches->lastNumber);
+        variable.numberRead = true;
+    }
+    number = variable.number;
+    return variable.plain;
 }
 
 std::string VariableValue(const Context& context, std::string_view name) {
@@ -82,6 +88,8 @@ std::string TokenValue(Context& context, const Token& token, std::string* owned)
         case TokenKind::kName:
             return VariableValue(context, token.text);
         case TokenKind::kCall:
+            if (token.function == nullptr)
+                return CallFunction(context, token.text, FinalCallOpen(token.text));
             return CallFunction(context, *token.function, token.text, FinalCallOpen(token.text));
         case TokenKind::kNumber:
         case TokenKind::kString:
@@ -282,7 +290,8 @@ class Evaluation {
     // A call of a math function whose argument is read in place.
     static bool IsMathCall(const Entry& entry) {
         return !entry.owns && !entry.computed && entry.kind == TokenKind::kCall &&
-               entry.function->number != nullptr && entry.function->hostCall == nullptr;
+               entry.function != nullptr && entry.function->number != nullptr &&
+               entry.function->hostCall == nullptr;
     }
 
     // With a call among them, the handler evaluates both operands in turn
@@ -444,12 +453,23 @@ namespace {
 
 // Runs program on the stacks of an evaluation. A program of one token, the
 // commonest operand, needs no stacks.
+// A call whose function the program does not hold (a host's) names the
+// function of the context's session by that name.
+Token HereIn(const Context& context, const Token& token) {
+    if (token.kind != TokenKind::kCall || token.function != nullptr)
+        return token;
+    Token here = token;
+    here.function = FindFunction(context, token.text.substr(0, FinalCallOpen(token.text)));
+    return here;
+}
+
 // With number, a result worked out as a number is put there instead
 // (true), and no text is written.
 bool Run(Context& context, const Program& program, std::string* owned, std::string& result,
          double* number) {
+    SpendChecks(context, program.ScanChecks());
     if (program.size() == 1 && !program.Failed()) {
-        result = TokenValue(context, program[0].token, owned);
+        result = TokenValue(context, HereIn(context, program[0].token), owned);
         return false;
     }
     Evaluation evaluation(context);
@@ -458,7 +478,7 @@ bool Run(Context& context, const Program& program, std::string* owned, std::stri
         if (step.op != nullptr)
             evaluation.Reduce(*step.op);
         else
-            evaluation.Push(step.token, step.read ? &step.number : nullptr);
+            evaluation.Push(HereIn(context, step.token), step.read ? &step.number : nullptr);
     }
     if (program.Failed())
         throw Exception(program.Failure());

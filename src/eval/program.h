@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -32,11 +33,15 @@ struct Instruction {
 class Program {
   public:
     // The grammar's sink.
+    // A host's function belongs to the session that compiled the program:
+    // a call of one is looked up again where the program runs.
     void Push(const Token& token) {
         Instruction& step = code_.Push();
         step = Instruction{token, nullptr};
         if (token.kind == TokenKind::kNumber)
             step.read = ReadPlainNumber(token.text, step.number);
+        if (token.function != nullptr && token.function->hostCall != nullptr)
+            step.token.function = nullptr;
     }
     void Reduce(const Operator& op) { code_.Push() = Instruction{Token{}, &op}; }
 
@@ -49,6 +54,10 @@ class Program {
     const Instruction& operator[](std::size_t i) const { return code_[i]; }
     bool Failed() const { return failed_; }
     const std::string& Failure() const { return failure_; }
+    // The checks for an interrupt or a spent budget that scanning the text
+    // made, which each run makes too, as a scan would.
+    std::int64_t ScanChecks() const { return scanChecks_; }
+    void SetScanChecks(std::int64_t checks) { scanChecks_ = checks; }
 
   private:
     // A typical line needs no more.
@@ -57,6 +66,7 @@ class Program {
     SmallStack<Instruction, kTypicalLength> code_;
     std::string failure_;
     bool failed_ = false;
+    std::int64_t scanChecks_ = 0;
 };
 
 // Compiles text, already rewritten (no white space or capitals outside

@@ -24,6 +24,13 @@
 
 namespace expreval {
 
+// A variable bound to a host's double, and its record as last found.
+struct Binding {
+    std::string name;
+    double* value;
+    expreval::Variable* record = nullptr;
+};
+
 struct Session::State {
     SessionTables tables;
     Limits limits;
@@ -32,7 +39,9 @@ struct Session::State {
     bool evaluating = false;
     Road road = DefaultRoad();
     // Variables bound to a host's doubles (BindVariable), by name.
-    std::vector<std::pair<std::string, double*>> bindings;
+    std::vector<Binding> bindings;
+    // The variables' membership stamp when the bindings' records were found.
+    std::uint64_t bindingsFound = 0;
 };
 
 namespace {
@@ -174,15 +183,21 @@ double NumberOfResult(const std::string& result) {
 // variable's value is read from its double when the evaluation reads it.
 class BoundValues {
   public:
-    BoundValues(SymbolList<expreval::Variable>& variables,
-                std::vector<std::pair<std::string, double*>>& bindings)
-        : variables_(variables), bindings_(bindings) {}
+    BoundValues(SymbolList<expreval::Variable>& variables, std::vector<Binding>& bindings,
+                std::uint64_t& found)
+        : variables_(variables), bindings_(bindings), found_(found) {}
     ~BoundValues() {
         if (bindings_.empty())
             return;
-        std::erase_if(bindings_, [this](const std::pair<std::string, double*>& binding) {
-            auto* variable =
-                const_cast<expreval::Variable*>(FindVariableIn(variables_, binding.first));
+        // Records stay where they are while no variable joins or leaves.
+        if (found_ != variables_.Membership()) {
+            for (Binding& binding : bindings_)
+                binding.record =
+                    const_cast<expreval::Variable*>(FindVariableIn(variables_, binding.name));
+            found_ = variables_.Membership();
+        }
+        std::erase_if(bindings_, [](const Binding& binding) {
+            expreval::Variable* variable = binding.record;
             if (variable == nullptr || !variable->assigned)
                 return variable == nullptr;
             variable->assigned = false;
@@ -190,7 +205,7 @@ class BoundValues {
                 variable->bound = nullptr;
                 return true;
             }
-            *binding.second = NumberOf(ValueText(*variable));
+            *binding.value = NumberOf(ValueText(*variable));
             return false;
         });
     }
@@ -199,7 +214,8 @@ class BoundValues {
 
   private:
     SymbolList<expreval::Variable>& variables_;
-    std::vector<std::pair<std::string, double*>>& bindings_;
+    std::vector<Binding>& bindings_;
+    std::uint64_t& found_;
 };
 
 // Binds the variable name of variables, which exists, to value.
@@ -235,7 +251,7 @@ void StoreFunction(SymbolList<Function>& functions, std::string_view name,
 void CopyTables(const SessionTables& from, SessionTables& to) {
     const expreval::Variable* variables = from.variables.Sentinel();
     for (const expreval::Variable* p = variables->next; p != variables; p = p->next)
-        to.variables.Append(new expreval::Variable(p->name, ValueText(*p)));
+        to.variables.Append(new expreval::Variable(p->name, CurrentValueText(*p)));
     const Function* functions = from.functions.Sentinel();
     for (const Function* p = functions->next; p != functions; p = p->next) {
         Function* copy = to.functions.Append(new Function(p->name, nullptr));
@@ -289,8 +305,9 @@ Session::Session(const Session& other) : state_(std::make_unique<State>()) {
     state_->limited = from.limited;
     state_->road = from.road;
     state_->bindings = from.bindings;
-    for (const auto& [name, value] : state_->bindings)
-        Bind(state_->tables.variables, name, value);
+    state_->bindingsFound = 0;
+    for (const Binding& binding : state_->bindings)
+        Bind(state_->tables.variables, binding.name, binding.value);
 }
 
 Session& Session::operator=(const Session& other) {
@@ -313,7 +330,7 @@ std::string Session::Evaluate(const std::string& expression) {
         throw Exception("Expression too long.");
     state.interrupt.store(false, std::memory_order_relaxed);
     const Evaluating evaluating(state.evaluating);
-    const BoundValues bound(state.tables.variables, state.bindings);
+    const BoundValues bound(state.tables.variables, state.bindings, state.bindingsFound);
     return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, state.road,
                       expression);
 }
@@ -348,7 +365,7 @@ bool FormulaRunner::Run(Session& session, const CompiledFormula& compiled, std::
         throw Exception("Expression too long.");
     state.interrupt.store(false, std::memory_order_relaxed);
     const Evaluating evaluating(state.evaluating);
-    const BoundValues bound(state.tables.variables, state.bindings);
+    const BoundValues bound(state.tables.variables, state.bindings, state.bindingsFound);
     Context context = ContextFor(state.tables, state.interrupt, state.limits, state.road);
     const ThreadContext thread(context, state.limited);
     return EvaluateProgram(context, compiled.rewritten, compiled.program, result, number);
@@ -398,7 +415,7 @@ void Session::BindVariable(std::string_view name, double* value) {
     RefuseDuringEvaluation(state_->evaluating, "BindVariable");
     std::string key(name);
     FoldCase(key);
-    std::erase_if(state_->bindings, [&key](const auto& binding) { return binding.first == key; });
+    std::erase_if(state_->bindings, [&key](const Binding& binding) { return binding.name == key; });
     const expreval::Variable* variable = FindVariableIn(state_->tables.variables, key);
     if (variable != nullptr) {
         ValueText(*variable);  // an unbound variable keeps the value it has
@@ -408,7 +425,8 @@ void Session::BindVariable(std::string_view name, double* value) {
         return;
     SetVariable(key, *value);  // checks the name
     Bind(state_->tables.variables, key, value);
-    state_->bindings.emplace_back(std::move(key), value);
+    state_->bindings.push_back(Binding{std::move(key), value});
+    state_->bindingsFound = 0;
 }
 
 // Removing a record an evaluation may still be reading would free it under
@@ -420,7 +438,7 @@ bool Session::RemoveVariable(std::string_view name) {
     if (variable == list.Sentinel())
         return false;
     std::erase_if(state_->bindings,
-                  [variable](const auto& binding) { return binding.first == variable->name; });
+                  [variable](const Binding& binding) { return binding.name == variable->name; });
     list.Remove(variable);
     return true;
 }
@@ -435,14 +453,14 @@ std::optional<std::string> Session::Variable(std::string_view name) const {
     const expreval::Variable* variable = FindVariableIn(state_->tables.variables, name);
     if (variable == nullptr)
         return std::nullopt;
-    return ValueText(*variable);
+    return CurrentValueText(*variable);
 }
 
 std::vector<std::pair<std::string, std::string>> Session::Variables() const {
     std::vector<std::pair<std::string, std::string>> variables;
     const SymbolList<expreval::Variable>& list = state_->tables.variables;
     for (const expreval::Variable* p = list.Sentinel()->next; p != list.Sentinel(); p = p->next)
-        variables.emplace_back(p->name, ValueText(*p));
+        variables.emplace_back(p->name, CurrentValueText(*p));
     return variables;
 }
 

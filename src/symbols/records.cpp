@@ -32,8 +32,13 @@ const std::string& ValueText(const Variable& variable) {
         auto& record = const_cast<Variable&>(variable);
         record.written = *variable.bound;
         record.value = NumberToText(record.written);
+        record.numberRead = false;
     }
     return variable.value;
+}
+
+std::string CurrentValueText(const Variable& variable) {
+    return TextIsDue(variable) ? NumberToText(*variable.bound) : variable.value;
 }
 
 Variable::Variable(std::string variableName, std::string variableValue)

@@ -142,6 +142,7 @@ struct Variable {
     Variable& operator=(Variable&& other) noexcept {
         if (this != &other) {
             value = std::move(other.value);
+            numberRead = false;
             if (bound != nullptr) {
                 written = *bound;
                 assigned = true;
@@ -162,6 +163,11 @@ struct Variable {
     const double* bound = nullptr;
     double written = 0;
     bool assigned = false;
+    // What reading the value text as a plain number gave (ReadPlainNumber),
+    // once read: plain, and number. A new value forgets it.
+    mutable bool numberRead = false;
+    mutable bool plain = false;
+    mutable PlainNumber number;
 };
 
 // The variable's value text, written afresh from its host's double when that
@@ -170,5 +176,9 @@ const std::string& ValueText(const Variable& variable);
 
 // Whether a bound variable's text is due to be written from its double.
 bool TextIsDue(const Variable& variable);
+
+// ValueText without bringing the record up to date, for readers that may
+// share a session between threads while it does not evaluate.
+std::string CurrentValueText(const Variable& variable);
 
 }  // namespace expreval

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +63,17 @@ TEST(Formula, FollowsTheFunctionsOfTheSessionEvaluating) {
     other.SetVariable("g", "10");
     EXPECT_EQ(compiling.Evaluate(formula), "3.");
     EXPECT_EQ(other.Evaluate(formula), "20");
+    // A session with a function of that name calls its own, also once the
+    // compiling session is gone.
+    auto gone = std::make_unique<Session>();
+    gone->DefineFunction("g", [](double x) { return x * 2; });
+    const Formula orphan = gone->Compile("g(2)");
+    Session copy = *gone;
+    Session third;
+    third.DefineFunction("g", [](double x) { return x * 3; });
+    gone.reset();
+    EXPECT_EQ(copy.Evaluate(orphan), "4.");
+    EXPECT_EQ(third.Evaluate(orphan), "6.");
 }
 
 // One formula evaluated on several threads at once, each in its own session.
