@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,6 +97,63 @@ TEST(Formula, SharedByThreads) {
     for (const std::string& result : results)
         EXPECT_EQ(result, "200.");
     EXPECT_EQ(formula.SyntaxError(), "Operator ; does not exist.");
+}
+
+std::string Repeat(const std::string& unit, int times, const std::string& joint) {
+    std::string text = unit;
+    for (int i = 1; i < times; ++i)
+        text += joint + unit;
+    return text;
+}
+
+// The guide's hostile texts, compiled once and evaluated again and again
+// under limits, fail as Evaluate of the text does, with the same effects.
+TEST(Formula, HostileTextsFailAsTheirTexts) {
+    Limits limits;
+    limits.maxTextLength = 100'000;
+    limits.maxValueSize = 10'000;
+    limits.maxNesting = 200;
+    limits.maxSteps = 5'000;
+    std::string deep;
+    for (int i = 0; i < 300; ++i)
+        deep += "sin(";
+    deep += "1" + std::string(300, ')');
+    const std::vector<std::string> texts = {
+        Repeat("\"ab\"", 6000, "+"), deep, "x=x+x", "y*2", Repeat("1", 20'000, "+"),
+        std::string(100'001, '1')};
+    for (const std::string& text : texts) {
+        Session byText(limits);
+        Session byFormula(limits);
+        for (Session* session : {&byText, &byFormula}) {
+            session->Evaluate("x={1,2,3,4,5,6,7,8}");
+            session->Evaluate("y={1,y}");
+        }
+        std::string compileFailure;
+        std::optional<Formula> formula;
+        try {
+            formula = byFormula.Compile(text);
+        } catch (const Exception& failure) {
+            compileFailure = failure.message;
+        }
+        for (int round = 0; round < 12; ++round) {
+            std::string expected;
+            std::string got = compileFailure;
+            try {
+                expected = byText.Evaluate(text);
+            } catch (const Exception& failure) {
+                expected = failure.message;
+            }
+            if (formula) {
+                try {
+                    got = byFormula.Evaluate(*formula);
+                } catch (const Exception& failure) {
+                    got = failure.message;
+                }
+            }
+            EXPECT_EQ(got, expected) << text.substr(0, 20);
+            EXPECT_EQ(byFormula.Variables(), byText.Variables()) << text.substr(0, 20);
+        }
+    }
 }
 
 TEST(Formula, NumbersInAndOut) {
