@@ -392,9 +392,13 @@ class Evaluation {
         return true;
     }
 
-    void FinishJoins(Entry& entry) {
-        if (!entry.Waits())
-            return;
+    // Inline: mostly nothing waits.
+    [[gnu::always_inline]] void FinishJoins(Entry& entry) {
+        if (entry.Waits())
+            ApplyGathered(entry);
+    }
+
+    [[gnu::noinline]] void ApplyGathered(Entry& entry) {
         if (entry.front != nullptr && entry.front->join != nullptr) {
             Settled form = Settled::kUnknown;
             entry.Hold(WriteFrontJoins(*entry.front, *entry.owned, form));

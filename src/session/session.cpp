@@ -187,8 +187,14 @@ class BoundValues {
                 std::uint64_t& found)
         : variables_(variables), bindings_(bindings), found_(found) {}
     ~BoundValues() {
-        if (bindings_.empty())
-            return;
+        if (!bindings_.empty())
+            WriteBack();
+    }
+    BoundValues(const BoundValues&) = delete;
+    BoundValues& operator=(const BoundValues&) = delete;
+
+  private:
+    void WriteBack() {
         // Records stay where they are while no variable joins or leaves.
         if (found_ != variables_.Membership()) {
             for (Binding& binding : bindings_)
@@ -209,10 +215,7 @@ class BoundValues {
             return false;
         });
     }
-    BoundValues(const BoundValues&) = delete;
-    BoundValues& operator=(const BoundValues&) = delete;
 
-  private:
     SymbolList<expreval::Variable>& variables_;
     std::vector<Binding>& bindings_;
     std::uint64_t& found_;
