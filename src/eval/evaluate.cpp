@@ -24,6 +24,15 @@ namespace expreval {
 
 namespace {
 
+// A text that starts with a name and a "(": mostly a lone call, which the
+// arithmetic road would give up.
+bool StartsWithCall(std::string_view text) {
+    if (text.empty() || !IsNameStart(text[0]))
+        return false;
+    const size_t end = NameEnd(text, 0);
+    return end < text.size() && text[end] == '(';
+}
+
 // What reading a variable's value text as a plain number gives; a bound
 // variable's double is read as its text would be, without writing it.
 bool ReadVariableNumber(const Variable& variable, PlainNumber& number, const Context& context) {
@@ -101,6 +110,28 @@ std::string TokenValue(Context& context, const Token& token, std::string* owned)
         return std::move(*owned);
     return std::string(token.text);
 }
+
+// The scan's events while they are one operand token: a text that is one
+// token alone, mostly a call, is its token's value, without the stacks. The
+// scan stops at a second event; a text short of the scan's first check for
+// an interrupt is scanned again in full as if this had not been.
+class LoneToken {
+  public:
+    void Operand(const Token& found) {
+        if (events_++ == 0)
+            token = found;
+    }
+    void OperatorToken(std::string_view) { events_ += 2; }
+    void OpenGroup() { events_ += 2; }
+    void CloseGroup() { events_ += 2; }
+    bool Enough() const { return events_ > 1; }
+    bool Found() const { return events_ == 1; }
+
+    Token token;
+
+  private:
+    int events_ = 0;
+};
 
 // The operand stack of one run, and the reductions on it. The grammar
 // (eval/grammar.h) decides when to reduce; on the reference road it drives
@@ -498,6 +529,12 @@ bool Run(Context& context, const Program& program, std::string* owned, std::stri
 // road compiles the text first and then runs it, which applies the same
 // reductions in the same order.
 std::string EvaluateOnStacks(Context& context, std::string_view text, std::string* owned) {
+    if (ShortcutsOpen(context) && text.size() < kInterruptStride && StartsWithCall(text)) {
+        LoneToken lone;
+        Scan(context, text, lone);
+        if (lone.Found())
+            return TokenValue(context, lone.token, owned);
+    }
     Evaluation evaluation(context);
     Grammar<Evaluation> grammar(context, evaluation);
     Scan(context, text, grammar);
@@ -506,15 +543,6 @@ std::string EvaluateOnStacks(Context& context, std::string_view text, std::strin
 }
 
 namespace {
-
-// A text that starts with a name and a "(" is left to the stacks at once:
-// the arithmetic road would give it up.
-bool StartsWithCall(std::string_view text) {
-    if (text.empty() || !IsNameStart(text[0]))
-        return false;
-    const size_t end = NameEnd(text, 0);
-    return end < text.size() && text[end] == '(';
-}
 
 // While it lives, a long text is the line under evaluation, so that what
 // one pass learns of it serves the texts evaluated inside it.

@@ -56,8 +56,13 @@ class Scanner {
 
     // The end marker needs no step of its own: an operator begun at it is
     // always empty, and every other token has ended before it.
+    // Events that have seen enough say so (Enough), and the scan stops.
     void Run() {
         while (pos_ < text_.size()) {
+            if constexpr (requires(const Events& events) { events.Enough(); }) {
+                if (events_.Enough())
+                    return;
+            }
             checkpoints_.Pass(pos_);
             Step(text_[pos_]);
         }
