@@ -44,12 +44,26 @@ void CheckArity(const Function& function, int arity, size_t count) {
                     (arity == 1 ? " argument." : " arguments."));
 }
 
+// The arguments, their count checked before any is evaluated. Arguments
+// that do not scan are evaluated in turn first instead: the one that holds
+// the fault reports it, as the argument of a call of one would.
+std::vector<std::string_view> Arguments(const Function& function, std::string_view argument,
+                                        Context& context) {
+    bool scanned = true;
+    const std::vector<std::string_view> pieces = SplitArguments(context, argument, &scanned);
+    if (!scanned) {
+        for (const std::string_view piece : pieces)
+            EvaluateOperand(context, piece);
+    }
+    CheckArity(function, function.host->arity, pieces.size());
+    return pieces;
+}
+
 // Each argument is evaluated in turn, left to right, and checked before the
 // next one is evaluated: an assignment in one is seen by those after it.
 std::string CallWithNumbers(const Function& function, std::string_view argument, Context& context) {
     const HostFunction& host = *function.host;
-    const std::vector<std::string_view> pieces = SplitArguments(context, argument);
-    CheckArity(function, host.arity, pieces.size());
+    const std::vector<std::string_view> pieces = Arguments(function, argument, context);
     std::vector<double> numbers;
     numbers.reserve(pieces.size());
     for (const std::string_view piece : pieces) {
@@ -67,8 +81,7 @@ std::string CallWithNumbers(const Function& function, std::string_view argument,
 
 std::string CallWithValues(const Function& function, std::string_view argument, Context& context) {
     const HostFunction& host = *function.host;
-    const std::vector<std::string_view> pieces = SplitArguments(context, argument);
-    CheckArity(function, host.arity, pieces.size());
+    const std::vector<std::string_view> pieces = Arguments(function, argument, context);
     std::vector<std::string> values;
     values.reserve(pieces.size());
     for (const std::string_view piece : pieces)
@@ -147,15 +160,17 @@ class ArgumentCutter final : public TokenEvents {
 
 }  // namespace
 
-// A scan that fails leaves the rest to the last argument, whose evaluation
-// then reports it as a one-argument call would.
-std::vector<std::string_view> SplitArguments(Context& context, std::string_view argument) {
+// A scan that fails leaves the rest to the last argument.
+std::vector<std::string_view> SplitArguments(Context& context, std::string_view argument,
+                                             bool* scanned) {
     if (argument.empty())
         return {};
     ArgumentCutter cutter(argument);
     try {
         Scan(context, argument, cutter);
     } catch (const Exception&) {
+        if (scanned != nullptr)
+            *scanned = false;
     }
     cutter.Finish();
     return std::move(cutter.pieces);

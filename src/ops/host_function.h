@@ -36,8 +36,10 @@ std::string CallHostFunction(const Function& function, std::string_view argument
 
 // The arguments of a call, from the text between its parentheses: the
 // pieces between the commas the scanner would meet outside any string,
-// list, group or call. An empty text has none.
-std::vector<std::string_view> SplitArguments(Context& context, std::string_view argument);
+// list, group or call. An empty text has none. Where the scan fails, the
+// rest is the last piece, and scanned (when given) is set false.
+std::vector<std::string_view> SplitArguments(Context& context, std::string_view argument,
+                                             bool* scanned = nullptr);
 
 // A name as the scanner reads one: a letter, then letters and digits.
 bool IsValidName(std::string_view name);

@@ -87,6 +87,9 @@ TEST(HostFunctionArguments, AreCountedCutAndEvaluatedInOrder) {
         {"infinite()", "failure: Function infinite returned an invalid value."},
         {"sin(1,2)", "failure: Operator , does not exist."},
         {"sin()", "failure: Too many operands."},
+        // Arguments that do not scan report the fault, not a count.
+        {"answer(-)", "failure: Negative sign missing number."},
+        {"minus(1,2,-x)", "failure: Negative sign missing number."},
     };
     for (const auto& [expression, expected] : cases)
         EXPECT_EQ(Result(session, expression), expected) << expression;
