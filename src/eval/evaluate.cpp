@@ -47,6 +47,17 @@ bool ReadVariableNumber(const Variable& variable, PlainNumber& number, const Con
     return variable.plain;
 }
 
+// What a handler reads of an operand text in place: a plain number, or the
+// name of a variable that holds one.
+bool ReadTextNumber(const Context& context, std::string_view text, PlainNumber& number) {
+    if (ReadPlainNumber(text, number, &context.caches->lastNumber))
+        return true;
+    if (!IsKeptName(text))
+        return false;
+    const Variable* variable = FindVariable(context, text);
+    return variable != nullptr && ReadVariableNumber(*variable, number, context);
+}
+
 std::string VariableValue(const Context& context, std::string_view name) {
     const Variable* variable = FindVariable(context, name);
     if (variable == nullptr)
@@ -353,13 +364,7 @@ class Evaluation {
         if (!IsMathCall(entry))
             return ReadNumber(entry, number);
         const std::string_view call = entry.token;
-        const std::string_view argument = ArgumentOf(call, FinalCallOpen(call));
-        if (ReadPlainNumber(argument, number, &context_.caches->lastNumber))
-            return true;
-        if (!IsKeptName(argument))
-            return false;
-        const Variable* variable = FindVariable(context_, argument);
-        return variable != nullptr && ReadVariableNumber(*variable, number, context_);
+        return ReadTextNumber(context_, ArgumentOf(call, FinalCallOpen(call)), number);
     }
 
     // The operand's evaluation, with its checks: what reading the value's
@@ -474,14 +479,7 @@ class Evaluation {
 // Where Evaluate would refuse to nest deeper, this refuses too, so that the
 // caller's own Evaluate reports it.
 bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& number) {
-    if (!CanNestDeeper(context))
-        return false;
-    if (ReadPlainNumber(text, number, &context.caches->lastNumber))
-        return true;
-    if (!IsKeptName(text))
-        return false;
-    const Variable* variable = FindVariable(context, text);
-    return variable != nullptr && ReadVariableNumber(*variable, number, context);
+    return CanNestDeeper(context) && ReadTextNumber(context, text, number);
 }
 
 namespace {
