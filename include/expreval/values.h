@@ -2,6 +2,7 @@
 // evaluation itself follows. See docs/embedding.md.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,5 +51,10 @@ EXPREVAL_API std::string ToNumberValue(double number);
 // of each text ToNumberValue writes for one. Throws std::invalid_argument
 // for any other text.
 EXPREVAL_API double FromNumberValue(std::string_view value);
+
+// For an editor completing names: the name a partly typed expression ends
+// with, as evaluation would read it (lower case; in "2X" the name is x;
+// empty when it ends with no name), or nothing when it ends inside a string.
+EXPREVAL_API std::optional<std::string> NameAtEnd(std::string_view text);
 
 }  // namespace expreval

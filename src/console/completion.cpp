@@ -1,30 +1,14 @@
 #include "console/completion.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "expreval/session.h"
-#include "value/value.h"
+#include "expreval/values.h"
 
 namespace expreval {
 
 namespace {
-
-bool InsideString(std::string_view text) {
-    return std::count(text.begin(), text.end(), kQuote) % 2 == 1;
-}
-
-// The name being typed, lower-cased: the trailing run of letters and digits
-// from its first letter on (in 2x the name is x).
-std::string NameBeforeCursor(std::string_view text) {
-    size_t start = text.size();
-    while (start > 0 && (IsLetter(text[start - 1]) || IsDigit(text[start - 1])))
-        --start;
-    while (start < text.size() && IsDigit(text[start]))
-        ++start;
-    std::string name(text.substr(start));
-    FoldCase(name);
-    return name;
-}
 
 void CollectMatches(const std::vector<std::string>& names, std::string_view prefix,
                     std::string_view suffix, std::vector<std::string>& matches) {
@@ -59,9 +43,10 @@ UsingSession::~UsingSession() {
 
 Completion CompleteName(std::string_view beforeCursor) {
     Completion completion;
-    if (g_completed == nullptr || InsideString(beforeCursor))
+    const std::optional<std::string> name = NameAtEnd(beforeCursor);
+    if (g_completed == nullptr || !name)
         return completion;
-    const std::string prefix = NameBeforeCursor(beforeCursor);
+    const std::string& prefix = *name;
     std::vector<std::string>& matches = completion.candidates;
     CollectMatches(g_completed->FunctionNames(), prefix, "(", matches);
     CollectMatches(g_completed->VariableNames(), prefix, "", matches);

@@ -1,5 +1,6 @@
 #include "expreval/values.h"
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -78,6 +79,21 @@ double FromNumberValue(std::string_view value) {
     if (IsString(value) || IsList(value) || !IsValueText(value))
         Refuse("not a number value", value);
     return TextToNumber(value);
+}
+
+// A name starts with a letter, so the digits that lead the trailing run of
+// letters and digits belong to a number before it.
+std::optional<std::string> NameAtEnd(std::string_view text) {
+    if (std::count(text.begin(), text.end(), kQuote) % 2 == 1)
+        return std::nullopt;
+    size_t start = text.size();
+    while (start > 0 && (IsLetter(text[start - 1]) || IsDigit(text[start - 1])))
+        --start;
+    while (start < text.size() && IsDigit(text[start]))
+        ++start;
+    std::string name(text.substr(start));
+    FoldCase(name);
+    return name;
 }
 
 }  // namespace expreval
