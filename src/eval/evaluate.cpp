@@ -33,20 +33,6 @@ bool StartsWithCall(std::string_view text) {
     return end < text.size() && text[end] == '(';
 }
 
-// What reading a variable's value text as a plain number gives; a bound
-// variable's double is read as its text would be, without writing it.
-bool ReadVariableNumber(const Variable& variable, PlainNumber& number, const Context& context) {
-    if (TextIsDue(variable) && ResultNumber(*variable.bound, false, number))
-        return true;
-    const std::string& text = ValueText(variable);
-    if (!variable.numberRead) {
-        variable.plain = ReadPlainNumber(text, variable.number, &context.caches->lastNumber);
-        variable.numberRead = true;
-    }
-    number = variable.number;
-    return variable.plain;
-}
-
 // What a handler reads of an operand text in place: a plain number, or the
 // name of a variable that holds one.
 bool ReadTextNumber(const Context& context, std::string_view text, PlainNumber& number) {
@@ -55,7 +41,8 @@ bool ReadTextNumber(const Context& context, std::string_view text, PlainNumber& 
     if (!IsKeptName(text))
         return false;
     const Variable* variable = FindVariable(context, text);
-    return variable != nullptr && ReadVariableNumber(*variable, number, context);
+    return variable != nullptr &&
+           ReadVariableNumber(*variable, number, &context.caches->lastNumber);
 }
 
 std::string VariableValue(const Context& context, std::string_view name) {
@@ -306,7 +293,8 @@ class Evaluation {
         if (entry.kind != TokenKind::kName || !IsKeptName(entry.token))
             return false;
         const Variable* variable = FindVariable(context_, entry.token);
-        return variable != nullptr && ReadVariableNumber(*variable, number, context_);
+        return variable != nullptr &&
+               ReadVariableNumber(*variable, number, &context_.caches->lastNumber);
     }
 
     // The handler's own work on two numbers that it would read in place

@@ -37,13 +37,13 @@ class Program {
     // a call of one is looked up again where the program runs.
     void Push(const Token& token) {
         Instruction& step = code_.Push();
-        step = Instruction{token, nullptr};
+        step = Instruction{token, nullptr, false, {}};
         if (token.kind == TokenKind::kNumber)
             step.read = ReadPlainNumber(token.text, step.number);
         if (token.function != nullptr && token.function->hostCall != nullptr)
             step.token.function = nullptr;
     }
-    void Reduce(const Operator& op) { code_.Push() = Instruction{Token{}, &op}; }
+    void Reduce(const Operator& op) { code_.Push() = Instruction{Token{}, &op, false, {}}; }
 
     void Fail(std::string message) {
         failed_ = true;

@@ -2,9 +2,13 @@
 // compiling it found.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "eval/number_program.h"
 #include "eval/program.h"
 #include "expreval/formula.h"
 
@@ -22,6 +26,20 @@ struct CompiledFormula {
     std::vector<std::string> variables;
     std::vector<std::string> functions;
     std::string syntaxError;
+
+    // No two formulas share one: a session remembers by it which records
+    // the number form reads.
+    std::uint64_t id = 0;
+    // The formula as numbers alone, when it is that (eval/number_program.h),
+    // and the checks a run of the program spends, measured at the first run
+    // the number form could answer: kUnknownChecks until then. Measuring is
+    // given up after kMostMeasures tries whose values the number form
+    // declines.
+    static constexpr std::int64_t kUnknownChecks = -1;
+    static constexpr int kMostMeasures = 8;
+    std::optional<NumberProgram> numbers;
+    mutable std::atomic<std::int64_t> numberChecks{kUnknownChecks};
+    mutable std::atomic<int> measures{0};
 };
 
 }  // namespace expreval

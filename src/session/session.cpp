@@ -1,6 +1,8 @@
 #include "expreval/session.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -11,6 +13,7 @@
 #include "eval/context.h"
 #include "eval/evaluate.h"
 #include "eval/nesting.h"
+#include "eval/number_program.h"
 #include "eval/program.h"
 #include "eval/tokenizer.h"
 #include "eval/whole_value.h"
@@ -31,6 +34,23 @@ struct Binding {
     expreval::Variable* record = nullptr;
 };
 
+// The records of the variables that the number form of a formula reads, as
+// last found, with the membership of the session's lists then. Never
+// copied with the session.
+struct FormulaRecords {
+    FormulaRecords() = default;
+    FormulaRecords(const FormulaRecords&) {}
+    FormulaRecords& operator=(const FormulaRecords&) {
+        formula = 0;
+        return *this;
+    }
+
+    std::uint64_t formula = 0;  // its id; none is 0
+    std::uint64_t variables = 0;
+    std::uint64_t functions = 0;
+    std::vector<const expreval::Variable*> records;
+};
+
 struct Session::State {
     SessionTables tables;
     Limits limits;
@@ -42,6 +62,7 @@ struct Session::State {
     std::vector<Binding> bindings;
     // The variables' membership stamp when the bindings' records were found.
     std::uint64_t bindingsFound = 0;
+    FormulaRecords formulaRecords;
 };
 
 namespace {
@@ -161,6 +182,9 @@ void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
         compiled.syntaxError = compiled.program.Failure();
     compiled.hostFunctions = HostFunctionNames(tables.functions);
     NameCollector(context, compiled).Collect(compiled.rewritten);
+    NumberProgram numbers;
+    if (CompileNumbers(context, compiled.program, numbers))
+        compiled.numbers = std::move(numbers);
 }
 
 // The double a number text stands for: what it reads as, or for the forms
@@ -341,7 +365,9 @@ std::string Session::Evaluate(const std::string& expression) {
 Formula Session::Compile(std::string expression) const {
     if (expression.size() > state_->limits.maxTextLength)
         throw Exception("Expression too long.");
+    static std::atomic<std::uint64_t> lastId = 0;
     auto compiled = std::make_shared<CompiledFormula>();
+    compiled->id = lastId.fetch_add(1, std::memory_order_relaxed) + 1;
     compiled->text = std::move(expression);
     CompileFormula(state_->tables, *compiled);
     return Formula(std::move(compiled));
@@ -353,20 +379,110 @@ Formula Session::Compile(std::string expression) const {
 struct FormulaRunner {
     static bool Run(Session& session, const CompiledFormula& compiled, std::string& result,
                     double* number);
+    static bool RunNumbers(Session::State& state, const CompiledFormula& compiled,
+                           std::string& result, double* number);
+    static bool FindRecords(Session::State& state, const CompiledFormula& compiled);
+    static std::int64_t MeasureChecks(Session::State& state, const CompiledFormula& compiled);
 };
+
+// The number form runs where the program would take the same steps: on the
+// fast road, with every nesting level open and room for any number text.
+bool NumbersFit(const Limits& limits) {
+    constexpr std::size_t kLongestNumberText = 32;
+    return limits.maxNesting == Limits::kDeepestNesting &&
+           limits.maxValueSize >= kLongestNumberText;
+}
+
+// A formula of numbers alone, run on doubles (true) where the number form
+// answers; its checks are spent as the program's run would spend them.
+bool FormulaRunner::RunNumbers(Session::State& state, const CompiledFormula& compiled,
+                               std::string& result, double* number) {
+    if (!compiled.numbers.has_value() || state.road != Road::kFast || !NumbersFit(state.limits) ||
+        !FindRecords(state, compiled))
+        return false;
+    std::int64_t checks = compiled.numberChecks.load(std::memory_order_relaxed);
+    if (checks == CompiledFormula::kUnknownChecks &&
+        (checks = MeasureChecks(state, compiled)) == CompiledFormula::kUnknownChecks)
+        return false;
+    NumberResult found;
+    if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), found))
+        return false;
+    if (BoundsWork(state.limits)) {
+        Context context = ContextFor(state.tables, state.interrupt, state.limits, state.road);
+        SpendChecks(context, checks);
+    }
+    if (number != nullptr)
+        *number = found.number.value;
+    else
+        result = ArithmeticResultText(found.cut, found.raw, nullptr);
+    return true;
+}
+
+// The records of the variables the number form reads, found again when a
+// variable or function has joined or left the session since; false when
+// one is missing or the session's functions make the text another one.
+bool FormulaRunner::FindRecords(Session::State& state, const CompiledFormula& compiled) {
+    FormulaRecords& found = state.formulaRecords;
+    const std::uint64_t variables = state.tables.variables.Membership();
+    const std::uint64_t functions = state.tables.functions.Membership();
+    if (found.formula == compiled.id && found.variables == variables &&
+        found.functions == functions)
+        return true;
+    found.formula = 0;
+    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions))
+        return false;
+    found.records.clear();
+    for (const std::string& name : compiled.numbers->names) {
+        const expreval::Variable* record = FindVariableIn(state.tables.variables, name);
+        if (record == nullptr)
+            return false;
+        found.records.push_back(record);
+    }
+    found.formula = compiled.id;
+    found.variables = variables;
+    found.functions = functions;
+    return true;
+}
+
+// The checks a run of the program spends, measured by running it where no
+// limit applies (of numbers alone, it has no effect), and kept with the
+// formula when the number form gives the same result.
+std::int64_t FormulaRunner::MeasureChecks(Session::State& state, const CompiledFormula& compiled) {
+    if (compiled.measures.fetch_add(1, std::memory_order_relaxed) >= CompiledFormula::kMostMeasures)
+        return CompiledFormula::kUnknownChecks;
+    InterruptFlag never{false};
+    Context context = ContextFor(state.tables, never, Limits(), Road::kFast);
+    const ThreadContext thread(context, true);
+    const std::int64_t before = context.checksLeft;
+    std::string text;
+    try {
+        EvaluateProgram(context, compiled.rewritten, compiled.program, text, nullptr);
+    } catch (const Exception&) {
+        return CompiledFormula::kUnknownChecks;
+    }
+    NumberResult found;
+    if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), found) ||
+        ArithmeticResultText(found.cut, found.raw, nullptr) != text)
+        return CompiledFormula::kUnknownChecks;
+    const std::int64_t checks = before - context.checksLeft;
+    compiled.numberChecks.store(checks, std::memory_order_relaxed);
+    return checks;
+}
 
 bool FormulaRunner::Run(Session& session, const CompiledFormula& compiled, std::string& result,
                         double* number) {
     Session::State& state = *session.state_;
-    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions)) {
-        result = session.Evaluate(compiled.text);
-        return false;
-    }
     if (state.evaluating)
         ThrowDuringEvaluation("Evaluate");
     if (compiled.text.size() > state.limits.maxTextLength)
         throw Exception("Expression too long.");
     state.interrupt.store(false, std::memory_order_relaxed);
+    if (RunNumbers(state, compiled, result, number))
+        return number != nullptr;
+    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions)) {
+        result = session.Evaluate(compiled.text);
+        return false;
+    }
     const Evaluating evaluating(state.evaluating);
     const BoundValues bound(state.tables.variables, state.bindings, state.bindingsFound);
     Context context = ContextFor(state.tables, state.interrupt, state.limits, state.road);

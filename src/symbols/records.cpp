@@ -37,6 +37,18 @@ const std::string& ValueText(const Variable& variable) {
     return variable.value;
 }
 
+bool ReadNewVariableNumber(const Variable& variable, PlainNumber& number, const LastNumber* last) {
+    if (TextIsDue(variable) && ResultNumber(*variable.bound, false, number))
+        return true;
+    const std::string& text = ValueText(variable);
+    if (!variable.numberRead) {
+        variable.plain = ReadPlainNumber(text, variable.number, last);
+        variable.numberRead = true;
+    }
+    number = variable.number;
+    return variable.plain;
+}
+
 std::string CurrentValueText(const Variable& variable) {
     return TextIsDue(variable) ? NumberToText(*variable.bound) : variable.value;
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "value/settled.h"
+#include "value/value.h"
 
 namespace expreval {
 
@@ -176,6 +177,20 @@ const std::string& ValueText(const Variable& variable);
 
 // Whether a bound variable's text is due to be written from its double.
 bool TextIsDue(const Variable& variable);
+
+// What reading the variable's value text as a plain number gives, false when
+// it is not one; a bound variable's double is read as its text would be,
+// without writing it. last, when given, may know the text. Inline where the
+// value was read before: a host's formula reads its variables on every run.
+bool ReadNewVariableNumber(const Variable& variable, PlainNumber& number, const LastNumber* last);
+inline bool ReadVariableNumber(const Variable& variable, PlainNumber& number,
+                               const LastNumber* last) {
+    if (variable.bound == nullptr && variable.numberRead) {
+        number = variable.number;
+        return variable.plain;
+    }
+    return ReadNewVariableNumber(variable, number, last);
+}
 
 // ValueText without bringing the record up to date, for readers that may
 // share a session between threads while it does not evaluate.

@@ -196,5 +196,83 @@ TEST(Formula, BoundVariable) {
     EXPECT_EQ(session.Evaluate("t"), "\"x\"");
 }
 
+// A formula of numbers alone runs on doubles: for every value of a, text or
+// bound double, it gives what its text gives, number and text, run after
+// run, including where the values make it fail or leave plain numbers.
+TEST(Formula, OfNumbersAloneAsItsText) {
+    const std::vector<std::string> texts = {"a+b*c",
+                                            "a/b",
+                                            "7/b",
+                                            "a%3",
+                                            "(a+1)/2",
+                                            "a/2.0",
+                                            "2a-c",
+                                            "a-b-c",
+                                            "sin(a)*b",
+                                            "sin(2.0*a)+cos(3.14159265/b)",
+                                            "log(a)*b+log(c)",
+                                            "1/(a-a)",
+                                            "tan(a)/a",
+                                            "sin(cos(sin(a)))*2",
+                                            "99999999999999*a",
+                                            "a*a*a*a*a*a*a",
+                                            "1e2*a",
+                                            "a/e1",
+                                            "sin(a)"};
+    const std::vector<std::string> values = {"1",     "2",   "0",       "-3",
+                                             "0.1",   "1.5", "1.e+020", "\"s\"",
+                                             "{1,2}", "7",   "inf",     "123456.78901234"};
+    for (const std::string& text : texts) {
+        Session byText;
+        Session byFormula;
+        for (Session* session : {&byText, &byFormula}) {
+            session->SetVariable("b", "2");
+            session->SetVariable("c", "0.3");
+            session->SetVariable("e1", "4");
+        }
+        const Formula formula = byFormula.Compile(text);
+        double bound[2] = {0, 0};
+        for (const std::string& value : values) {
+            for (int binding = 0; binding < 2; ++binding) {
+                // A bound double holds numbers alone; infinity no text can.
+                if ((binding == 1 && (value[0] == '"' || value[0] == '{' || value[1] == '.')) ||
+                    (binding == 0 && value == "inf"))
+                    continue;
+                int i = 0;
+                for (Session* session : {&byText, &byFormula}) {
+                    if (binding == 1) {
+                        bound[i] = 0;  // a double no text can hold is refused when bound
+                        session->BindVariable("a", &bound[i]);
+                        bound[i++] = std::stod(value);
+                    } else {
+                        session->BindVariable("a", nullptr);
+                        session->SetVariable("a", value);
+                    }
+                }
+                std::string expected;
+                try {
+                    expected = byText.Evaluate(text);
+                } catch (const Exception& e) {
+                    expected = "failed: " + e.message;
+                }
+                for (int round = 0; round < 2; ++round) {
+                    std::string got;
+                    try {
+                        got = byFormula.Evaluate(formula);
+                        if (got[0] != '"' && got[0] != '{') {
+                            EXPECT_EQ(byFormula.EvaluateNumber(formula),
+                                      byText.EvaluateNumber(text))
+                                << text << " with a = " << value;
+                        }
+                    } catch (const Exception& e) {
+                        got = "failed: " + e.message;
+                    }
+                    EXPECT_EQ(got, expected) << text << " with a = " << value;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace expreval
