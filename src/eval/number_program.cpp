@@ -38,11 +38,13 @@ class NumberCompiler {
 
   private:
     bool AddOperation(const Operator& op) {
-        if (op.numbers == nullptr || op.assigns)
+        if ((op.numbers == nullptr && op.compares == nullptr) || op.assigns)
             return false;
         NumberStep& step = numbers_.steps.emplace_back();
-        step.kind = NumberStep::Kind::kOperation;
+        step.kind =
+            op.numbers != nullptr ? NumberStep::Kind::kOperation : NumberStep::Kind::kComparison;
         step.kernel = op.numbers;
+        step.compares = op.compares;
         --height_;
         return true;
     }
@@ -117,10 +119,12 @@ struct Held {
     double raw;
 };
 
-// The result of work is what reading its text gives.
+// The result of work is what reading its text gives: worked out, or where
+// it is too rare for that (next to a power of ten), read from the text.
 bool Settle(double raw, bool cut, bool integerText, Held& held) {
     PlainNumber number;
-    if (!ResultNumber(raw, cut, number))
+    if (!ResultNumber(raw, cut, number) &&
+        !ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number))
         return false;
     held = Held{number.value, number.integer, integerText, cut, raw};
     return true;
@@ -164,6 +168,14 @@ bool Run(const NumberProgram& numbers, const Variable* const* variables, NumberR
                 left.integerText = left.integer;
                 break;
             }
+            case NumberStep::Kind::kComparison: {
+                const Held& right = stack[--height];
+                Held& left = stack[height - 1];
+                // "1" or "0", written as an operation on two integers writes it.
+                const double truth = step.compares(left.value, right.value) ? 1 : 0;
+                left = Held{truth, true, true, true, truth};
+                break;
+            }
         }
     }
     const Held& top = stack[0];
@@ -178,8 +190,8 @@ bool CompileNumbers(Context& context, const Program& program, NumberProgram& num
     // A lone token's value is its text, which may not be how its number is
     // written ("1.50").
     return NumberCompiler(context, numbers).Add(program, 0) && !numbers.steps.empty() &&
-           (numbers.steps.back().kind == NumberStep::Kind::kCall ||
-            numbers.steps.back().kind == NumberStep::Kind::kOperation);
+           numbers.steps.back().kind != NumberStep::Kind::kNumber &&
+           numbers.steps.back().kind != NumberStep::Kind::kVariable;
 }
 
 // A failure of a function or an operation is the program's to report.

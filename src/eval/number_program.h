@@ -19,7 +19,7 @@
 namespace expreval {
 
 struct NumberStep {
-    enum class Kind : std::uint8_t { kNumber, kVariable, kCall, kOperation };
+    enum class Kind : std::uint8_t { kNumber, kVariable, kCall, kOperation, kComparison };
     Kind kind = Kind::kNumber;
     // / and % work on integers when both operand texts, as written, are
     // integer texts: known here for a token, from its value for a result.
@@ -28,6 +28,7 @@ struct NumberStep {
     std::uint32_t variable = 0;            // kVariable: its index in names
     double (*function)(double) = nullptr;  // kCall: the function row's work
     const NumberKernel* kernel = nullptr;  // kOperation
+    NumberPredicate compares = nullptr;    // kComparison
 };
 
 struct NumberProgram {
@@ -48,7 +49,8 @@ struct NumberResult {
 };
 
 // Fills numbers from program, a text compiled, when every step is a number,
-// a variable, a built-in math function's call or an arithmetic operator,
+// a variable, a built-in math function's call, an arithmetic operator or a
+// comparison,
 // and a call's argument, compiled here, is such a text too. False otherwise.
 bool CompileNumbers(Context& context, const Program& program, NumberProgram& numbers);
 

@@ -46,6 +46,7 @@ struct OperatorRow {
     const NumberKernel* numbers = nullptr;  // the work on two numbers, if plain arithmetic
     bool assigns = false;
     ElementJoin elementJoin = ElementJoin::kNone;
+    NumberPredicate compares = nullptr;  // the test of two numbers, if a comparison
 };
 
 constexpr int kAssignmentPrecedence = 15;
@@ -54,13 +55,18 @@ constexpr OperatorRow Assignment(const char* key, Handler handler) {
     return OperatorRow{key, handler, kAssignmentPrecedence, nullptr, true};
 }
 
+constexpr OperatorRow Comparison(const char* key, Handler handler, int precedence,
+                                 NumberPredicate compares) {
+    return OperatorRow{key, handler, precedence, nullptr, false, ElementJoin::kNone, compares};
+}
+
 constexpr OperatorRow kOperatorRows[] = {
-    {"!=", NotEqual, 8},
+    Comparison("!=", NotEqual, 8, IsNotEqual),
     {"!~", DoesNotMatch, 3},
     {"%", Remainder, 4, &kRemaindering},
     Assignment("%=", CompoundAssign<Remainder>),
     {"&", BitwiseAnd, 9},
-    {"&&", LogicalAnd, 12},
+    Comparison("&&", LogicalAnd, 12, AreBothTrue),
     Assignment("&=", CompoundAssign<BitwiseAnd>),
     {"*", Multiply, 4, &kMultiplication},
     Assignment("*=", CompoundAssign<Multiply>),
@@ -72,18 +78,18 @@ constexpr OperatorRow kOperatorRows[] = {
     Assignment(".=", CompoundAssign<Concatenate>),
     {"/", Divide, 4, &kDivision},
     Assignment("/=", CompoundAssign<Divide>),
-    {"<", Less, 7},
-    {"<=", LessOrEqual, 7},
+    Comparison("<", Less, 7, IsLess),
+    Comparison("<=", LessOrEqual, 7, IsLessOrEqual),
     Assignment("=", Assign),
-    {"==", Equal, 8},
+    Comparison("==", Equal, 8, IsEqual),
     {"=~", Matches, 3},
-    {">", Greater, 7},
-    {">=", GreaterOrEqual, 7},
+    Comparison(">", Greater, 7, IsGreater),
+    Comparison(">=", GreaterOrEqual, 7, IsGreaterOrEqual),
     {"^", BitwiseXor, 10},
     Assignment("^=", CompoundAssign<BitwiseXor>),
     {"|", BitwiseOr, 11},
     Assignment("|=", CompoundAssign<BitwiseOr>),
-    {"||", LogicalOr, 13},
+    Comparison("||", LogicalOr, 13, IsEitherTrue),
 };
 static_assert(Ascending(kOperatorRows));
 
@@ -101,6 +107,7 @@ void BuildOperatorTable() {
     for (const OperatorRow& row : kOperatorRows) {
         Operator* op = g_operators->Append(new Operator(row.key, row.handler, row.precedence));
         op->numbers = row.numbers;
+        op->compares = row.compares;
         op->assigns = row.assigns;
         op->elementJoin = row.elementJoin;
     }

@@ -35,6 +35,38 @@ void PauseToCheck(void* context) {
 
 }  // namespace
 
+bool IsEqual(double a, double b) {
+    return a == b;
+}
+
+bool IsNotEqual(double a, double b) {
+    return a != b;
+}
+
+bool IsLess(double a, double b) {
+    return a < b;
+}
+
+bool IsLessOrEqual(double a, double b) {
+    return a <= b;
+}
+
+bool IsGreater(double a, double b) {
+    return a > b;
+}
+
+bool IsGreaterOrEqual(double a, double b) {
+    return a >= b;
+}
+
+bool AreBothTrue(double a, double b) {
+    return a != 0 && b != 0;
+}
+
+bool IsEitherTrue(double a, double b) {
+    return a != 0 || b != 0;
+}
+
 // Without a number predicate every value is compared as text.
 std::string ApplyComparison(const Operand& left, const Operand& right, Context& context,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
@@ -56,37 +88,36 @@ std::string ApplyComparison(const Operand& left, const Operand& right, Context& 
 
 std::string Equal(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
-        left, right, context, [](double a, double b) { return a == b; },
+        left, right, context, IsEqual,
         [](std::string_view l, std::string_view r, Context&) { return l == r; }, Equal);
 }
 
 std::string NotEqual(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
-        left, right, context, [](double a, double b) { return a != b; },
+        left, right, context, IsNotEqual,
         [](std::string_view l, std::string_view r, Context&) { return l != r; }, NotEqual);
 }
 
 std::string Less(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, [](double a, double b) { return a < b; }, TextLessPredicate, Less);
+    return ApplyComparison(left, right, context, IsLess, TextLessPredicate, Less);
 }
 
 std::string LessOrEqual(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
-        left, right, context, [](double a, double b) { return a <= b; },
+        left, right, context, IsLessOrEqual,
         [](std::string_view l, std::string_view r, Context&) { return !TextLess(r, l); },
         LessOrEqual);
 }
 
 std::string Greater(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
-        left, right, context, [](double a, double b) { return a > b; },
+        left, right, context, IsGreater,
         [](std::string_view l, std::string_view r, Context&) { return TextLess(r, l); }, Greater);
 }
 
 std::string GreaterOrEqual(const Operand& left, const Operand& right, Context& context) {
     return ApplyComparison(
-        left, right, context, [](double a, double b) { return a >= b; },
+        left, right, context, IsGreaterOrEqual,
         [](std::string_view l, std::string_view r, Context&) { return !TextLess(l, r); },
         GreaterOrEqual);
 }
@@ -110,15 +141,11 @@ std::string DoesNotMatch(const Operand& left, const Operand& right, Context& con
 }
 
 std::string LogicalAnd(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, [](double a, double b) { return a != 0 && b != 0; }, nullptr,
-        LogicalAnd);
+    return ApplyComparison(left, right, context, AreBothTrue, nullptr, LogicalAnd);
 }
 
 std::string LogicalOr(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, [](double a, double b) { return a != 0 || b != 0; }, nullptr,
-        LogicalOr);
+    return ApplyComparison(left, right, context, IsEitherTrue, nullptr, LogicalOr);
 }
 
 }  // namespace expreval

@@ -69,12 +69,19 @@ std::string Concatenate(const Operand& left, const Operand& right, Context& cont
 // Comparison and logical operators, yielding "1" or "0". Without a number
 // predicate every value is compared as text; without a text predicate
 // strings are refused.
-using NumberPredicate = bool (*)(double a, double b);
 using TextPredicate = bool (*)(std::string_view left, std::string_view right, Context& context);
 std::string ApplyComparison(const Operand& left, const Operand& right, Context& context,
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self);
 
+bool IsEqual(double a, double b);
+bool IsNotEqual(double a, double b);
+bool IsLess(double a, double b);
+bool IsLessOrEqual(double a, double b);
+bool IsGreater(double a, double b);
+bool IsGreaterOrEqual(double a, double b);
+bool AreBothTrue(double a, double b);
+bool IsEitherTrue(double a, double b);
 std::string Equal(const Operand& left, const Operand& right, Context& context);
 std::string NotEqual(const Operand& left, const Operand& right, Context& context);
 std::string Less(const Operand& left, const Operand& right, Context& context);

@@ -38,8 +38,20 @@ const std::string& ValueText(const Variable& variable) {
 }
 
 bool ReadNewVariableNumber(const Variable& variable, PlainNumber& number, const LastNumber* last) {
-    if (TextIsDue(variable) && ResultNumber(*variable.bound, false, number))
-        return true;
+    if (TextIsDue(variable)) {
+        const double bound = *variable.bound;
+        if (variable.boundRead && std::bit_cast<std::uint64_t>(bound) ==
+                                      std::bit_cast<std::uint64_t>(variable.boundReadFrom)) {
+            number = variable.boundNumber;
+            return true;
+        }
+        if (ResultNumber(bound, false, number)) {
+            variable.boundRead = true;
+            variable.boundReadFrom = bound;
+            variable.boundNumber = number;
+            return true;
+        }
+    }
     const std::string& text = ValueText(variable);
     if (!variable.numberRead) {
         variable.plain = ReadPlainNumber(text, variable.number, last);

@@ -58,6 +58,10 @@ using HostCall = std::string (*)(const Function& function, std::string_view argu
 // and by the evaluator's arithmetic on numbers: integer when both operand
 // texts are integer texts, real otherwise (the same routine for + - *).
 using RawOperation = double (*)(double a, double b);
+// A comparison's test of two numbers, shared by its handler and the
+// evaluator's arithmetic on numbers.
+using NumberPredicate = bool (*)(double a, double b);
+
 struct NumberKernel {
     RawOperation real;
     RawOperation integer;
@@ -110,6 +114,7 @@ struct Operator {
             handler = other.handler;
             precedence = other.precedence;
             numbers = other.numbers;
+            compares = other.compares;
             assigns = other.assigns;
             elementJoin = other.elementJoin;
         }
@@ -127,6 +132,7 @@ struct Operator {
     // the arithmetic on numbers, whether the operator assigns (an assignment
     // evaluates its right operand before anything else), and its joins.
     const NumberKernel* numbers = nullptr;
+    NumberPredicate compares = nullptr;
     bool assigns = false;
     ElementJoin elementJoin = ElementJoin::kNone;
 };
@@ -169,6 +175,11 @@ struct Variable {
     mutable bool numberRead = false;
     mutable bool plain = false;
     mutable PlainNumber number;
+    // What the host's double read as, when it last was read, for a formula
+    // that reads the variable several times.
+    mutable bool boundRead = false;
+    mutable double boundReadFrom = 0;
+    mutable PlainNumber boundNumber;
 };
 
 // The variable's value text, written afresh from its host's double when that

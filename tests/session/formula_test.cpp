@@ -218,7 +218,12 @@ TEST(Formula, OfNumbersAloneAsItsText) {
                                             "a*a*a*a*a*a*a",
                                             "1e2*a",
                                             "a/e1",
-                                            "sin(a)"};
+                                            "sin(a)",
+                                            "(a<b)*(a*b)+(a>=b)*(a+b)",
+                                            "a==b",
+                                            "(a!=7)/2",
+                                            "a<=b||a>c&&1",
+                                            "(a>b)-(a<c)"};
     const std::vector<std::string> values = {"1",     "2",   "0",       "-3",
                                              "0.1",   "1.5", "1.e+020", "\"s\"",
                                              "{1,2}", "7",   "inf",     "123456.78901234"};
