@@ -119,12 +119,15 @@ struct Held {
     double raw;
 };
 
+[[gnu::noinline]] bool ReadWritten(double raw, bool cut, PlainNumber& number) {
+    return ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number);
+}
+
 // The result of work is what reading its text gives: worked out, or where
 // it is too rare for that (next to a power of ten), read from the text.
-bool Settle(double raw, bool cut, bool integerText, Held& held) {
+[[gnu::always_inline]] inline bool Settle(double raw, bool cut, bool integerText, Held& held) {
     PlainNumber number;
-    if (!ResultNumber(raw, cut, number) &&
-        !ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number))
+    if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number))
         return false;
     held = Held{number.value, number.integer, integerText, cut, raw};
     return true;
