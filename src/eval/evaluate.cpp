@@ -396,9 +396,6 @@ class Evaluation {
         return number.integer;
     }
 
-    // No number text is longer.
-    static constexpr size_t kLongestNumberText = 32;
-
     // A literal joined in front of a settled result is gathered in front of
     // it, where the handler could not fail: it would evaluate the literal one
     // level down and take the result over, two checks, and no limit on

@@ -23,6 +23,7 @@
 #include "session/session.h"
 #include "symbols/tables.h"
 #include "value/lexicon.h"
+#include "value/number_text.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -388,7 +389,6 @@ struct FormulaRunner {
 // The number form runs where the program would take the same steps: on the
 // fast road, with every nesting level open and room for any number text.
 bool NumbersFit(const Limits& limits) {
-    constexpr std::size_t kLongestNumberText = 32;
     return limits.maxNesting == Limits::kDeepestNesting &&
            limits.maxValueSize >= kLongestNumberText;
 }

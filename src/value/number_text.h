@@ -21,6 +21,10 @@ namespace expreval {
 // The significant digits of NumberToText.
 inline constexpr int kSignificant = 14;
 
+// No number text is longer (the longest, "-d.ddddddddddddde-ddd", has 21):
+// a limit on value sizes at least this large never refuses a number.
+inline constexpr std::size_t kLongestNumberText = 32;
+
 // Every power of ten up to 1e22 is exactly a double.
 inline constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
