@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -386,12 +387,16 @@ struct FormulaRunner {
     static std::int64_t MeasureChecks(Session::State& state, const CompiledFormula& compiled);
 };
 
+namespace {
+
 // The number form runs where the program would take the same steps: on the
 // fast road, with every nesting level open and room for any number text.
 bool NumbersFit(const Limits& limits) {
     return limits.maxNesting == Limits::kDeepestNesting &&
            limits.maxValueSize >= kLongestNumberText;
 }
+
+}  // namespace
 
 // A formula of numbers alone, run on doubles (true) where the number form
 // answers; its checks are spent as the program's run would spend them.
@@ -443,6 +448,22 @@ bool FormulaRunner::FindRecords(Session::State& state, const CompiledFormula& co
     found.functions = functions;
     return true;
 }
+
+namespace {
+
+// value, held by the record named name when it exists and no host's
+// double is bound to it; false otherwise. A record found has a valid name.
+bool HoldNumber(SymbolList<expreval::Variable>& list, std::string_view name, double value) {
+    auto* record = const_cast<expreval::Variable*>(FindVariableIn(list, name));
+    if (record == nullptr || (record->bound != nullptr && record->bound != &record->held))
+        return false;
+    record->held = value;
+    record->bound = &record->held;
+    record->written = -value;  // another sign bit: the text is due
+    return true;
+}
+
+}  // namespace
 
 // The checks a run of the program spends, measured by running it where no
 // limit applies (of numbers alone, it has no effect), and kept with the
@@ -526,8 +547,12 @@ void Session::SetVariable(std::string_view name, std::string value) {
     StoreHostVariable(state_->tables.variables, name, std::move(value));
 }
 
+// A finite number set on a variable that holds a host's own double is
+// held as a double, its text written when something reads it: a host's loop
+// of setting a number and evaluating writes no text.
 void Session::SetVariable(std::string_view name, double value) {
-    SetVariable(name, NumberToText(value));
+    if (!std::isfinite(value) || !HoldNumber(state_->tables.variables, name, value))
+        SetVariable(name, NumberToText(value));
 }
 
 void Session::BindVariable(std::string_view name, double* value) {
@@ -542,7 +567,7 @@ void Session::BindVariable(std::string_view name, double* value) {
     }
     if (value == nullptr)
         return;
-    SetVariable(key, *value);  // checks the name
+    SetVariable(key, NumberToText(*value));  // checks the name
     Bind(state_->tables.variables, key, value);
     state_->bindings.push_back(Binding{std::move(key), value});
     state_->bindingsFound = 0;

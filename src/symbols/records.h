@@ -167,9 +167,12 @@ struct Variable {
     // A host's double the value is read from, the double the text was last
     // written from, and whether an evaluation assigned the variable since
     // the host last looked.
+    // A host may also set a number that is held here, as a double, until its
+    // text is needed: bound then points to held.
     const double* bound = nullptr;
     double written = 0;
     bool assigned = false;
+    double held = 0;
     // What reading the value text as a plain number gave (ReadPlainNumber),
     // once read: plain, and number. A new value forgets it.
     mutable bool numberRead = false;

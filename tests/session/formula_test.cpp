@@ -12,6 +12,17 @@
 namespace expreval {
 namespace {
 
+// Whether f throws.
+template <typename F>
+bool Throws(F f) {
+    try {
+        f();
+    } catch (const std::exception&) {
+        return true;
+    }
+    return false;
+}
+
 // A formula evaluated twice in a row gives what Evaluate of its text gives,
 // result or message, with the same effects.
 TEST(Formula, EvaluatesAsItsText) {
@@ -168,6 +179,37 @@ TEST(Formula, NumbersInAndOut) {
     EXPECT_EQ(session.EvaluateNumber("-1e308*10"), -HUGE_VAL);
     EXPECT_THROW(session.EvaluateNumber("\"s\""), Exception);
     EXPECT_THROW(session.EvaluateNumber("{1}"), Exception);
+}
+
+// A number set again is held as a double until its text is read: every
+// reading, after assignments of other values too, gives what setting it
+// afresh gives.
+TEST(Formula, NumbersSetAgainAsSetAfresh) {
+    Session held;
+    Session afresh;
+    held.SetVariable("x", 1.0);
+    const std::vector<std::string> steps = {"x=\"s\"", "x=x", "x={1}", "2.5", "2.5",
+                                            "-0",      "0",   "1e20",  "x=7", "0.30000000000000004",
+                                            "2.5"};
+    for (const std::string& step : steps) {
+        if (step.rfind("x=", 0) == 0) {
+            EXPECT_EQ(held.Evaluate(step), afresh.Evaluate(step)) << step;
+        } else {
+            const double value = std::stod(step);
+            afresh.RemoveVariable("x");
+            EXPECT_EQ(Throws([&] { held.SetVariable("X", value); }),
+                      Throws([&] { afresh.SetVariable("X", value); }))
+                << step;
+        }
+        EXPECT_EQ(held.Variable("x"), afresh.Variable("x")) << step;
+        EXPECT_EQ(Session(held).Evaluate("x.1"), afresh.Evaluate("x.1")) << step;
+        EXPECT_EQ(held.Variables(), afresh.Variables()) << step;
+    }
+    EXPECT_TRUE(Throws([&] { held.SetVariable("x", HUGE_VAL); }));
+    EXPECT_EQ(held.Variable("x"), "2.5");
+    double bound = 4;
+    held.BindVariable("x", &bound);
+    EXPECT_EQ(held.Evaluate("x"), "4.");
 }
 
 // A bound double is read at every evaluation and written back by an
