@@ -13,8 +13,10 @@ namespace {
 // Calls nested deeper are left to the program, which compiles an argument
 // only when it evaluates it.
 constexpr int kDeepestCall = 16;
-// A run keeps its values on its own stack, of this many at most.
+// A run keeps its values on its own stack, of this many at most, and reads
+// at most this many variables.
 constexpr std::size_t kDeepestStack = 64;
+constexpr std::size_t kMostNames = 64;
 
 class NumberCompiler {
   public:
@@ -29,7 +31,7 @@ class NumberCompiler {
             const bool added = step.op != nullptr
                                    ? AddOperation(*step.op)
                                    : AddToken(step.token, step.read, step.number, calls);
-            if (!added || height_ > kDeepestStack)
+            if (!added || height_ > kDeepestStack || numbers_.names.size() > kMostNames)
                 return false;
             numbers_.depth = std::max(numbers_.depth, height_);
         }
@@ -133,55 +135,58 @@ struct Held {
     return true;
 }
 
+// The value on top is kept apart from the stack, where it can stay in
+// registers: most steps work on it.
 bool Run(const NumberProgram& numbers, const Variable* const* variables, NumberResult& result) {
+    // Each variable is read once: nothing in a run can change one.
+    Held values[kMostNames];
+    for (std::size_t i = 0; i < numbers.names.size(); ++i) {
+        PlainNumber number;
+        if (!ReadVariableNumber(*variables[i], number, nullptr))
+            return false;
+        values[i] = Held{number.value, number.integer, false, false, number.value};
+    }
     Held stack[kDeepestStack];
     std::size_t height = 0;
+    Held top{0, false, false, false, 0};
     for (const NumberStep& step : numbers.steps) {
         switch (step.kind) {
             case NumberStep::Kind::kNumber: {
+                stack[height++] = top;
                 const PlainNumber& number = step.number;
-                stack[height++] =
-                    Held{number.value, number.integer, step.integerText, false, number.value};
+                top = Held{number.value, number.integer, step.integerText, false, number.value};
                 break;
             }
-            case NumberStep::Kind::kVariable: {
-                PlainNumber number;
-                if (!ReadVariableNumber(*variables[step.variable], number, nullptr))
-                    return false;
-                stack[height++] =
-                    Held{number.value, number.integer, step.integerText, false, number.value};
+            case NumberStep::Kind::kVariable:
+                stack[height++] = top;
+                top = values[step.variable];
+                top.integerText = step.integerText;
                 break;
-            }
-            case NumberStep::Kind::kCall: {
-                Held& held = stack[height - 1];
-                if (!Settle(step.function(held.value), false, step.integerText, held))
+            case NumberStep::Kind::kCall:
+                if (!Settle(step.function(top.value), false, step.integerText, top))
                     return false;
                 break;
-            }
             case NumberStep::Kind::kOperation: {
-                const Held& right = stack[--height];
-                Held& left = stack[height - 1];
+                const Held& left = stack[--height];
                 const NumberKernel& kernel = *step.kernel;
                 const bool integers =
-                    kernel.integer != kernel.real && left.integerText && right.integerText;
-                const double raw = kernel.For(integers)(left.value, right.value);
-                const bool cut = left.integer && right.integer;
-                if (!Settle(raw, cut, false, left))
+                    kernel.integer != kernel.real && left.integerText && top.integerText;
+                const double raw = kernel.For(integers)(left.value, top.value);
+                const bool cut = left.integer && top.integer;
+                if (!Settle(raw, cut, false, top))
                     return false;
-                left.integerText = left.integer;
+                top.integerText = top.integer;
                 break;
             }
             case NumberStep::Kind::kComparison: {
-                const Held& right = stack[--height];
-                Held& left = stack[height - 1];
+                const Held& left = stack[--height];
                 // "1" or "0", written as an operation on two integers writes it.
-                const double truth = step.compares(left.value, right.value) ? 1 : 0;
-                left = Held{truth, true, true, true, truth};
+                const double truth = step.compares(left.value, top.value) ? 1 : 0;
+                top = Held{truth, true, true, true, truth};
                 break;
             }
         }
     }
-    const Held& top = stack[0];
     result = NumberResult{PlainNumber{top.value, top.integer}, top.raw, top.cut};
     return true;
 }
