@@ -126,7 +126,7 @@ struct Held {
 }
 
 // The result of work is what reading its text gives: worked out, or where
-// it is too rare for that (next to a power of ten), read from the text.
+// it is too rare for that, read from the text.
 [[gnu::always_inline]] inline bool Settle(double raw, bool cut, bool integerText, Held& held) {
     PlainNumber number;
     if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number))

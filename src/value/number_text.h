@@ -35,7 +35,7 @@ inline constexpr int kMaxExactPower = 22;
 // worked out without writing it: NumberToText's text, or with cut the text
 // an operation on two integer texts writes, whose fixed form loses its
 // fraction. False when that text is not worked out without writing it
-// (exponent forms, non-finite values, values next to a power of ten).
+// (non-finite values, magnitudes beyond the exact powers of ten).
 // Inline, since the scan of arithmetic calls it for nearly every operation.
 inline bool ResultNumber(double x, bool cut, PlainNumber& number);
 
@@ -214,11 +214,14 @@ inline double RoundHalfUp(double m, int k, double scaled) {
 
 // For m > 0: its 14 significant digits, rounded half up, are the integer
 // `rounded` x 10^(exponent-14), exponent being the count of m's integer
-// digits (negative below 0.1), and rounded lies below 10^14. False when a
-// power of ten beyond the exact ones is needed, and when the scaled value
-// lies so close to a power of ten that the error of one operation could
-// decide the exponent.
-inline bool RoundToSignificant(double m, int& exponent, double& rounded) {
+// digits (negative below 0.1), and rounded lies below 10^14, or with
+// toPower at most 10^14: m rounds up to the next power of ten, its exponent
+// unchanged, as the text keeps the form of m's own exponent. False when a
+// power of ten beyond the exact ones is needed, and without toPower when
+// the scaled value lies within one unit of a power of ten.
+// Whether m lies below the next power of ten, when its scaled value was
+// rounded up to it, the error of that product decides.
+inline bool RoundToSignificant(double m, int& exponent, double& rounded, bool toPower = false) {
     constexpr int kExponentShift = 52;
     constexpr int kExponentMask = 0x7FF;
     constexpr int kExponentBias = 1022;
@@ -230,12 +233,16 @@ inline bool RoundToSignificant(double m, int& exponent, double& rounded) {
         return false;
     double scaled = TimesPowerOfTen(m, kSignificant - exponent);
     if (scaled >= kBeyond) {  // the estimate is low by at most one
+        if (scaled == kBeyond && !AtOrAbove(m, kSignificant - exponent, kBeyond)) {
+            rounded = kBeyond;
+            return toPower;
+        }
         ++exponent;
         if (kSignificant - exponent < -kMaxExactPower)
             return false;
         scaled = TimesPowerOfTen(m, kSignificant - exponent);
     }
-    if (scaled < kLowest + 1 || scaled >= kBeyond - 1)
+    if (!toPower && (scaled < kLowest + 1 || scaled >= kBeyond - 1))
         return false;
     rounded = RoundHalfUp(m, kSignificant - exponent, scaled);
     return true;
@@ -265,7 +272,7 @@ inline bool ResultNumber(double x, bool cut, PlainNumber& number) {
     }
     int exponent = 0;
     double rounded = 0;
-    if (!std::isfinite(x) || !RoundToSignificant(magnitude, exponent, rounded))
+    if (!std::isfinite(x) || !RoundToSignificant(magnitude, exponent, rounded, true))
         return false;
     const double value = std::copysign(TimesPowerOfTen(rounded, exponent - kSignificant), x);
     if (exponent < 0 || exponent > kSignificant) {

@@ -88,7 +88,22 @@ TEST(ResultNumberTest, MatchesTheTextAtRoundingPoints) {
     }
 }
 
+// Values whose rounding carries into the next power of ten, or stops just
+// short of it, as sin(a)^2+cos(a)^2 gives.
 TEST(ResultNumberTest, MatchesTheTextAroundPowersOfTen) {
+    for (int k = -15; k <= 40; ++k) {
+        const double power = TextToNumber("1e" + std::to_string(k));
+        for (const double fraction : {0.01, 0.4, 0.49, 0.5, 0.51, 0.6, 0.99, 1.0, 1.5, 7.0})
+            for (const double sign : {-1.0, 1.0}) {
+                const double x = power * (1 + sign * fraction * 1e-14);
+                ASSERT_NO_FATAL_FAILURE(ExpectSameAsText(x));
+                ASSERT_NO_FATAL_FAILURE(ExpectSameAsText(-x));
+            }
+    }
+    for (const double x : {1 - 1e-16, 1 + 2.2e-16, 0.99999999999999989, 99.999999999999997}) {
+        PlainNumber number;
+        EXPECT_TRUE(ResultNumber(x, false, number)) << x;
+    }
     for (int k = -15; k <= 40; ++k) {
         double below = TextToNumber("1e" + std::to_string(k));
         double above = below;
