@@ -9,6 +9,8 @@
 //     is checked against (road.h).
 //   program: a text compiled into its tokens and reductions, in the order
 //     the two stacks meet them (program.h), which a formula keeps.
+//   number form: a program of numbers alone made into steps run on doubles
+//     (number_program.h), which a formula runs while its values allow.
 //   kept (by the rewrite): a text that the rewrite of white space and
 //     capitals leaves as it is, so it needs no copy.
 //   settled: a value text known to evaluate to itself (value/settled.h), so

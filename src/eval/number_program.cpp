@@ -168,10 +168,8 @@ bool Run(const NumberProgram& numbers, const Variable* const* variables, NumberR
                 break;
             case NumberStep::Kind::kOperation: {
                 const Held& left = stack[--height];
-                const NumberKernel& kernel = *step.kernel;
-                const bool integers =
-                    kernel.integer != kernel.real && left.integerText && top.integerText;
-                const double raw = kernel.For(integers)(left.value, top.value);
+                const double raw =
+                    step.kernel->For(left.integerText && top.integerText)(left.value, top.value);
                 const bool cut = left.integer && top.integer;
                 if (!Settle(raw, cut, false, top))
                     return false;
