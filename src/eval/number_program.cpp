@@ -17,6 +17,10 @@ constexpr int kDeepestCall = 16;
 // at most this many variables.
 constexpr std::size_t kDeepestStack = 64;
 constexpr std::size_t kMostNames = 64;
+// A longer formula is left to the program: the first run of a number form
+// also runs the program with no limits, to learn its steps, which must stay
+// a matter of microseconds whatever limits a session sets.
+constexpr std::size_t kMostSteps = 4096;
 
 class NumberCompiler {
   public:
@@ -31,7 +35,8 @@ class NumberCompiler {
             const bool added = step.op != nullptr
                                    ? AddOperation(*step.op)
                                    : AddToken(step.token, step.read, step.number, calls);
-            if (!added || height_ > kDeepestStack || numbers_.names.size() > kMostNames)
+            if (!added || height_ > kDeepestStack || numbers_.names.size() > kMostNames ||
+                numbers_.steps.size() > kMostSteps)
                 return false;
             numbers_.depth = std::max(numbers_.depth, height_);
         }
