@@ -44,14 +44,25 @@ class NumberCompiler {
     }
 
   private:
+    // A number or variable pushed just before is the operation's right
+    // operand: the operation takes it from its own step.
     bool AddOperation(const Operator& op) {
         if ((op.numbers == nullptr && op.compares == nullptr) || op.assigns)
             return false;
-        NumberStep& step = numbers_.steps.emplace_back();
+        NumberStep step;
+        std::vector<NumberStep>& steps = numbers_.steps;
+        if (steps.back().kind == NumberStep::Kind::kNumber ||
+            steps.back().kind == NumberStep::Kind::kVariable) {
+            step = steps.back();
+            step.right = step.kind == NumberStep::Kind::kNumber ? NumberStep::Right::kNumber
+                                                                : NumberStep::Right::kVariable;
+            steps.pop_back();
+        }
         step.kind =
             op.numbers != nullptr ? NumberStep::Kind::kOperation : NumberStep::Kind::kComparison;
         step.kernel = op.numbers;
         step.compares = op.compares;
+        steps.push_back(step);
         --height_;
         return true;
     }
@@ -115,15 +126,13 @@ class NumberCompiler {
     std::size_t height_ = 0;
 };
 
-// A value on the run's stack: what its text reads as, whether the operand's
-// text is an integer text, and the work it came from. Left uninitialised
-// until pushed: a run is a few dozen instructions.
+// A value on the run's stack: what its text reads as, and whether the
+// operand's text is an integer text. Left uninitialised until pushed: a run
+// is a few dozen instructions.
 struct Held {
     double value;
     bool integer;  // the value's text is an integer text
     bool integerText;
-    bool cut;
-    double raw;
 };
 
 [[gnu::noinline]] bool ReadWritten(double raw, bool cut, PlainNumber& number) {
@@ -136,63 +145,109 @@ struct Held {
     PlainNumber number;
     if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number))
         return false;
-    held = Held{number.value, number.integer, integerText, cut, raw};
+    held = Held{number.value, number.integer, integerText};
     return true;
 }
 
 // The value on top is kept apart from the stack, where it can stay in
-// registers: most steps work on it.
-bool Run(const NumberProgram& numbers, const Variable* const* variables, NumberResult& result) {
-    // Each variable is read once: nothing in a run can change one.
-    Held values[kMostNames];
-    for (std::size_t i = 0; i < numbers.names.size(); ++i) {
-        PlainNumber number;
-        if (!ReadVariableNumber(*variables[i], number, nullptr))
+// registers, with the work it came from: most steps work on it.
+class NumberRun {
+  public:
+    NumberRun(const NumberProgram& numbers, const Variable* const* variables)
+        : numbers_(numbers), variables_(variables) {}
+
+    bool Answer(NumberResult& result) {
+        if (!ReadVariables())
             return false;
-        values[i] = Held{number.value, number.integer, false, false, number.value};
-    }
-    Held stack[kDeepestStack];
-    std::size_t height = 0;
-    Held top{0, false, false, false, 0};
-    for (const NumberStep& step : numbers.steps) {
-        switch (step.kind) {
-            case NumberStep::Kind::kNumber: {
-                stack[height++] = top;
-                const PlainNumber& number = step.number;
-                top = Held{number.value, number.integer, step.integerText, false, number.value};
-                break;
-            }
-            case NumberStep::Kind::kVariable:
-                stack[height++] = top;
-                top = values[step.variable];
-                top.integerText = step.integerText;
-                break;
-            case NumberStep::Kind::kCall:
-                if (!Settle(step.function(top.value), false, step.integerText, top))
-                    return false;
-                break;
-            case NumberStep::Kind::kOperation: {
-                const Held& left = stack[--height];
-                const double raw =
-                    step.kernel->For(left.integerText && top.integerText)(left.value, top.value);
-                const bool cut = left.integer && top.integer;
-                if (!Settle(raw, cut, false, top))
-                    return false;
-                top.integerText = top.integer;
-                break;
-            }
-            case NumberStep::Kind::kComparison: {
-                const Held& left = stack[--height];
-                // "1" or "0", written as an operation on two integers writes it.
-                const double truth = step.compares(left.value, top.value) ? 1 : 0;
-                top = Held{truth, true, true, true, truth};
-                break;
+        for (const NumberStep& step : numbers_.steps) {
+            switch (step.kind) {
+                case NumberStep::Kind::kNumber:
+                case NumberStep::Kind::kVariable:
+                    stack_[height_++] = top_;
+                    Become(OwnValue(step));
+                    break;
+                case NumberStep::Kind::kCall:
+                    if (!Work(step.function(top_.value), false, step.integerText))
+                        return false;
+                    break;
+                case NumberStep::Kind::kOperation: {
+                    const Held right = Right(step);
+                    const Held left = Left(step);
+                    const double raw = step.kernel->For(left.integerText && right.integerText)(
+                        left.value, right.value);
+                    if (!Work(raw, left.integer && right.integer, false))
+                        return false;
+                    top_.integerText = top_.integer;
+                    break;
+                }
+                case NumberStep::Kind::kComparison: {
+                    const Held right = Right(step);
+                    const Held left = Left(step);
+                    // "1" or "0", written as an operation on two integers writes it.
+                    const double truth = step.compares(left.value, right.value) ? 1 : 0;
+                    Become(Held{truth, true, true});
+                    raw_ = truth;
+                    cut_ = true;
+                    break;
+                }
             }
         }
+        result = NumberResult{PlainNumber{top_.value, top_.integer}, raw_, cut_};
+        return true;
     }
-    result = NumberResult{PlainNumber{top.value, top.integer}, top.raw, top.cut};
-    return true;
-}
+
+  private:
+    // Each variable is read once: nothing in a run can change one.
+    bool ReadVariables() {
+        for (std::size_t i = 0; i < numbers_.names.size(); ++i) {
+            PlainNumber number;
+            if (!ReadVariableNumber(*variables_[i], number, nullptr))
+                return false;
+            values_[i] = Held{number.value, number.integer, false};
+        }
+        return true;
+    }
+
+    // The number or variable a step holds.
+    Held OwnValue(const NumberStep& step) const {
+        Held held =
+            step.kind == NumberStep::Kind::kNumber || step.right == NumberStep::Right::kNumber
+                ? Held{step.number.value, step.number.integer, false}
+                : values_[step.variable];
+        held.integerText = step.integerText;
+        return held;
+    }
+
+    Held Right(const NumberStep& step) const {
+        return step.right == NumberStep::Right::kStack ? top_ : OwnValue(step);
+    }
+
+    // With its right operand in its step, an operation works on the top.
+    Held Left(const NumberStep& step) {
+        return step.right == NumberStep::Right::kStack ? stack_[--height_] : top_;
+    }
+
+    void Become(Held held) {
+        top_ = held;
+        raw_ = held.value;
+        cut_ = false;
+    }
+
+    bool Work(double raw, bool cut, bool integerText) {
+        raw_ = raw;
+        cut_ = cut;
+        return Settle(raw, cut, integerText, top_);
+    }
+
+    const NumberProgram& numbers_;
+    const Variable* const* variables_;
+    Held values_[kMostNames];
+    Held stack_[kDeepestStack];
+    std::size_t height_ = 0;
+    Held top_{0, false, false};
+    double raw_ = 0;
+    bool cut_ = false;
+};
 
 }  // namespace
 
@@ -209,7 +264,7 @@ bool CompileNumbers(Context& context, const Program& program, NumberProgram& num
 bool RunNumbers(const NumberProgram& numbers, const Variable* const* variables,
                 NumberResult& result) {
     try {
-        return Run(numbers, variables, result);
+        return NumberRun(numbers, variables).Answer(result);
     } catch (const Exception&) {
         return false;
     }

@@ -24,11 +24,15 @@ struct NumberStep {
     // / and % work on integers when both operand texts, as written, are
     // integer texts: known here for a token, from its value for a result.
     bool integerText = false;
-    PlainNumber number;                    // kNumber
+    PlainNumber number;                    // kNumber, or the right operand's
     std::uint32_t variable = 0;            // kVariable: its index in names
     double (*function)(double) = nullptr;  // kCall: the function row's work
     const NumberKernel* kernel = nullptr;  // kOperation
     NumberPredicate compares = nullptr;    // kComparison
+    // Where an operation's right operand is: on top, or the number or
+    // variable of the step itself.
+    enum class Right : std::uint8_t { kStack, kNumber, kVariable };
+    Right right = Right::kStack;
 };
 
 struct NumberProgram {
