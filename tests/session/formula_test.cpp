@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -179,6 +180,64 @@ TEST(Formula, NumbersInAndOut) {
     EXPECT_EQ(session.EvaluateNumber("-1e308*10"), -HUGE_VAL);
     EXPECT_THROW(session.EvaluateNumber("\"s\""), Exception);
     EXPECT_THROW(session.EvaluateNumber("{1}"), Exception);
+}
+
+// A random formula of numbers alone, of about `depth` levels.
+std::string RandomNumbersFormula(std::mt19937& random, int depth) {
+    static const std::vector<std::string> kLeaves = {"1",         "2",   "7", "0.5", "2.50", "-3",
+                                                     "123456789", "0.1", "a", "b",   "c"};
+    static const std::vector<std::string> kOperators = {
+        "+", "-", "*", "/", "%", "<", "<=", ">", ">=", "==", "!=", "&&", "||"};
+    static const std::vector<std::string> kFunctions = {"sin", "cos", "sin", "log"};
+    const auto pick = [&random](const std::vector<std::string>& from) {
+        return from[random() % from.size()];
+    };
+    if (depth == 0 || random() % 4 == 0)
+        return pick(kLeaves);
+    switch (random() % 4) {
+        case 0:
+            return pick(kFunctions) + "(" + RandomNumbersFormula(random, depth - 1) + ")";
+        case 1:
+            return "(" + RandomNumbersFormula(random, depth - 1) + ")";
+        default:
+            return RandomNumbersFormula(random, depth - 1) + pick(kOperators) +
+                   RandomNumbersFormula(random, depth - 1);
+    }
+}
+
+// Compiled once and evaluated for value after value, a formula of numbers
+// alone gives what its text gives each time.
+TEST(Formula, RandomNumbersFormulasAsTheirTexts) {
+    std::mt19937 random(2026);
+    // Few values make a formula fail: one that fails at every value tells
+    // nothing of its number form.
+    const std::vector<double> values = {1, -2, 0.5, 3, 2e13, 0.1, 1.0 / 3, -0.75, 7, 12};
+    for (int n = 0; n < 300; ++n) {
+        const std::string text = RandomNumbersFormula(random, 4);
+        Session byText;
+        Session byFormula;
+        const Formula formula = byFormula.Compile(text);
+        for (int round = 0; round < 12; ++round) {
+            for (const char* name : {"a", "b", "c"}) {
+                const double value = values[random() % values.size()];
+                byText.SetVariable(name, value);
+                byFormula.SetVariable(name, value);
+            }
+            std::string expected;
+            std::string got;
+            try {
+                expected = byText.Evaluate(text);
+            } catch (const Exception& e) {
+                expected = "failed: " + e.message;
+            }
+            try {
+                got = byFormula.Evaluate(formula);
+            } catch (const Exception& e) {
+                got = "failed: " + e.message;
+            }
+            ASSERT_EQ(got, expected) << text << " round " << round;
+        }
+    }
 }
 
 // A number set again is held as a double until its text is read: every
