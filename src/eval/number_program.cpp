@@ -162,8 +162,7 @@ struct Work {
 // integer text when its value's is.
 [[gnu::always_inline]] inline bool Operate(const NumberStep& step, Held& left, Held right,
                                            Work& work) {
-    work.raw =
-        step.kernel->For(left.integerText && right.integerText)(left.value, right.value);
+    work.raw = step.kernel->For(left.integerText && right.integerText)(left.value, right.value);
     work.cut = left.integer && right.integer;
     if (!Settle(work.raw, work.cut, false, left))
         return false;
@@ -261,8 +260,7 @@ class NumberRun {
         return Held{step.number.value, step.number.integer, step.integerText};
     }
     Held OwnVariable(const NumberStep& step) const {
-        return Held{values_[step.variable].value, values_[step.variable].integer,
-                    step.integerText};
+        return Held{values_[step.variable].value, values_[step.variable].integer, step.integerText};
     }
 
     const NumberProgram& numbers_;
