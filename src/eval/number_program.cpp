@@ -138,17 +138,33 @@ struct Held {
     bool integerText;
 };
 
-[[gnu::noinline]] bool ReadWritten(double raw, bool cut, PlainNumber& number) {
-    return ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number);
+// What reading a result's text gives, for the rare result whose number is
+// not worked out: returned by value, so that a run's values stay in
+// registers.
+struct Written {
+    double value;
+    bool integer;
+    bool read;  // false when the text is not a plain number
+};
+
+[[gnu::noinline]] Written ReadWritten(double raw, bool cut) {
+    PlainNumber number;
+    const bool read = ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number);
+    return Written{number.value, number.integer, read};
 }
 
 // The result of work is what reading its text gives: worked out, or where
 // it is too rare for that, read from the text.
 [[gnu::always_inline]] inline bool Settle(double raw, bool cut, bool integerText, Held& held) {
     PlainNumber number;
-    if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number))
+    if (ResultNumber(raw, cut, number)) {
+        held = Held{number.value, number.integer, integerText};
+        return true;
+    }
+    const Written written = ReadWritten(raw, cut);
+    if (!written.read)
         return false;
-    held = Held{number.value, number.integer, integerText};
+    held = Held{written.value, written.integer, integerText};
     return true;
 }
 

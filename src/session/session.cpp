@@ -425,7 +425,8 @@ struct FormulaRunner {
     static std::int64_t MeasureChecks(Session::State& state, const CompiledFormula& compiled);
 };
 
-void FormulaRunner::Start(Session::State& state, const CompiledFormula& compiled) {
+[[gnu::always_inline]] inline void FormulaRunner::Start(Session::State& state,
+                                                        const CompiledFormula& compiled) {
     if (state.evaluating)
         ThrowDuringEvaluation("Evaluate");
     if (compiled.text.size() > state.limits.maxTextLength)
@@ -447,8 +448,9 @@ bool RecordsHold(const FormulaRecords& found, const CompiledFormula& compiled,
 
 // A formula of numbers alone, run on doubles (true) where the number form
 // answers; its checks are spent as the program's run would spend them.
-bool FormulaRunner::RunNumbers(Session::State& state, const CompiledFormula& compiled,
-                               NumberResult& found) {
+[[gnu::always_inline]] inline bool FormulaRunner::RunNumbers(Session::State& state,
+                                                             const CompiledFormula& compiled,
+                                                             NumberResult& found) {
     if (!compiled.numbers.has_value() || !state.numbersRun ||
         !(RecordsHold(state.formulaRecords, compiled, state.tables) ||
           FindRecords(state, compiled)))
