@@ -178,8 +178,9 @@ struct Work {
 // integer text when its value's is.
 [[gnu::always_inline]] inline bool Operate(const NumberStep& step, Held& left, Held right,
                                            Work& work) {
-    work.raw = step.kernel->For(left.integerText && right.integerText)(left.value, right.value);
-    work.cut = left.integer && right.integer;
+    // Flags both held: & rather than && leaves no branch to mispredict.
+    work.raw = step.kernel->For(left.integerText & right.integerText)(left.value, right.value);
+    work.cut = left.integer & right.integer;
     if (!Settle(work.raw, work.cut, false, left))
         return false;
     left.integerText = left.integer;
@@ -251,6 +252,8 @@ class NumberRun {
                 case Kind::kComparisonOnVariable:
                     Compare(step, top, OwnVariable(step), work);
                     break;
+                default:  // no other kind is made: the dispatch needs no range check
+                    __builtin_unreachable();
             }
         }
         // The last step is never a number or a variable: it did the work.
