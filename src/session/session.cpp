@@ -53,6 +53,15 @@ struct FormulaRecords {
     std::vector<const expreval::Variable*> records;
 };
 
+// The record a number was last set on, by the name as given, with the
+// membership of the session's variables then: a host's loop sets the same
+// one each time.
+struct HeldRecord {
+    std::string name;
+    std::uint64_t found = 0;
+    expreval::Variable* record = nullptr;
+};
+
 struct Session::State {
     SessionTables tables;
     Limits limits;
@@ -61,8 +70,8 @@ struct Session::State {
     bool evaluating = false;
     Road road = DefaultRoad();
     // What a formula's number form needs to know of limits and road, kept
-    // with them (Refresh): whether it may run, and whether limits bound
-    // its work.
+    // with them (SessionSettings::Refresh): whether it may run, and whether
+    // limits bound its work.
     bool numbersRun = false;
     bool bounded = false;
     // Variables bound to a host's doubles (BindVariable), by name.
@@ -70,16 +79,7 @@ struct Session::State {
     // The variables' membership stamp when the bindings' records were found.
     std::uint64_t bindingsFound = 0;
     FormulaRecords formulaRecords;
-    // The record a number was last set on, by the name as given, while no
-    // variable joins or leaves: a host's loop sets the same one each time.
-    std::string heldName;
-    std::uint64_t heldFound = 0;
-    expreval::Variable* heldRecord = nullptr;
-
-    // After limits or road change.
-    void Refresh();
-    // The record named name, or null, found through heldName.
-    expreval::Variable* RecordToHold(std::string_view name);
+    HeldRecord held;
 };
 
 namespace {
@@ -100,16 +100,6 @@ bool NumbersFit(const Limits& limits, Road road) {
     return road == Road::kFast && limits.maxNesting == Limits::kDeepestNesting &&
            limits.maxValueSize >= kLongestNumberText;
 }
-
-}  // namespace
-
-void Session::State::Refresh() {
-    limited = IsLimited(limits);
-    numbersRun = NumbersFit(limits, road);
-    bounded = BoundsWork(limits);
-}
-
-namespace {
 
 // Marks the session as evaluating for as long as it lives, by any road.
 class Evaluating {
@@ -336,10 +326,18 @@ SessionTables& TablesOf(Session& session) {
     return session.state_->tables;
 }
 
+// Members of a friend rather than of State, which is part of the exported
+// Session: the library exports no more names than its headers show.
 struct SessionSettings {
     static void SetRoad(Session& session, Road road) {
         session.state_->road = road;
-        session.state_->Refresh();
+        Refresh(*session.state_);
+    }
+    // After limits or road change.
+    static void Refresh(Session::State& state) {
+        state.limited = IsLimited(state.limits);
+        state.numbersRun = NumbersFit(state.limits, state.road);
+        state.bounded = BoundsWork(state.limits);
     }
 };
 
@@ -367,7 +365,7 @@ Session::Session(const Session& other) : state_(std::make_unique<State>()) {
     CopyTables(from.tables, state_->tables);
     state_->limits = from.limits;
     state_->road = from.road;
-    state_->Refresh();
+    SessionSettings::Refresh(*state_);
     state_->bindings = from.bindings;
     state_->bindingsFound = 0;
     for (const Binding& binding : state_->bindings)
@@ -490,6 +488,18 @@ bool FormulaRunner::FindRecords(Session::State& state, const CompiledFormula& co
 
 namespace {
 
+// The record named name, or null, found again through last while no
+// variable has joined or left. A record found has a valid name.
+expreval::Variable* RecordToHold(HeldRecord& last, const SymbolList<expreval::Variable>& list,
+                                 std::string_view name) {
+    if (last.found == list.Membership() && last.name == name)
+        return last.record;
+    auto* record = const_cast<expreval::Variable*>(FindVariableIn(list, name));
+    if (record != nullptr)
+        last = HeldRecord{std::string(name), list.Membership(), record};
+    return record;
+}
+
 // value, held by record when it exists and no host's double is bound to
 // it; false otherwise.
 bool HoldNumber(expreval::Variable* record, double value) {
@@ -589,25 +599,12 @@ void Session::SetVariable(std::string_view name, std::string value) {
     StoreHostVariable(state_->tables.variables, name, std::move(value));
 }
 
-// A record found has a valid name.
-expreval::Variable* Session::State::RecordToHold(std::string_view name) {
-    const SymbolList<expreval::Variable>& list = tables.variables;
-    if (heldFound == list.Membership() && heldName == name)
-        return heldRecord;
-    auto* record = const_cast<expreval::Variable*>(FindVariableIn(list, name));
-    if (record != nullptr) {
-        heldName = name;
-        heldFound = list.Membership();
-        heldRecord = record;
-    }
-    return record;
-}
-
 // A finite number set on a variable that holds a host's own double is
 // held as a double, its text written when something reads it: a host's loop
 // of setting a number and evaluating writes no text.
 void Session::SetVariable(std::string_view name, double value) {
-    if (!std::isfinite(value) || !HoldNumber(state_->RecordToHold(name), value))
+    if (!std::isfinite(value) ||
+        !HoldNumber(RecordToHold(state_->held, state_->tables.variables, name), value))
         SetVariable(name, NumberToText(value));
 }
 
@@ -743,7 +740,7 @@ void Session::SetLimits(const Limits& limits) {
         throw std::invalid_argument("expreval: maxNesting must be from 1 to " +
                                     std::to_string(Limits::kDeepestNesting));
     state_->limits = limits;
-    state_->Refresh();
+    SessionSettings::Refresh(*state_);
 }
 
 const Limits& Session::CurrentLimits() const {
