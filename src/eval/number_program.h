@@ -38,10 +38,10 @@ struct NumberStep {
     // integer texts: known here for a token, from its value for a result.
     bool integerText = false;
     PlainNumber number;                    // kNumber, or the right operand's
-    std::uint32_t variable = 0;            // kVariable: its index in names
+    std::uint32_t variable = 0;            // kVariable or the right operand's: its index in names
     double (*function)(double) = nullptr;  // kCall: the function row's work
-    const NumberKernel* kernel = nullptr;  // kOperation
-    NumberPredicate compares = nullptr;    // kComparison
+    const NumberKernel* kernel = nullptr;  // the operations
+    NumberPredicate compares = nullptr;    // the comparisons
 };
 
 struct NumberProgram {
