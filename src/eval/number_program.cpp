@@ -49,17 +49,20 @@ class NumberCompiler {
     bool AddOperation(const Operator& op) {
         if ((op.numbers == nullptr && op.compares == nullptr) || op.assigns)
             return false;
+        using Kind = NumberStep::Kind;
+        const bool operation = op.numbers != nullptr;
         NumberStep step;
+        step.kind = operation ? Kind::kOperation : Kind::kComparison;
         std::vector<NumberStep>& steps = numbers_.steps;
-        if (steps.back().kind == NumberStep::Kind::kNumber ||
-            steps.back().kind == NumberStep::Kind::kVariable) {
+        const Kind last = steps.back().kind;
+        if (last == Kind::kNumber || last == Kind::kVariable) {
             step = steps.back();
-            step.right = step.kind == NumberStep::Kind::kNumber ? NumberStep::Right::kNumber
-                                                                : NumberStep::Right::kVariable;
             steps.pop_back();
+            if (last == Kind::kNumber)
+                step.kind = operation ? Kind::kOperationOnNumber : Kind::kComparisonOnNumber;
+            else
+                step.kind = operation ? Kind::kOperationOnVariable : Kind::kComparisonOnVariable;
         }
-        step.kind =
-            op.numbers != nullptr ? NumberStep::Kind::kOperation : NumberStep::Kind::kComparison;
         step.kernel = op.numbers;
         step.compares = op.compares;
         steps.push_back(step);
@@ -135,22 +138,66 @@ struct Held {
     bool integerText;
 };
 
-[[gnu::noinline]] bool ReadWritten(double raw, bool cut, PlainNumber& number) {
-    return ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number);
+// What reading a result's text gives, for the rare result whose number is
+// not worked out: returned by value, so that a run's values stay in
+// registers.
+struct Written {
+    double value;
+    bool integer;
+    bool read;  // false when the text is not a plain number
+};
+
+[[gnu::noinline]] Written ReadWritten(double raw, bool cut) {
+    PlainNumber number;
+    const bool read = ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number);
+    return Written{number.value, number.integer, read};
 }
 
 // The result of work is what reading its text gives: worked out, or where
 // it is too rare for that, read from the text.
 [[gnu::always_inline]] inline bool Settle(double raw, bool cut, bool integerText, Held& held) {
     PlainNumber number;
-    if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number))
+    if (ResultNumber(raw, cut, number)) {
+        held = Held{number.value, number.integer, integerText};
+        return true;
+    }
+    const Written written = ReadWritten(raw, cut);
+    if (!written.read)
         return false;
-    held = Held{number.value, number.integer, integerText};
+    held = Held{written.value, written.integer, integerText};
     return true;
 }
 
-// The value on top is kept apart from the stack, where it can stay in
-// registers, with the work it came from: most steps work on it.
+// The work done last, which tells how the result's text is written.
+struct Work {
+    double raw = 0;
+    bool cut = false;
+};
+
+// An operation's result, in place of its left operand; its text is an
+// integer text when its value's is.
+[[gnu::always_inline]] inline bool Operate(const NumberStep& step, Held& left, Held right,
+                                           Work& work) {
+    // Flags both held: & rather than && leaves no branch to mispredict.
+    work.raw = step.kernel->For(left.integerText & right.integerText)(left.value, right.value);
+    work.cut = left.integer & right.integer;
+    if (!Settle(work.raw, work.cut, false, left))
+        return false;
+    left.integerText = left.integer;
+    return true;
+}
+
+// "1" or "0", in place of the left operand: written as an operation on two
+// integers writes it.
+[[gnu::always_inline]] inline void Compare(const NumberStep& step, Held& left, Held right,
+                                           Work& work) {
+    const double truth = step.compares(left.value, right.value) ? 1 : 0;
+    left = Held{truth, true, true};
+    work = Work{truth, true};
+}
+
+// The value on top is kept apart from the stack, in registers, with the
+// work it came from: most steps work on it.
 class NumberRun {
   public:
     NumberRun(const NumberProgram& numbers, const Variable* const* variables)
@@ -159,47 +206,66 @@ class NumberRun {
     bool Answer(NumberResult& result) {
         if (!ReadVariables())
             return false;
+        using Kind = NumberStep::Kind;
+        Held top{0, false, false};
+        std::size_t height = 0;
+        Work work;
         for (const NumberStep& step : numbers_.steps) {
             switch (step.kind) {
-                case NumberStep::Kind::kNumber:
-                case NumberStep::Kind::kVariable:
-                    stack_[height_++] = top_;
-                    Become(OwnValue(step));
+                case Kind::kNumber:
+                    stack_[height++] = top;
+                    top = OwnNumber(step);
                     break;
-                case NumberStep::Kind::kCall:
-                    if (!Work(step.function(top_.value), false, step.integerText))
+                case Kind::kVariable:
+                    stack_[height++] = top;
+                    top = OwnVariable(step);
+                    break;
+                case Kind::kCall:
+                    work = Work{step.function(top.value), false};
+                    if (!Settle(work.raw, false, step.integerText, top))
                         return false;
                     break;
-                case NumberStep::Kind::kOperation: {
-                    const Held right = Right(step);
-                    const Held left = Left(step);
-                    const double raw = step.kernel->For(left.integerText && right.integerText)(
-                        left.value, right.value);
-                    if (!Work(raw, left.integer && right.integer, false))
+                case Kind::kOperation: {
+                    const Held right = top;
+                    top = stack_[--height];
+                    if (!Operate(step, top, right, work))
                         return false;
-                    top_.integerText = top_.integer;
                     break;
                 }
-                case NumberStep::Kind::kComparison: {
-                    const Held right = Right(step);
-                    const Held left = Left(step);
-                    // "1" or "0", written as an operation on two integers writes it.
-                    const double truth = step.compares(left.value, right.value) ? 1 : 0;
-                    Become(Held{truth, true, true});
-                    raw_ = truth;
-                    cut_ = true;
+                case Kind::kOperationOnNumber:
+                    if (!Operate(step, top, OwnNumber(step), work))
+                        return false;
+                    break;
+                case Kind::kOperationOnVariable:
+                    if (!Operate(step, top, OwnVariable(step), work))
+                        return false;
+                    break;
+                case Kind::kComparison: {
+                    const Held right = top;
+                    top = stack_[--height];
+                    Compare(step, top, right, work);
                     break;
                 }
+                case Kind::kComparisonOnNumber:
+                    Compare(step, top, OwnNumber(step), work);
+                    break;
+                case Kind::kComparisonOnVariable:
+                    Compare(step, top, OwnVariable(step), work);
+                    break;
+                default:  // no other kind is made: the dispatch needs no range check
+                    __builtin_unreachable();
             }
         }
-        result = NumberResult{PlainNumber{top_.value, top_.integer}, raw_, cut_};
+        // The last step is never a number or a variable: it did the work.
+        result = NumberResult{PlainNumber{top.value, top.integer}, work.raw, work.cut};
         return true;
     }
 
   private:
     // Each variable is read once: nothing in a run can change one.
     bool ReadVariables() {
-        for (std::size_t i = 0; i < numbers_.names.size(); ++i) {
+        const std::size_t count = numbers_.names.size();
+        for (std::size_t i = 0; i < count; ++i) {
             PlainNumber number;
             if (!ReadVariableNumber(*variables_[i], number, nullptr))
                 return false;
@@ -208,45 +274,18 @@ class NumberRun {
         return true;
     }
 
-    // The number or variable a step holds.
-    Held OwnValue(const NumberStep& step) const {
-        Held held =
-            step.kind == NumberStep::Kind::kNumber || step.right == NumberStep::Right::kNumber
-                ? Held{step.number.value, step.number.integer, false}
-                : values_[step.variable];
-        held.integerText = step.integerText;
-        return held;
+    // The number or variable a step holds, with its token's text.
+    static Held OwnNumber(const NumberStep& step) {
+        return Held{step.number.value, step.number.integer, step.integerText};
     }
-
-    Held Right(const NumberStep& step) const {
-        return step.right == NumberStep::Right::kStack ? top_ : OwnValue(step);
-    }
-
-    // With its right operand in its step, an operation works on the top.
-    Held Left(const NumberStep& step) {
-        return step.right == NumberStep::Right::kStack ? stack_[--height_] : top_;
-    }
-
-    void Become(Held held) {
-        top_ = held;
-        raw_ = held.value;
-        cut_ = false;
-    }
-
-    bool Work(double raw, bool cut, bool integerText) {
-        raw_ = raw;
-        cut_ = cut;
-        return Settle(raw, cut, integerText, top_);
+    Held OwnVariable(const NumberStep& step) const {
+        return Held{values_[step.variable].value, values_[step.variable].integer, step.integerText};
     }
 
     const NumberProgram& numbers_;
     const Variable* const* variables_;
     Held values_[kMostNames];
     Held stack_[kDeepestStack];
-    std::size_t height_ = 0;
-    Held top_{0, false, false};
-    double raw_ = 0;
-    bool cut_ = false;
 };
 
 }  // namespace

@@ -19,20 +19,29 @@
 namespace expreval {
 
 struct NumberStep {
-    enum class Kind : std::uint8_t { kNumber, kVariable, kCall, kOperation, kComparison };
+    // An operation or comparison takes its right operand from the top, or,
+    // "On" one, from the number or variable of the step itself: told apart
+    // here so that a run dispatches once per step.
+    enum class Kind : std::uint8_t {
+        kNumber,
+        kVariable,
+        kCall,
+        kOperation,
+        kOperationOnNumber,
+        kOperationOnVariable,
+        kComparison,
+        kComparisonOnNumber,
+        kComparisonOnVariable,
+    };
     Kind kind = Kind::kNumber;
     // / and % work on integers when both operand texts, as written, are
     // integer texts: known here for a token, from its value for a result.
     bool integerText = false;
     PlainNumber number;                    // kNumber, or the right operand's
-    std::uint32_t variable = 0;            // kVariable: its index in names
+    std::uint32_t variable = 0;            // kVariable or the right operand's: its index in names
     double (*function)(double) = nullptr;  // kCall: the function row's work
-    const NumberKernel* kernel = nullptr;  // kOperation
-    NumberPredicate compares = nullptr;    // kComparison
-    // Where an operation's right operand is: on top, or the number or
-    // variable of the step itself.
-    enum class Right : std::uint8_t { kStack, kNumber, kVariable };
-    Right right = Right::kStack;
+    const NumberKernel* kernel = nullptr;  // the operations
+    NumberPredicate compares = nullptr;    // the comparisons
 };
 
 struct NumberProgram {

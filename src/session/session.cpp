@@ -53,6 +53,15 @@ struct FormulaRecords {
     std::vector<const expreval::Variable*> records;
 };
 
+// The record a number was last set on, by the name as given, with the
+// membership of the session's variables then: a host's loop sets the same
+// one each time.
+struct HeldRecord {
+    std::string name;
+    std::uint64_t found = 0;
+    expreval::Variable* record = nullptr;
+};
+
 struct Session::State {
     SessionTables tables;
     Limits limits;
@@ -60,11 +69,17 @@ struct Session::State {
     InterruptFlag interrupt{false};
     bool evaluating = false;
     Road road = DefaultRoad();
+    // What a formula's number form needs to know of limits and road, kept
+    // with them (SessionSettings::Refresh): whether it may run, and whether
+    // limits bound its work.
+    bool numbersRun = false;
+    bool bounded = false;
     // Variables bound to a host's doubles (BindVariable), by name.
     std::vector<Binding> bindings;
     // The variables' membership stamp when the bindings' records were found.
     std::uint64_t bindingsFound = 0;
     FormulaRecords formulaRecords;
+    HeldRecord held;
 };
 
 namespace {
@@ -77,6 +92,13 @@ bool BoundsWork(const Limits& limits) {
 bool IsLimited(const Limits& limits) {
     return BoundsWork(limits) || limits.maxValueSize != SIZE_MAX ||
            limits.maxNesting != Limits::kDeepestNesting;
+}
+
+// The number form runs where the program would take the same steps: on the
+// fast road, with every nesting level open and room for any number text.
+bool NumbersFit(const Limits& limits, Road road) {
+    return road == Road::kFast && limits.maxNesting == Limits::kDeepestNesting &&
+           limits.maxValueSize >= kLongestNumberText;
 }
 
 // Marks the session as evaluating for as long as it lives, by any road.
@@ -304,8 +326,19 @@ SessionTables& TablesOf(Session& session) {
     return session.state_->tables;
 }
 
+// Members of a friend rather than of State, which is part of the exported
+// Session: the library exports no more names than its headers show.
 struct SessionSettings {
-    static void SetRoad(Session& session, Road road) { session.state_->road = road; }
+    static void SetRoad(Session& session, Road road) {
+        session.state_->road = road;
+        Refresh(*session.state_);
+    }
+    // After limits or road change.
+    static void Refresh(Session::State& state) {
+        state.limited = IsLimited(state.limits);
+        state.numbersRun = NumbersFit(state.limits, state.road);
+        state.bounded = BoundsWork(state.limits);
+    }
 };
 
 void SetRoad(Session& session, Road road) {
@@ -331,8 +364,8 @@ Session::Session(const Session& other) : state_(std::make_unique<State>()) {
     RefuseDuringEvaluation(from.evaluating, "Session");
     CopyTables(from.tables, state_->tables);
     state_->limits = from.limits;
-    state_->limited = from.limited;
     state_->road = from.road;
+    SessionSettings::Refresh(*state_);
     state_->bindings = from.bindings;
     state_->bindingsFound = 0;
     for (const Binding& binding : state_->bindings)
@@ -375,64 +408,68 @@ Formula Session::Compile(std::string expression) const {
     return Formula(std::move(compiled));
 }
 
-// Evaluate(formula), with the number of a number result put in number
-// when given (true) rather than written as text. A session whose functions
-// are not those the formula was compiled for evaluates its text.
+// Evaluate(formula): the checks of any evaluation, then the number form
+// where it answers, or else the program, with the number of a number result
+// put in number when given (true) rather than written as text. A session
+// whose functions are not those the formula was compiled for evaluates its
+// text.
 struct FormulaRunner {
-    static bool Run(Session& session, const CompiledFormula& compiled, std::string& result,
-                    double* number);
+    static void Start(Session::State& state, const CompiledFormula& compiled);
     static bool RunNumbers(Session::State& state, const CompiledFormula& compiled,
-                           std::string& result, double* number);
+                           NumberResult& found);
+    static bool RunProgram(Session& session, const CompiledFormula& compiled, std::string& result,
+                           double* number);
     static bool FindRecords(Session::State& state, const CompiledFormula& compiled);
     static std::int64_t MeasureChecks(Session::State& state, const CompiledFormula& compiled);
 };
 
+[[gnu::always_inline]] inline void FormulaRunner::Start(Session::State& state,
+                                                        const CompiledFormula& compiled) {
+    if (state.evaluating)
+        ThrowDuringEvaluation("Evaluate");
+    if (compiled.text.size() > state.limits.maxTextLength)
+        throw Exception("Expression too long.");
+    state.interrupt.store(false, std::memory_order_relaxed);
+}
+
 namespace {
 
-// The number form runs where the program would take the same steps: on the
-// fast road, with every nesting level open and room for any number text.
-bool NumbersFit(const Limits& limits) {
-    return limits.maxNesting == Limits::kDeepestNesting &&
-           limits.maxValueSize >= kLongestNumberText;
+// Whether the records found last are those of compiled in the session as it
+// is: no variable or function has joined or left since.
+bool RecordsHold(const FormulaRecords& found, const CompiledFormula& compiled,
+                 const SessionTables& tables) {
+    return found.formula == compiled.id && found.variables == tables.variables.Membership() &&
+           found.functions == tables.functions.Membership();
 }
 
 }  // namespace
 
 // A formula of numbers alone, run on doubles (true) where the number form
 // answers; its checks are spent as the program's run would spend them.
-bool FormulaRunner::RunNumbers(Session::State& state, const CompiledFormula& compiled,
-                               std::string& result, double* number) {
-    if (!compiled.numbers.has_value() || state.road != Road::kFast || !NumbersFit(state.limits) ||
-        !FindRecords(state, compiled))
+[[gnu::always_inline]] inline bool FormulaRunner::RunNumbers(Session::State& state,
+                                                             const CompiledFormula& compiled,
+                                                             NumberResult& found) {
+    if (!compiled.numbers.has_value() || !state.numbersRun ||
+        !(RecordsHold(state.formulaRecords, compiled, state.tables) ||
+          FindRecords(state, compiled)))
         return false;
     std::int64_t checks = compiled.numberChecks.load(std::memory_order_relaxed);
     if (checks == CompiledFormula::kUnknownChecks &&
         (checks = MeasureChecks(state, compiled)) == CompiledFormula::kUnknownChecks)
         return false;
-    NumberResult found;
     if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), found))
         return false;
-    if (BoundsWork(state.limits)) {
+    if (state.bounded) {
         Context context = ContextFor(state.tables, state.interrupt, state.limits, state.road);
         SpendChecks(context, checks);
     }
-    if (number != nullptr)
-        *number = found.number.value;
-    else
-        result = ArithmeticResultText(found.cut, found.raw, nullptr);
     return true;
 }
 
-// The records of the variables the number form reads, found again when a
-// variable or function has joined or left the session since; false when
-// one is missing or the session's functions make the text another one.
+// The records of the variables the number form reads, found again; false
+// when one is missing or the session's functions make the text another one.
 bool FormulaRunner::FindRecords(Session::State& state, const CompiledFormula& compiled) {
     FormulaRecords& found = state.formulaRecords;
-    const std::uint64_t variables = state.tables.variables.Membership();
-    const std::uint64_t functions = state.tables.functions.Membership();
-    if (found.formula == compiled.id && found.variables == variables &&
-        found.functions == functions)
-        return true;
     found.formula = 0;
     if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions))
         return false;
@@ -444,17 +481,28 @@ bool FormulaRunner::FindRecords(Session::State& state, const CompiledFormula& co
         found.records.push_back(record);
     }
     found.formula = compiled.id;
-    found.variables = variables;
-    found.functions = functions;
+    found.variables = state.tables.variables.Membership();
+    found.functions = state.tables.functions.Membership();
     return true;
 }
 
 namespace {
 
-// value, held by the record named name when it exists and no host's
-// double is bound to it; false otherwise. A record found has a valid name.
-bool HoldNumber(SymbolList<expreval::Variable>& list, std::string_view name, double value) {
+// The record named name, or null, found again through last while no
+// variable has joined or left. A record found has a valid name.
+expreval::Variable* RecordToHold(HeldRecord& last, const SymbolList<expreval::Variable>& list,
+                                 std::string_view name) {
+    if (last.found == list.Membership() && last.name == name)
+        return last.record;
     auto* record = const_cast<expreval::Variable*>(FindVariableIn(list, name));
+    if (record != nullptr)
+        last = HeldRecord{std::string(name), list.Membership(), record};
+    return record;
+}
+
+// value, held by record when it exists and no host's double is bound to
+// it; false otherwise.
+bool HoldNumber(expreval::Variable* record, double value) {
     if (record == nullptr || (record->bound != nullptr && record->bound != &record->held))
         return false;
     record->held = value;
@@ -490,16 +538,9 @@ std::int64_t FormulaRunner::MeasureChecks(Session::State& state, const CompiledF
     return checks;
 }
 
-bool FormulaRunner::Run(Session& session, const CompiledFormula& compiled, std::string& result,
-                        double* number) {
+bool FormulaRunner::RunProgram(Session& session, const CompiledFormula& compiled,
+                               std::string& result, double* number) {
     Session::State& state = *session.state_;
-    if (state.evaluating)
-        ThrowDuringEvaluation("Evaluate");
-    if (compiled.text.size() > state.limits.maxTextLength)
-        throw Exception("Expression too long.");
-    state.interrupt.store(false, std::memory_order_relaxed);
-    if (RunNumbers(state, compiled, result, number))
-        return number != nullptr;
     if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions)) {
         result = session.Evaluate(compiled.text);
         return false;
@@ -512,8 +553,13 @@ bool FormulaRunner::Run(Session& session, const CompiledFormula& compiled, std::
 }
 
 std::string Session::Evaluate(const Formula& formula) {
+    const CompiledFormula& compiled = *formula.compiled_;
+    FormulaRunner::Start(*state_, compiled);
+    NumberResult found;
+    if (FormulaRunner::RunNumbers(*state_, compiled, found))
+        return ArithmeticResultText(found.cut, found.raw, nullptr);
     std::string result;
-    FormulaRunner::Run(*this, *formula.compiled_, result, nullptr);
+    FormulaRunner::RunProgram(*this, compiled, result, nullptr);
     return result;
 }
 
@@ -521,10 +567,16 @@ double Session::EvaluateNumber(const std::string& expression) {
     return NumberOfResult(Evaluate(expression));
 }
 
+// No text is written when the number form answers.
 double Session::EvaluateNumber(const Formula& formula) {
+    const CompiledFormula& compiled = *formula.compiled_;
+    FormulaRunner::Start(*state_, compiled);
+    NumberResult found;
+    if (FormulaRunner::RunNumbers(*state_, compiled, found))
+        return found.number.value;
     std::string result;
     double number = 0;
-    if (FormulaRunner::Run(*this, *formula.compiled_, result, &number))
+    if (FormulaRunner::RunProgram(*this, compiled, result, &number))
         return number;
     return NumberOfResult(result);
 }
@@ -551,7 +603,8 @@ void Session::SetVariable(std::string_view name, std::string value) {
 // held as a double, its text written when something reads it: a host's loop
 // of setting a number and evaluating writes no text.
 void Session::SetVariable(std::string_view name, double value) {
-    if (!std::isfinite(value) || !HoldNumber(state_->tables.variables, name, value))
+    if (!std::isfinite(value) ||
+        !HoldNumber(RecordToHold(state_->held, state_->tables.variables, name), value))
         SetVariable(name, NumberToText(value));
 }
 
@@ -687,7 +740,7 @@ void Session::SetLimits(const Limits& limits) {
         throw std::invalid_argument("expreval: maxNesting must be from 1 to " +
                                     std::to_string(Limits::kDeepestNesting));
     state_->limits = limits;
-    state_->limited = IsLimited(limits);
+    SessionSettings::Refresh(*state_);
 }
 
 const Limits& Session::CurrentLimits() const {

@@ -40,11 +40,6 @@ const std::string& ValueText(const Variable& variable) {
 bool ReadNewVariableNumber(const Variable& variable, PlainNumber& number, const LastNumber* last) {
     if (TextIsDue(variable)) {
         const double bound = *variable.bound;
-        if (variable.boundRead && std::bit_cast<std::uint64_t>(bound) ==
-                                      std::bit_cast<std::uint64_t>(variable.boundReadFrom)) {
-            number = variable.boundNumber;
-            return true;
-        }
         if (ResultNumber(bound, false, number)) {
             variable.boundRead = true;
             variable.boundReadFrom = bound;

@@ -2,6 +2,8 @@
 // every built-in function and operator.
 #pragma once
 
+#include <bit>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -197,11 +199,27 @@ bool TextIsDue(const Variable& variable);
 // without writing it. last, when given, may know the text. Inline where the
 // value was read before: a host's formula reads its variables on every run.
 bool ReadNewVariableNumber(const Variable& variable, PlainNumber& number, const LastNumber* last);
+// The host's double as it was last read, while its text is due (not yet
+// written from it, so nothing else was assigned since).
+inline bool ReadBoundAgain(const Variable& variable, PlainNumber& number) {
+    if (!variable.boundRead)
+        return false;
+    const auto bound = std::bit_cast<std::uint64_t>(*variable.bound);
+    if (bound != std::bit_cast<std::uint64_t>(variable.boundReadFrom) ||
+        bound == std::bit_cast<std::uint64_t>(variable.written))
+        return false;
+    number = variable.boundNumber;
+    return true;
+}
 inline bool ReadVariableNumber(const Variable& variable, PlainNumber& number,
                                const LastNumber* last) {
-    if (variable.bound == nullptr && variable.numberRead) {
-        number = variable.number;
-        return variable.plain;
+    if (variable.bound == nullptr) {
+        if (variable.numberRead) {
+            number = variable.number;
+            return variable.plain;
+        }
+    } else if (ReadBoundAgain(variable, number)) {
+        return true;
     }
     return ReadNewVariableNumber(variable, number, last);
 }
