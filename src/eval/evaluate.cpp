@@ -49,6 +49,9 @@ std::string VariableValue(const Context& context, std::string_view name) {
     const Variable* variable = FindVariable(context, name);
     if (variable == nullptr)
         throw Exception("Variable " + std::string(name) + " does not exist.");
+    if (BoundToNoValue(*variable))
+        throw Exception("Variable " + std::string(name) +
+                        " is bound to an infinity or a not-a-number.");
     return ValueText(*variable);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -193,6 +194,12 @@ const std::string& ValueText(const Variable& variable);
 
 // Whether a bound variable's text is due to be written from its double.
 bool TextIsDue(const Variable& variable);
+// Whether a host's double bound to the variable is one that no value text
+// holds (an infinity or a not-a-number): its text, 1.#INF and the like,
+// would read as another number.
+inline bool BoundToNoValue(const Variable& variable) {
+    return variable.bound != nullptr && !std::isfinite(*variable.bound);
+}
 
 // What reading the variable's value text as a plain number gives, false when
 // it is not one; a bound variable's double is read as its text would be,

@@ -297,6 +297,31 @@ TEST(Formula, BoundVariable) {
     EXPECT_EQ(session.Evaluate("t"), "\"x\"");
 }
 
+// A bound double that no value text holds fails wherever it is read, rather
+// than reading as 1 ("1.#INF" does), and is read again once it holds a
+// number.
+TEST(Formula, BoundToNoNumber) {
+    Session session;
+    double a = 1;
+    session.BindVariable("a", &a);
+    const Formula formula = session.Compile("a+1");
+    for (const double value : {HUGE_VAL, -HUGE_VAL, std::nan("")}) {
+        a = value;
+        EXPECT_THROW(session.Evaluate("a+1"), Exception);
+        EXPECT_THROW(session.Evaluate("a"), Exception);
+        EXPECT_THROW(session.Evaluate(formula), Exception);
+        EXPECT_THROW(session.EvaluateNumber(formula), Exception);
+    }
+    try {
+        session.Evaluate("2*a");
+        ADD_FAILURE() << "2*a gave a value";
+    } catch (const Exception& failure) {
+        EXPECT_EQ(failure.message, "Variable a is bound to an infinity or a not-a-number.");
+    }
+    a = 3;
+    EXPECT_EQ(session.Evaluate(formula), "4.");
+}
+
 // A formula of numbers alone runs on doubles: for every value of a, text or
 // bound double, it gives what its text gives, number and text, run after
 // run, including where the values make it fail or leave plain numbers.
