@@ -384,13 +384,34 @@ Session::Session(Session&& other) noexcept = default;
 Session& Session::operator=(Session&& other) noexcept = default;
 Session::~Session() = default;
 
-std::string Session::Evaluate(const std::string& expression) {
-    State& state = *state_;
+// Evaluate(formula): the checks of any evaluation, then the number form
+// where it answers, or else the program, with the number of a number result
+// put in number when given (true) rather than written as text. A session
+// whose functions are not those the formula was compiled for evaluates its
+// text.
+struct FormulaRunner {
+    static void Start(Session::State& state, std::size_t textSize);
+    static bool RunNumbers(Session::State& state, const CompiledFormula& compiled,
+                           NumberResult& found);
+    static bool RunProgram(Session& session, const CompiledFormula& compiled, std::string& result,
+                           double* number);
+    static bool FindRecords(Session::State& state, const CompiledFormula& compiled);
+    static std::int64_t MeasureChecks(Session::State& state, const CompiledFormula& compiled);
+};
+
+// The checks of every evaluation, of a text or a formula.
+[[gnu::always_inline]] inline void FormulaRunner::Start(Session::State& state,
+                                                        std::size_t textSize) {
     if (state.evaluating)
         ThrowDuringEvaluation("Evaluate");
-    if (expression.size() > state.limits.maxTextLength)
+    if (textSize > state.limits.maxTextLength)
         throw Exception("Expression too long.");
     state.interrupt.store(false, std::memory_order_relaxed);
+}
+
+std::string Session::Evaluate(const std::string& expression) {
+    State& state = *state_;
+    FormulaRunner::Start(state, expression.size());
     const Evaluating evaluating(state.evaluating);
     const BoundValues bound(state.tables.variables, state.bindings, state.bindingsFound);
     return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, state.road,
@@ -406,30 +427,6 @@ Formula Session::Compile(std::string expression) const {
     compiled->text = std::move(expression);
     CompileFormula(state_->tables, *compiled);
     return Formula(std::move(compiled));
-}
-
-// Evaluate(formula): the checks of any evaluation, then the number form
-// where it answers, or else the program, with the number of a number result
-// put in number when given (true) rather than written as text. A session
-// whose functions are not those the formula was compiled for evaluates its
-// text.
-struct FormulaRunner {
-    static void Start(Session::State& state, const CompiledFormula& compiled);
-    static bool RunNumbers(Session::State& state, const CompiledFormula& compiled,
-                           NumberResult& found);
-    static bool RunProgram(Session& session, const CompiledFormula& compiled, std::string& result,
-                           double* number);
-    static bool FindRecords(Session::State& state, const CompiledFormula& compiled);
-    static std::int64_t MeasureChecks(Session::State& state, const CompiledFormula& compiled);
-};
-
-[[gnu::always_inline]] inline void FormulaRunner::Start(Session::State& state,
-                                                        const CompiledFormula& compiled) {
-    if (state.evaluating)
-        ThrowDuringEvaluation("Evaluate");
-    if (compiled.text.size() > state.limits.maxTextLength)
-        throw Exception("Expression too long.");
-    state.interrupt.store(false, std::memory_order_relaxed);
 }
 
 namespace {
@@ -554,7 +551,7 @@ bool FormulaRunner::RunProgram(Session& session, const CompiledFormula& compiled
 
 std::string Session::Evaluate(const Formula& formula) {
     const CompiledFormula& compiled = *formula.compiled_;
-    FormulaRunner::Start(*state_, compiled);
+    FormulaRunner::Start(*state_, compiled.text.size());
     NumberResult found;
     if (FormulaRunner::RunNumbers(*state_, compiled, found))
         return ArithmeticResultText(found.cut, found.raw, nullptr);
@@ -570,7 +567,7 @@ double Session::EvaluateNumber(const std::string& expression) {
 // No text is written when the number form answers.
 double Session::EvaluateNumber(const Formula& formula) {
     const CompiledFormula& compiled = *formula.compiled_;
-    FormulaRunner::Start(*state_, compiled);
+    FormulaRunner::Start(*state_, compiled.text.size());
     NumberResult found;
     if (FormulaRunner::RunNumbers(*state_, compiled, found))
         return found.number.value;
