@@ -11,6 +11,7 @@
 #include "eval/front_joins.h"
 #include "eval/grammar.h"
 #include "eval/line_memo.h"
+#include "eval/number_line.h"
 #include "eval/program.h"
 #include "eval/small_stack.h"
 #include "eval/tokenizer.h"
@@ -561,21 +562,22 @@ std::string TakeRoad(Context& context, std::string_view text, std::string* owned
     if (ShortcutsOpen(context) && IsWholeValue(text))
         return owned != nullptr ? std::move(*owned) : std::string(text);
     std::string result;
-    if (ShortcutsOpen(context) && !StartsWithCall(text) &&
-        EvaluateArithmeticLine(context, text, result, padded))
-        return result;
     LineMemo* line = context.line;
     if (line != nullptr && line->Holds(text) && line->Kept(text))
         return EvaluateOnStacks(context, text, owned);
     if (KeptByRewriteBySkipping(text)) {
         const LineScope scope(context, text);
+        if (ShortcutsOpen(context) && !StartsWithCall(text) &&
+            EvaluateNumberLine(context, text, result))
+            return result;
         return EvaluateOnStacks(context, text, owned);
     }
     std::string rewritten = owned != nullptr ? std::move(*owned) : std::string(text);
     StripWhiteSpaceAndFoldCase(rewritten);
-    if (ShortcutsOpen(context) && EvaluateArithmeticLine(context, rewritten, result, true))
-        return result;
     const LineScope scope(context, rewritten);
+    if (ShortcutsOpen(context) && !StartsWithCall(rewritten) &&
+        EvaluateNumberLine(context, rewritten, result))
+        return result;
     return EvaluateOnStacks(context, rewritten, &rewritten);
 }
 

@@ -1,0 +1,169 @@
+#include "eval/number_line.h"
+
+#include <string>
+#include <string_view>
+
+#include "eval/grammar.h"
+#include "eval/nesting.h"
+#include "eval/small_stack.h"
+#include "eval/tokenizer.h"
+#include "value/number_text.h"
+#include "value/value.h"
+
+namespace expreval {
+
+namespace {
+
+// An operand of the line: what its value reads as, whether its own text is
+// an integer text (which / and % look at), and where its value text comes
+// from, should it be the line's result: a literal's own text, a variable's
+// value, or the work it came from. A name that is no variable holding a
+// plain number can only be assigned.
+struct Held {
+    enum class Kind : unsigned char { kLiteral, kVariable, kName, kComputed };
+    Kind kind;
+    bool integer;
+    bool integerText;
+    bool cut;
+    double value;
+    double raw;
+    std::string_view token;
+    const Variable* variable;
+};
+
+// The grammar's sink for a line of arithmetic on numbers: every reduction
+// is applied at once, on doubles, with no text written; at the first token
+// or operator it cannot work on, it has seen enough, and the line takes the
+// stacks instead. Nothing it does has an effect before it has answered: an
+// assignment, allowed only as the line's last reduction, is made after.
+class NumberLine {
+  public:
+    explicit NumberLine(Context& context) : context_(context) {}
+
+    void Push(const Token& token) {
+        Held& held = operands_.Push();
+        if (assigned_ || (token.kind != TokenKind::kNumber && token.kind != TokenKind::kName)) {
+            held.kind = Held::Kind::kName;
+            gaveUp_ = true;
+            return;
+        }
+        held.token = token.text;
+        PlainNumber number;
+        if (token.kind == TokenKind::kNumber) {
+            held.kind = Held::Kind::kLiteral;
+            held.variable = nullptr;
+            if (!ReadPlainNumber(token.text, number))
+                gaveUp_ = true;
+            held.integerText = number.integer;  // a number's reading tells
+        } else {
+            held.integerText = IsIntegerText(token.text);
+            held.variable = FindVariable(context_, token.text);
+            held.kind = held.variable != nullptr &&
+                                ReadVariableNumber(*held.variable, number,
+                                                   &context_.caches->lastNumber)
+                            ? Held::Kind::kVariable
+                            : Held::Kind::kName;
+        }
+        held.value = number.value;
+        held.integer = number.integer;
+    }
+
+    void Reduce(const Operator& op) {
+        Held& left = operands_[operands_.size() - 2];
+        const Held& right = operands_.Top();
+        if (assigned_ || right.kind == Held::Kind::kName) {
+            gaveUp_ = true;
+        } else if (op.assigns) {
+            Assign(op, left, right);
+        } else if (op.numbers == nullptr || left.kind == Held::Kind::kName) {
+            gaveUp_ = true;
+        } else {
+            const double raw = op.numbers->For(left.integerText && right.integerText)(left.value,
+                                                                                    right.value);
+            const bool cut = left.integer && right.integer;
+            PlainNumber number;
+            if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number)) {
+                gaveUp_ = true;
+            } else {
+                left = Held{Held::Kind::kComputed, number.integer, number.integer, cut,
+                            number.value,          raw,            {},             nullptr};
+                checks_ += 2;  // the handler's evaluations of its two operands
+                reduced_ = true;
+            }
+        }
+        operands_.pop_back();
+    }
+
+    bool Enough() const { return gaveUp_; }
+
+    // After the scan and the grammar: the answer, with its checks spent and
+    // its assignment made; false when the line is the stacks' to evaluate.
+    bool Answer(std::string& result) {
+        if (gaveUp_ || !reduced_)
+            return false;
+        const Held& top = operands_.Top();
+        SpendChecks(context_, checks_);
+        if (top.kind == Held::Kind::kComputed)
+            result = ArithmeticResultText(top.cut, top.raw, &context_.caches->lastNumber);
+        else if (top.kind == Held::Kind::kVariable)
+            result = ValueText(*top.variable);
+        else
+            result = std::string(top.token);
+        if (assigned_)
+            AssignVariable(context_, std::string(target_), result);
+        return true;
+    }
+
+  private:
+    // "name=" applied last, to a value already worked out: the stacks'
+    // handler evaluates its right side, one check, and stores it.
+    void Assign(const Operator& op, Held& left, const Held& right) {
+        if (op.symbol != "=" || left.kind == Held::Kind::kLiteral ||
+            left.kind == Held::Kind::kComputed) {
+            gaveUp_ = true;
+            return;
+        }
+        assigned_ = true;
+        reduced_ = true;
+        target_ = left.token;
+        left = right;
+        checks_ += 1;
+    }
+
+    [[gnu::noinline]] static bool ReadWritten(double raw, bool cut, PlainNumber& number) {
+        return ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number);
+    }
+
+    // A typical line holds no more operands at once.
+    static constexpr std::size_t kTypicalDepth = 8;
+
+    Context& context_;
+    SmallStack<Held, kTypicalDepth> operands_;
+    std::int64_t checks_ = 0;
+    bool gaveUp_ = false;
+    bool reduced_ = false;
+    bool assigned_ = false;
+    std::string_view target_;
+};
+
+}  // namespace
+
+bool EvaluateNumberLine(Context& context, std::string_view text, std::string& result) {
+    if (!CanNestDeeper(context) || context.maxValueSize < kLongestNumberText)
+        return false;
+    NumberLine line(context);
+    Grammar<NumberLine> grammar(context, line);
+    try {
+        Scan(context, text, grammar);
+        if (line.Enough())
+            return false;
+        grammar.Finish();
+        return line.Answer(result);
+    } catch (const Exception&) {
+        // An interrupt goes on up; anything else the stacks report.
+        CheckInterrupt(context);
+        return false;
+    }
+}
+
+}  // namespace expreval
