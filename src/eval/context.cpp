@@ -5,7 +5,6 @@
 #include <memory>
 #include <string_view>
 
-#include "eval/arithmetic_line.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -24,7 +23,6 @@ using Clock = std::chrono::steady_clock;
 struct ThreadState {
     Context* current = nullptr;
     std::unique_ptr<Caches> caches;
-    std::shared_ptr<ArithmeticCaches> arithmetic;
 };
 thread_local ThreadState t_thread;
 
@@ -57,9 +55,7 @@ Road RoadUnderWay() {
 namespace {
 
 [[gnu::noinline]] void MakeCaches(ThreadState& thread) {
-    thread.arithmetic = MakeArithmeticCaches();
     thread.caches = std::make_unique<Caches>();
-    thread.caches->arithmetic = thread.arithmetic.get();
 }
 
 }  // namespace

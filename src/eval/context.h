@@ -17,18 +17,16 @@
 
 namespace expreval {
 
-struct ArithmeticCaches;
 class LineMemo;
 
 // What evaluations on one thread remember from one to the next: lookups in
-// the built-in tables, and the numbers that the arithmetic road read last.
+// the built-in tables, and the number read last.
 // Only ever used by the thread that owns them.
 struct Caches {
     LookupCache<Operator> operators;
     LookupCache<Function> functions;
     LookupCache<Variable> variables;
     LastNumber lastNumber;
-    ArithmeticCaches* arithmetic = nullptr;
 };
 
 struct Context {

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <utility>
 
-#include "eval/arithmetic_line.h"
 #include "eval/element_joins.h"
 #include "eval/front_joins.h"
 #include "eval/grammar.h"
@@ -553,11 +552,12 @@ class LineScope {
 };
 
 // Every entry: one level of nesting, then on the fast road a value token is
-// its own value, and a line of plain arithmetic takes the arithmetic road;
-// else the rewrite where it changes anything, then the stacks. owned, when given, holds text and
-// may be taken over. A view into the line under evaluation needs no look for the rewrite when the
-// line's memo knows it kept.
-std::string TakeRoad(Context& context, std::string_view text, std::string* owned, bool padded) {
+// its own value; else the rewrite where it changes anything, then a line of
+// plain arithmetic is worked out on numbers, and any other on the stacks.
+// owned, when given, holds text and may be taken over. A view into the line
+// under evaluation needs no look for the rewrite when the line's memo knows
+// it kept.
+std::string TakeRoad(Context& context, std::string_view text, std::string* owned) {
     const NestingGuard guard(context);
     if (ShortcutsOpen(context) && IsWholeValue(text))
         return owned != nullptr ? std::move(*owned) : std::string(text);
@@ -597,20 +597,15 @@ bool EvaluateProgram(Context& context, std::string_view text, const Program& pro
 }
 
 std::string EvaluateOwned(Context& context, std::string expression) {
-    static_assert(kTextPadding == 1);  // a std::string's closing zero byte
-    return TakeRoad(context, expression, &expression, true);
+    return TakeRoad(context, expression, &expression);
 }
 
 std::string EvaluateText(Context& context, std::string_view text) {
-    return TakeRoad(context, text, nullptr, false);
-}
-
-std::string EvaluatePaddedText(Context& context, std::string_view text) {
-    return TakeRoad(context, text, nullptr, true);
+    return TakeRoad(context, text, nullptr);
 }
 
 std::string EvaluateOperand(Context& context, std::string_view operand) {
-    return TakeRoad(context, operand, nullptr, false);
+    return TakeRoad(context, operand, nullptr);
 }
 
 }  // namespace expreval

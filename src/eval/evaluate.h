@@ -43,12 +43,6 @@ std::string EvaluateOwned(Context& context, std::string expression);
 // same value and failures, without a copy of a text that needs none.
 std::string EvaluateText(Context& context, std::string_view text);
 
-// EvaluateText for a text followed by kTextPadding zero bytes, such as the
-// characters of a std::string with the zero byte that ends them: arithmetic
-// is then read where it stands, without a copy.
-inline constexpr size_t kTextPadding = 1;
-std::string EvaluatePaddedText(Context& context, std::string_view text);
-
 // Evaluate for an operand or argument that a handler keeps while it runs,
 // such as a view into the middle of a longer text: the same roads, value and
 // failures, with the text copied only where the rewrite changes it or the

@@ -44,11 +44,8 @@ class Grammar final : public TokenEvents {
     void OperatorToken(std::string_view symbol) override { PushOperator(symbol); }
 
     // A sink that has seen enough stops the scan.
-    bool Enough() const
-        requires requires(const Sink& sink) { sink.Enough(); }
-    {
-        return sink_.Enough();
-    }
+    bool Enough() const requires requires(const Sink& sink) { sink.Enough(); }
+    { return sink_.Enough(); }
 
     // A null entry on the operator stack is the marker of an open group.
     void OpenGroup() override { operators_.Push() = nullptr; }

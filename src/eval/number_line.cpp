@@ -1,5 +1,6 @@
 #include "eval/number_line.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,17 +19,20 @@ namespace {
 // an integer text (which / and % look at), and where its value text comes
 // from, should it be the line's result: a literal's own text, a variable's
 // value, or the work it came from. A name that is no variable holding a
-// plain number can only be assigned.
+// plain number can only be assigned. Small: the line moves many.
 struct Held {
     enum class Kind : unsigned char { kLiteral, kVariable, kName, kComputed };
+    double value;
+    double raw;         // a computed one's work, before it is read as its text
+    const char* token;  // its text as the line has it
+    const Variable* variable;
+    std::uint32_t tokenSize;
     Kind kind;
     bool integer;
     bool integerText;
     bool cut;
-    double value;
-    double raw;
-    std::string_view token;
-    const Variable* variable;
+
+    std::string_view Token() const { return {token, tokenSize}; }
 };
 
 // The grammar's sink for a line of arithmetic on numbers: every reduction
@@ -42,27 +46,32 @@ class NumberLine {
 
     void Push(const Token& token) {
         Held& held = operands_.Push();
-        if (assigned_ || (token.kind != TokenKind::kNumber && token.kind != TokenKind::kName)) {
+        if (assigned_ || (token.kind != TokenKind::kNumber && token.kind != TokenKind::kName) ||
+            token.text.size() > kLongestToken) {
             held.kind = Held::Kind::kName;
             gaveUp_ = true;
             return;
         }
-        held.token = token.text;
+        held.token = token.text.data();
+        held.tokenSize = static_cast<std::uint32_t>(token.text.size());
         PlainNumber number;
         if (token.kind == TokenKind::kNumber) {
             held.kind = Held::Kind::kLiteral;
-            held.variable = nullptr;
-            if (!ReadPlainNumber(token.text, number))
+            if (token.number != nullptr)
+                number = *token.number;
+            else if (!ReadPlainNumber(token.text, number))
                 gaveUp_ = true;
             held.integerText = number.integer;  // a number's reading tells
         } else {
             held.integerText = IsIntegerText(token.text);
-            held.variable = FindVariable(context_, token.text);
-            held.kind = held.variable != nullptr &&
-                                ReadVariableNumber(*held.variable, number,
-                                                   &context_.caches->lastNumber)
-                            ? Held::Kind::kVariable
-                            : Held::Kind::kName;
+            const Variable* variable = FindVariable(context_, token.text);
+            if (variable != nullptr &&
+                ReadVariableNumber(*variable, number, &context_.caches->lastNumber)) {
+                held.kind = Held::Kind::kVariable;
+                held.variable = variable;
+            } else {
+                held.kind = Held::Kind::kName;
+            }
         }
         held.value = number.value;
         held.integer = number.integer;
@@ -78,15 +87,19 @@ class NumberLine {
         } else if (op.numbers == nullptr || left.kind == Held::Kind::kName) {
             gaveUp_ = true;
         } else {
-            const double raw = op.numbers->For(left.integerText && right.integerText)(left.value,
-                                                                                    right.value);
+            const double raw =
+                op.numbers->For(left.integerText && right.integerText)(left.value, right.value);
             const bool cut = left.integer && right.integer;
             PlainNumber number;
             if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number)) {
                 gaveUp_ = true;
             } else {
-                left = Held{Held::Kind::kComputed, number.integer, number.integer, cut,
-                            number.value,          raw,            {},             nullptr};
+                left.value = number.value;
+                left.raw = raw;
+                left.kind = Held::Kind::kComputed;
+                left.integer = number.integer;
+                left.integerText = number.integer;
+                left.cut = cut;
                 checks_ += 2;  // the handler's evaluations of its two operands
                 reduced_ = true;
             }
@@ -108,7 +121,7 @@ class NumberLine {
         else if (top.kind == Held::Kind::kVariable)
             result = ValueText(*top.variable);
         else
-            result = std::string(top.token);
+            result = std::string(top.Token());
         if (assigned_)
             AssignVariable(context_, std::string(target_), result);
         return true;
@@ -125,7 +138,7 @@ class NumberLine {
         }
         assigned_ = true;
         reduced_ = true;
-        target_ = left.token;
+        target_ = left.Token();
         left = right;
         checks_ += 1;
     }
@@ -134,6 +147,8 @@ class NumberLine {
         return ReadPlainNumber(ArithmeticResultText(cut, raw, nullptr), number);
     }
 
+    // Longer operands, which no typical line holds, are the stacks'.
+    static constexpr std::size_t kLongestToken = 1u << 20;
     // A typical line holds no more operands at once.
     static constexpr std::size_t kTypicalDepth = 8;
 

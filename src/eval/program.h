@@ -38,8 +38,11 @@ class Program {
     void Push(const Token& token) {
         Instruction& step = code_.Push();
         step = Instruction{token, nullptr, false, {}};
-        if (token.kind == TokenKind::kNumber)
-            step.read = ReadPlainNumber(token.text, step.number);
+        if (token.kind == TokenKind::kNumber) {
+            step.read = token.number != nullptr ? (step.number = *token.number, true)
+                                                : ReadPlainNumber(token.text, step.number);
+            step.token.number = nullptr;  // it points into the scan
+        }
         if (token.function != nullptr && token.function->hostCall != nullptr)
             step.token.function = nullptr;
     }

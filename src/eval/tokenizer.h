@@ -8,6 +8,7 @@
 #include "eval/context.h"
 #include "eval/line_memo.h"
 #include "value/lexicon.h"
+#include "value/number_scan.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -15,12 +16,14 @@ namespace expreval {
 // What an operand token is, as the scan found it.
 enum class TokenKind : unsigned char { kNumber, kString, kList, kName, kCall };
 
-// An operand token: its text, what it is, and for a call the function the
-// scan found it names.
+// An operand token: its text, what it is, for a call the function the scan
+// found it names, and for a number the value, when the scan could read it
+// on the way (what ReadPlainNumber gives for the text).
 struct Token {
     std::string_view text;
     TokenKind kind = TokenKind::kNumber;
     const Function* function = nullptr;
+    const PlainNumber* number = nullptr;
 };
 
 // Receives the scan's events in source order.
@@ -69,38 +72,57 @@ class Scanner {
     }
 
   private:
-    // The tests exclude one another, so their order is free: the commonest
-    // first.
+    // What a character begins, by its class: a ")" or an implied "*"
+    // before anything else, then the token it starts.
     void Step(char ch) {
-        if (ch == ')') {
+        const CharClass chClass = ClassOf(ch);
+        if (chClass == kCloseChar) {
             events_.CloseGroup();
             expectOperand_ = false;
             ++pos_;
-        } else if (!expectOperand_ && BeginsOperand(ch)) {
+            return;
+        }
+        if (!expectOperand_ && BeginsOperandByClass(chClass)) {
             events_.OperatorToken("*");  // the implied "*"; ch is read again
             expectOperand_ = true;
-        } else if (StartsNumber(ch, expectOperand_)) {
-            Number();
-        } else if (IsNameStart(ch)) {
-            Name();
-        } else if (ch == kQuote) {
-            Operand(StringEnd(text_, pos_), TokenKind::kString);
-        } else if (ch == '{') {
-            Operand(ListEnd(text_, pos_), TokenKind::kList);
-        } else if (ch == '(') {
-            events_.OpenGroup();
-            ++pos_;
-        } else {
-            events_.OperatorToken(Take(OperatorEnd(text_, pos_)));
-            expectOperand_ = true;
+            return;
         }
+        switch (chClass) {
+            case kDigitChar:
+                Number();
+                return;
+            case kMinusChar:
+                if (expectOperand_) {
+                    Number();
+                    return;
+                }
+                break;
+            case kLetterChar:
+                Name();
+                return;
+            case kQuoteChar:
+                Operand(StringEnd(text_, pos_), TokenKind::kString);
+                return;
+            case kBraceChar:
+                Operand(ListEnd(text_, pos_), TokenKind::kList);
+                return;
+            case kOpenChar:
+                events_.OpenGroup();
+                ++pos_;
+                return;
+            default:
+                break;
+        }
+        events_.OperatorToken(Take(OperatorEnd(text_, pos_)));
+        expectOperand_ = true;
     }
 
     void Number() {
-        const NumberToken token = ScanNumberToken(text_, pos_);
-        if (token.end != kNoToken && IsSignAlone(text_.substr(pos_, token.end - pos_)))
+        const ScannedNumber scanned = ScanNumber(text_, pos_);
+        const size_t end = scanned.token.end;
+        if (end != kNoToken && IsSignAlone(text_.substr(pos_, end - pos_)))
             throw Exception("Negative sign missing number.");
-        Operand(token.end, TokenKind::kNumber);
+        Operand(end, TokenKind::kNumber, nullptr, scanned.read ? &scanned.number : nullptr);
     }
 
     // A name before "(" is a call when it names a function, else a variable
@@ -122,12 +144,13 @@ class Scanner {
 
     // An operand that runs to end; one cut off by the end of the text is
     // dropped, which ends the scan.
-    void Operand(size_t end, TokenKind kind, const Function* function = nullptr) {
+    void Operand(size_t end, TokenKind kind, const Function* function = nullptr,
+                 const PlainNumber* number = nullptr) {
         if (end == kNoToken) {
             pos_ = text_.size();
             return;
         }
-        events_.Operand(Token{Take(end), kind, function});
+        events_.Operand(Token{Take(end), kind, function, number});
         expectOperand_ = false;
     }
 

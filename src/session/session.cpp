@@ -580,14 +580,12 @@ double Session::EvaluateNumber(const Formula& formula) {
 
 namespace {
 
-// A std::string keeps a zero byte after its characters: the padding that
-// arithmetic needs to be read where it stands.
+// The caller keeps expression while it is evaluated: it needs no copy.
 std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
                        bool limited, Road road, const std::string& expression) {
     Context context = ContextFor(tables, interrupt, limits, road);
     const ThreadContext thread(context, limited);
-    static_assert(kTextPadding == 1);
-    return EvaluatePaddedText(context, expression);
+    return EvaluateText(context, expression);
 }
 
 }  // namespace

@@ -22,6 +22,12 @@ class LookupCache {
   public:
     template <typename LookUp>
     const T* Find(std::uint64_t stamp, std::string_view key, LookUp lookUp) {
+        if (key.size() == 1) {
+            Single& single = singles_[static_cast<unsigned char>(key[0])];
+            if (!single.filled || single.stamp != stamp)
+                single = Single{stamp, true, lookUp(key)};
+            return single.found;
+        }
         if (key.empty() || key.size() > kMaxKey)
             return lookUp(key);
         const std::uint64_t packed = Pack(key);
@@ -59,7 +65,16 @@ class LookupCache {
         return packed;
     }
 
+    // Keys of one byte, the commonest (operators, and names such as x),
+    // each in a place of its own.
+    struct Single {
+        std::uint64_t stamp = 0;
+        bool filled = false;
+        const T* found = nullptr;
+    };
+
     std::array<Slot, kSlots> slots_{};
+    std::array<Single, 256> singles_{};
 };
 
 }  // namespace expreval

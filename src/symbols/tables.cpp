@@ -44,17 +44,17 @@ template <typename T, typename MakeKey>
     return found == list.Sentinel() ? nullptr : found;
 }
 
-const Operator* LookUpOperator(std::string_view symbol) {
-    return Lookup(*g_operators, symbol,
-                  [](std::string key) { return Operator(std::move(key), nullptr, 0); });
-}
-
 const Function* LookUpFunction(std::string_view name) {
     return Lookup(*g_functions, name,
                   [](std::string key) { return Function(std::move(key), nullptr); });
 }
 
 }  // namespace
+
+const Operator* LookUpOperator(std::string_view symbol) {
+    return Lookup(*g_operators, symbol,
+                  [](std::string key) { return Operator(std::move(key), nullptr, 0); });
+}
 
 namespace {
 
@@ -76,10 +76,6 @@ const Function* FindFunctionIn(LookupCache<Function>& cache, const SessionTables
     if (builtIn != nullptr || session == nullptr)
         return builtIn;
     return FindHostFunction(session->functions, name);
-}
-
-const Operator* FindOperatorIn(LookupCache<Operator>& cache, std::string_view symbol) {
-    return cache.Find(g_operators, symbol, LookUpOperator);
 }
 
 namespace {

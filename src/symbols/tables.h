@@ -38,7 +38,11 @@ void ResetVariables();
 // function": a built-in one, else one of session's (which may be null).
 const Function* FindFunctionIn(LookupCache<Function>& cache, const SessionTables* session,
                                std::string_view name);
-const Operator* FindOperatorIn(LookupCache<Operator>& cache, std::string_view symbol);
+const Operator* LookUpOperator(std::string_view symbol);
+// Inline: the scanner asks for every operator it meets.
+inline const Operator* FindOperatorIn(LookupCache<Operator>& cache, std::string_view symbol) {
+    return cache.Find(g_operators, symbol, LookUpOperator);
+}
 const Variable* FindVariableIn(const SymbolList<Variable>& list, std::string_view name);
 // The same, remembered in cache while no variable joins or leaves list.
 const Variable* FindVariableIn(LookupCache<Variable>& cache, const SymbolList<Variable>& list,

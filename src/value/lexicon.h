@@ -184,9 +184,58 @@ constexpr bool IsKeptNameChar(char ch) {
     return IsNameChar(ch) && !IsRewritten(ch);
 }
 
+// --- A faster form for the scanner, which asks for every character: what
+// each byte is there, built from the rules above.
+enum CharClass : std::uint8_t {
+    kOtherChar,  // begins an operator token
+    kDigitChar,
+    kMinusChar,  // starts a number where an operand is expected
+    kLetterChar,
+    kQuoteChar,
+    kBraceChar,
+    kOpenChar,
+    kCloseChar,
+};
+
+inline constexpr std::array<CharClass, 256> kCharClasses = [] {
+    std::array<CharClass, 256> classes{};
+    for (int code = 0; code < 256; ++code) {
+        const char ch = static_cast<char>(code);
+        if (IsDigit(ch))
+            classes[code] = kDigitChar;
+        else if (StartsNumber(ch, true))
+            classes[code] = kMinusChar;
+        else if (IsNameStart(ch))
+            classes[code] = kLetterChar;
+        else if (ch == kQuote)
+            classes[code] = kQuoteChar;
+        else if (ch == '{')
+            classes[code] = kBraceChar;
+        else if (ch == '(')
+            classes[code] = kOpenChar;
+        else if (ch == ')')
+            classes[code] = kCloseChar;
+    }
+    return classes;
+}();
+
+constexpr CharClass ClassOf(char ch) {
+    return kCharClasses[static_cast<unsigned char>(ch)];
+}
+
+constexpr unsigned ClassBit(CharClass chClass) {
+    return 1u << chClass;
+}
+
+// IsNameChar by the table.
+constexpr bool IsNameCharByClass(char ch) {
+    const CharClass chClass = ClassOf(ch);
+    return chClass == kLetterChar || chClass == kDigitChar;
+}
+
 inline size_t NameEnd(std::string_view text, size_t start) {
     size_t i = start;
-    while (i < text.size() && IsNameChar(text[i]))
+    while (i < text.size() && IsNameCharByClass(text[i]))
         ++i;
     return i;
 }
@@ -229,9 +278,16 @@ constexpr bool EndsOperator(char ch) {
     return IsDigit(ch) || IsLetter(ch) || ch == '-' || ch == kQuote || ch == '{' || ch == '(';
 }
 
+// EndsOperator by the table.
+constexpr bool EndsOperatorByClass(CharClass chClass) {
+    constexpr unsigned kEnds = ClassBit(kDigitChar) | ClassBit(kLetterChar) | ClassBit(kMinusChar) |
+                               ClassBit(kQuoteChar) | ClassBit(kBraceChar) | ClassBit(kOpenChar);
+    return (ClassBit(chClass) & kEnds) != 0;
+}
+
 inline size_t OperatorEnd(std::string_view text, size_t start) {
     size_t i = start + 1;
-    while (i < text.size() && !EndsOperator(text[i]))
+    while (i < text.size() && !EndsOperatorByClass(ClassOf(text[i])))
         ++i;
     return i;
 }
@@ -241,49 +297,17 @@ constexpr bool BeginsOperand(char ch) {
     return ch == kQuote || ch == '{' || IsDigit(ch) || IsLetter(ch) || ch == '(';
 }
 
-// --- A faster form for the arithmetic road, which asks for every character:
-// what each byte is there, built from the rules above.
-enum CharClass : std::uint8_t {
-    kOtherChar,  // ends the road's scan, or gives the line up
-    kDigitChar,
-    kLetterChar,  // a name's start that the rewrite keeps
-    kOpenChar,
-    kCloseChar,
-    kMinusChar,  // starts a number where an operand is expected
-};
-
-inline constexpr std::array<CharClass, 256> kCharClasses = [] {
-    std::array<CharClass, 256> classes{};
-    for (int code = 0; code < 256; ++code) {
-        const char ch = static_cast<char>(code);
-        if (IsDigit(ch))
-            classes[code] = kDigitChar;
-        else if (StartsNumber(ch, true))
-            classes[code] = kMinusChar;
-        else if (IsNameStart(ch) && IsKeptNameChar(ch))
-            classes[code] = kLetterChar;
-        else if (ch == '(')
-            classes[code] = kOpenChar;
-        else if (ch == ')')
-            classes[code] = kCloseChar;
-    }
-    return classes;
-}();
-
-constexpr CharClass ClassOf(char ch) {
-    return kCharClasses[static_cast<unsigned char>(ch)];
-}
-
-// IsKeptNameChar by the table: operands' names are read often.
-constexpr bool IsKeptNameCharByClass(char ch) {
-    const CharClass chClass = ClassOf(ch);
-    return chClass == kLetterChar || chClass == kDigitChar;
+// BeginsOperand by the table.
+constexpr bool BeginsOperandByClass(CharClass chClass) {
+    constexpr unsigned kBegins = ClassBit(kQuoteChar) | ClassBit(kBraceChar) |
+                                 ClassBit(kDigitChar) | ClassBit(kLetterChar) | ClassBit(kOpenChar);
+    return (ClassBit(chClass) & kBegins) != 0;
 }
 
 // The part of a name that the rewrite keeps, from its start.
 inline size_t KeptNameEnd(std::string_view text, size_t start) {
     size_t i = start;
-    while (i < text.size() && IsKeptNameCharByClass(text[i]))
+    while (i < text.size() && IsKeptNameChar(text[i]))
         ++i;
     return i;
 }

@@ -10,17 +10,21 @@
 #include <system_error>
 
 #include "value/lexicon.h"
+#include "value/number_scan.h"
 #include "value/number_text.h"
 #include "value/value.h"
 
 namespace expreval {
 namespace {
 
+using number_detail::AppendDigits;
 using number_detail::DigitsValue;
 using number_detail::kWholePowers;
 using number_detail::kWordBytes;
 using number_detail::LeadingDigits;
 using number_detail::LoadWord;
+using number_detail::ReadSimpleDecimalPrefix;
+using number_detail::SimpleDecimal;
 
 bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
@@ -95,18 +99,6 @@ constexpr int kMaxMantissaDigits = 19;  // always fits 64 bits
 constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
 // The exponent digits of a short number: NumberToText writes three.
 constexpr int kMaxShortExponentDigits = 3;
-
-// Appends digits to mantissa while they last, one at a time; the unsigned
-// arithmetic keeps the loop short.
-inline const char* AppendDigits(const char* p, const char* end, std::uint64_t& mantissa) {
-    for (; p != end; ++p) {
-        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-        if (digit > 9)
-            break;
-        mantissa = mantissa * 10 + digit;
-    }
-    return p;
-}
 
 // Appends the digits from p on to mantissa a word at a time while eight
 // bytes remain, and returns the end of what it took: long runs of digits
@@ -197,32 +189,13 @@ inline ShortDecimal ReadShortDecimal(const char* p, const char* end) {
     return read;
 }
 
-// Whole texts of the two commonest forms, digits with or without a
-// fraction, read in a few instructions a digit. Up to 15 digits the mantissa
-// is an exact double, and the value the one quotient that ReadShortDecimal
-// computes. False for anything else, which takes the general road.
+// A whole text of those forms; false for anything else.
 bool ReadSimpleDecimal(const char* p, const char* end, PlainNumber& number) {
-    constexpr std::ptrdiff_t kExactDigits = 15;
-    const bool negative = *p == '-';
-    p += negative ? 1 : 0;
-    std::uint64_t mantissa = 0;
-    const char* const first = p;
-    p = AppendDigits(p, end, mantissa);
-    std::ptrdiff_t digits = p - first;
-    const bool point = p != end && *p == '.';
-    std::ptrdiff_t fraction = 0;
-    if (point) {
-        const char* const fractionStart = ++p;
-        p = AppendDigits(p, end, mantissa);
-        fraction = p - fractionStart;
-        digits += fraction;
-    }
-    if (p != end || digits == 0 || digits > kExactDigits)
+    PlainNumber read;
+    const SimpleDecimal simple = ReadSimpleDecimalPrefix(p, end, read);
+    if (!simple.read || simple.end != end)
         return false;
-    const auto m = static_cast<double>(mantissa);
-    const double value = fraction > 0 ? m / kExactPowers[fraction] : m;
-    number.value = negative ? -value : value;
-    number.integer = !point;
+    number = read;
     return true;
 }
 

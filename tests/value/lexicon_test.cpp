@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "value/number_scan.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -18,8 +19,12 @@ CharClass PlainClass(char ch) {
         return kDigitChar;
     if (StartsNumber(ch, true))
         return kMinusChar;
-    if (IsNameStart(ch) && !IsRewritten(ch))
+    if (IsNameStart(ch))
         return kLetterChar;
+    if (ch == kQuote)
+        return kQuoteChar;
+    if (ch == '{')
+        return kBraceChar;
     if (ch == '(')
         return kOpenChar;
     return ch == ')' ? kCloseChar : kOtherChar;
@@ -29,7 +34,9 @@ TEST(Lexicon, TablesFollowTheRulesForEveryByte) {
     for (int code = 0; code < 256; ++code) {
         const char ch = static_cast<char>(code);
         EXPECT_EQ(ClassOf(ch), PlainClass(ch)) << code;
-        EXPECT_EQ(IsKeptNameCharByClass(ch), IsKeptNameChar(ch)) << code;
+        EXPECT_EQ(IsNameCharByClass(ch), IsNameChar(ch)) << code;
+        EXPECT_EQ(BeginsOperandByClass(ClassOf(ch)), BeginsOperand(ch)) << code;
+        EXPECT_EQ(EndsOperatorByClass(ClassOf(ch)), EndsOperator(ch)) << code;
     }
 }
 
@@ -66,6 +73,18 @@ TEST(Lexicon, FasterFormsAgreeOnRandomTexts) {
         PlainNumber number;
         if (ReadPlainNumber(text, number)) {
             EXPECT_TRUE(IsKeptNumberToken(text)) << text;
+        }
+        if (text.empty() || !StartsNumber(text[0], true))
+            continue;
+        // A number scanned and read in one pass: the same token, the same value.
+        const ScannedNumber scanned = ScanNumber(text, 0);
+        const NumberToken token = ScanNumberToken(text, 0);
+        ASSERT_EQ(scanned.token.end, token.end) << text;
+        ASSERT_EQ(scanned.token.kept, token.kept) << text;
+        if (scanned.read) {
+            ASSERT_TRUE(ReadPlainNumber(std::string_view(text).substr(0, token.end), number));
+            EXPECT_EQ(scanned.number.value, number.value) << text;
+            EXPECT_EQ(scanned.number.integer, number.integer) << text;
         }
     }
 }
