@@ -562,14 +562,14 @@ std::string TakeRoad(Context& context, std::string_view text, std::string* owned
     if (ShortcutsOpen(context) && IsWholeValue(text))
         return owned != nullptr ? std::move(*owned) : std::string(text);
     std::string result;
+    if (ShortcutsOpen(context) && !StartsWithCall(text) &&
+        EvaluateNumberLine(context, text, result))
+        return result;
     LineMemo* line = context.line;
     if (line != nullptr && line->Holds(text) && line->Kept(text))
         return EvaluateOnStacks(context, text, owned);
     if (KeptByRewriteBySkipping(text)) {
         const LineScope scope(context, text);
-        if (ShortcutsOpen(context) && !StartsWithCall(text) &&
-            EvaluateNumberLine(context, text, result))
-            return result;
         return EvaluateOnStacks(context, text, owned);
     }
     std::string rewritten = owned != nullptr ? std::move(*owned) : std::string(text);

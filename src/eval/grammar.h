@@ -76,9 +76,19 @@ class Grammar final : public TokenEvents {
 
   private:
     // Applies the stacked operators that bind at least as tightly, then
-    // stacks the new one.
-    void PushOperator(std::string_view symbol) {
-        const Operator& op = RequireOperator(context_, symbol);
+    // stacks the new one. A sink that takes no line with an unknown
+    // operator is told instead of the failure, and has seen enough.
+    // Inline, as is the scanner's Number: they are the scan's commonest steps.
+    [[gnu::always_inline]] void PushOperator(std::string_view symbol) {
+        const Operator* found = FindOperator(context_, symbol);
+        if (found == nullptr) {
+            if constexpr (requires(Sink & sink) { sink.NoSuchOperator(); }) {
+                sink_.NoSuchOperator();
+                return;
+            }
+            ThrowNoSuchOperator(symbol);
+        }
+        const Operator& op = *found;
         while (!operators_.empty() && operators_.Top() != nullptr &&
                op.precedence >= operators_.Top()->precedence) {
             Reduce();

@@ -1,12 +1,13 @@
 #include "eval/number_line.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "eval/grammar.h"
 #include "eval/nesting.h"
-#include "eval/small_stack.h"
 #include "eval/tokenizer.h"
 #include "value/number_text.h"
 #include "value/value.h"
@@ -45,7 +46,11 @@ class NumberLine {
     explicit NumberLine(Context& context) : context_(context) {}
 
     void Push(const Token& token) {
-        Held& held = operands_.Push();
+        if (count_ == kMostOperands) {
+            gaveUp_ = true;
+            return;
+        }
+        Held& held = operands_[count_++];
         if (assigned_ || (token.kind != TokenKind::kNumber && token.kind != TokenKind::kName) ||
             token.text.size() > kLongestToken) {
             held.kind = Held::Kind::kName;
@@ -62,6 +67,10 @@ class NumberLine {
             else if (!ReadPlainNumber(token.text, number))
                 gaveUp_ = true;
             held.integerText = number.integer;  // a number's reading tells
+        } else if (!IsKeptName(token.text)) {
+            held.kind = Held::Kind::kName;  // the rewrite makes it another name
+            gaveUp_ = true;
+            return;
         } else {
             held.integerText = IsIntegerText(token.text);
             const Variable* variable = FindVariable(context_, token.text);
@@ -78,8 +87,10 @@ class NumberLine {
     }
 
     void Reduce(const Operator& op) {
-        Held& left = operands_[operands_.size() - 2];
-        const Held& right = operands_.Top();
+        if (gaveUp_)
+            return;  // the stacks take the line: this one need not be kept
+        Held& left = operands_[count_ - 2];
+        const Held& right = operands_[count_ - 1];
         if (assigned_ || right.kind == Held::Kind::kName) {
             gaveUp_ = true;
         } else if (op.assigns) {
@@ -104,17 +115,18 @@ class NumberLine {
                 reduced_ = true;
             }
         }
-        operands_.pop_back();
+        --count_;
     }
 
     bool Enough() const { return gaveUp_; }
+    void NoSuchOperator() { gaveUp_ = true; }
 
     // After the scan and the grammar: the answer, with its checks spent and
     // its assignment made; false when the line is the stacks' to evaluate.
     bool Answer(std::string& result) {
         if (gaveUp_ || !reduced_)
             return false;
-        const Held& top = operands_.Top();
+        const Held& top = operands_[count_ - 1];
         SpendChecks(context_, checks_);
         if (top.kind == Held::Kind::kComputed)
             result = ArithmeticResultText(top.cut, top.raw, &context_.caches->lastNumber);
@@ -149,11 +161,12 @@ class NumberLine {
 
     // Longer operands, which no typical line holds, are the stacks'.
     static constexpr std::size_t kLongestToken = 1u << 20;
-    // A typical line holds no more operands at once.
-    static constexpr std::size_t kTypicalDepth = 8;
+    // Operands waiting at once; a line that needs more takes the stacks.
+    static constexpr std::size_t kMostOperands = 64;
 
     Context& context_;
-    SmallStack<Held, kTypicalDepth> operands_;
+    std::array<Held, kMostOperands> operands_;
+    std::size_t count_ = 0;
     std::int64_t checks_ = 0;
     bool gaveUp_ = false;
     bool reduced_ = false;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -35,7 +36,10 @@ class SmallStack {
     // The new top entry, to be given its value by the caller.
     T& Push() {
         if (size_ < N) {
-            if (size_ == built_) {
+            if constexpr (kPlain) {
+                // Nothing to build or destroy: the caller gives it its value.
+                return *::new (static_cast<void*>(Inline() + size_++)) T;
+            } else if (size_ == built_) {
                 ::new (static_cast<void*>(Inline() + built_)) T();
                 ++built_;
             }
@@ -52,6 +56,9 @@ class SmallStack {
     }
 
   private:
+    static constexpr bool kPlain =
+        std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>;
+
     T* Inline() { return std::launder(reinterpret_cast<T*>(storage_)); }
     const T* Inline() const { return std::launder(reinterpret_cast<const T*>(storage_)); }
 

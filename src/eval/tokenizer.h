@@ -87,10 +87,12 @@ class Scanner {
             expectOperand_ = true;
             return;
         }
+        // The commonest first, before the jump of the switch.
+        if (chClass == kDigitChar) {
+            Number();
+            return;
+        }
         switch (chClass) {
-            case kDigitChar:
-                Number();
-                return;
             case kMinusChar:
                 if (expectOperand_) {
                     Number();
@@ -117,10 +119,10 @@ class Scanner {
         expectOperand_ = true;
     }
 
-    void Number() {
+    [[gnu::always_inline]] void Number() {
         const ScannedNumber scanned = ScanNumber(text_, pos_);
         const size_t end = scanned.token.end;
-        if (end != kNoToken && IsSignAlone(text_.substr(pos_, end - pos_)))
+        if (end != kNoToken && IsSignAlone(std::string_view(text_.data() + pos_, end - pos_)))
             throw Exception("Negative sign missing number.");
         Operand(end, TokenKind::kNumber, nullptr, scanned.read ? &scanned.number : nullptr);
     }
@@ -154,8 +156,9 @@ class Scanner {
         expectOperand_ = false;
     }
 
+    // end is never before pos_ nor past the text's end.
     std::string_view Take(size_t end) {
-        const std::string_view token = text_.substr(pos_, end - pos_);
+        const std::string_view token(text_.data() + pos_, end - pos_);
         pos_ = end;
         return token;
     }
