@@ -46,58 +46,31 @@ class NumberLine {
     explicit NumberLine(Context& context) : context_(context) {}
 
     void Push(const Token& token) {
-        if (count_ == kMostOperands) {
-            gaveUp_ = true;
+        if (count_ == kMostOperands || assigned_ || token.text.size() > kLongestToken)
+            [[unlikely]] {
+            gaveUp_ = true;  // no operand is pushed: the line is given up
             return;
         }
         Held& held = operands_[count_++];
-        if (assigned_ || (token.kind != TokenKind::kNumber && token.kind != TokenKind::kName) ||
-            token.text.size() > kLongestToken) {
-            held.kind = Held::Kind::kName;
-            gaveUp_ = true;
-            return;
-        }
         held.token = token.text.data();
         held.tokenSize = static_cast<std::uint32_t>(token.text.size());
-        PlainNumber number;
-        if (token.kind == TokenKind::kNumber) {
+        if (token.number != nullptr) [[likely]] {  // a literal the scan read
             held.kind = Held::Kind::kLiteral;
-            if (token.number != nullptr)
-                number = *token.number;
-            else if (!ReadPlainNumber(token.text, number))
-                gaveUp_ = true;
-            held.integerText = number.integer;  // a number's reading tells
-        } else if (!IsKeptName(token.text)) {
-            held.kind = Held::Kind::kName;  // the rewrite makes it another name
-            gaveUp_ = true;
+            held.value = token.number->value;
+            held.integer = token.number->integer;
+            held.integerText = token.number->integer;  // a number's reading tells
             return;
-        } else {
-            held.integerText = IsIntegerText(token.text);
-            const Variable* variable = FindVariable(context_, token.text);
-            if (variable != nullptr &&
-                ReadVariableNumber(*variable, number, &context_.caches->lastNumber)) {
-                held.kind = Held::Kind::kVariable;
-                held.variable = variable;
-            } else {
-                held.kind = Held::Kind::kName;
-            }
         }
-        held.value = number.value;
-        held.integer = number.integer;
+        PushOther(held, token);
     }
 
     void Reduce(const Operator& op) {
         if (gaveUp_)
-            return;  // the stacks take the line: this one need not be kept
+            return;  // the stacks take the line: its operands need not be kept
         Held& left = operands_[count_ - 2];
         const Held& right = operands_[count_ - 1];
-        if (assigned_ || right.kind == Held::Kind::kName) {
-            gaveUp_ = true;
-        } else if (op.assigns) {
-            Assign(op, left, right);
-        } else if (op.numbers == nullptr || left.kind == Held::Kind::kName) {
-            gaveUp_ = true;
-        } else {
+        if (!assigned_ && !op.assigns && op.numbers != nullptr && left.kind != Held::Kind::kName &&
+            right.kind != Held::Kind::kName) [[likely]] {
             const double raw =
                 op.numbers->For(left.integerText && right.integerText)(left.value, right.value);
             const bool cut = left.integer && right.integer;
@@ -114,6 +87,10 @@ class NumberLine {
                 checks_ += 2;  // the handler's evaluations of its two operands
                 reduced_ = true;
             }
+        } else if (!assigned_ && op.assigns && right.kind != Held::Kind::kName) {
+            Assign(op, left, right);
+        } else {
+            gaveUp_ = true;
         }
         --count_;
     }
@@ -140,6 +117,35 @@ class NumberLine {
     }
 
   private:
+    // A literal the scan could not read on the way, or a name.
+    [[gnu::noinline]] void PushOther(Held& held, const Token& token) {
+        PlainNumber number;
+        if (token.kind == TokenKind::kNumber) {
+            held.kind = Held::Kind::kLiteral;
+            if (!ReadPlainNumber(token.text, number))
+                gaveUp_ = true;
+            held.integerText = number.integer;
+        } else if (token.kind != TokenKind::kName || !IsKeptName(token.text)) {
+            // Strings, lists and calls are the stacks'; a name the rewrite
+            // would change is another name.
+            held.kind = Held::Kind::kName;
+            gaveUp_ = true;
+            return;
+        } else {
+            held.integerText = IsIntegerText(token.text);
+            const Variable* variable = FindVariable(context_, token.text);
+            if (variable != nullptr &&
+                ReadVariableNumber(*variable, number, &context_.caches->lastNumber)) {
+                held.kind = Held::Kind::kVariable;
+                held.variable = variable;
+            } else {
+                held.kind = Held::Kind::kName;
+            }
+        }
+        held.value = number.value;
+        held.integer = number.integer;
+    }
+
     // "name=" applied last, to a value already worked out: the stacks'
     // handler evaluates its right side, one check, and stores it.
     void Assign(const Operator& op, Held& left, const Held& right) {
