@@ -24,8 +24,8 @@ namespace expreval {
 
 namespace {
 
-// A text that starts with a name and a "(": mostly a lone call, which the
-// arithmetic road would give up.
+// A text that starts with a name and a "(": mostly a lone call, which a
+// line of arithmetic on numbers would give up.
 bool StartsWithCall(std::string_view text) {
     if (text.empty() || !IsNameStart(text[0]))
         return false;

@@ -1,7 +1,7 @@
 // Evaluate: one expression text in, one value text out. Every entry takes a
 // level of nesting, rewrites the text where that changes it, and evaluates
-// it: by the arithmetic road when it is a line of plain arithmetic, else by
-// the scan, the grammar and the operand stack (grammar.h).
+// it by the scan and the grammar (grammar.h): on doubles alone when it is a
+// line of plain arithmetic (number_line.h), else with the operand stack.
 //
 // Words the evaluator's code uses in a sense of its own:
 //   road: the fast road, which takes every shortcut, or the reference road,

@@ -1,5 +1,5 @@
-// Which road an evaluation takes. The fast road opens every shortcut: the
-// arithmetic road, numbers kept as doubles between operations, handlers
+// Which road an evaluation takes. The fast road opens every shortcut: lines
+// of arithmetic on doubles, numbers kept as doubles between operations, handlers
 // reading plain-number operands in place, results taken over and joins
 // gathered. The reference road closes them all: the rewrite, the scan, the
 // two stacks and the handlers alone, which every shortcut must agree with

@@ -89,13 +89,13 @@ class Scanner {
         }
         // The commonest first, before the jump of the switch.
         if (chClass == kDigitChar) {
-            Number();
+            Number<false>();
             return;
         }
         switch (chClass) {
             case kMinusChar:
                 if (expectOperand_) {
-                    Number();
+                    Number<true>();
                     return;
                 }
                 break;
@@ -119,10 +119,13 @@ class Scanner {
         expectOperand_ = true;
     }
 
+    // Only a number that starts with its sign can be the sign alone.
+    template <bool kSigned>
     [[gnu::always_inline]] void Number() {
         const ScannedNumber scanned = ScanNumber(text_, pos_);
         const size_t end = scanned.token.end;
-        if (end != kNoToken && IsSignAlone(std::string_view(text_.data() + pos_, end - pos_)))
+        if (kSigned && end != kNoToken &&
+            IsSignAlone(std::string_view(text_.data() + pos_, end - pos_)))
             throw Exception("Negative sign missing number.");
         Operand(end, TokenKind::kNumber, nullptr, scanned.read ? &scanned.number : nullptr);
     }

@@ -1,10 +1,10 @@
 // The scanning rules: which characters the rewrite touches, what a number,
 // name, string, list, call and operator token covers, and where an operand
-// implies a "*". The tokenizer reads expression text by them; the arithmetic
-// road, the final resolution on the reference road, the plain-number reader
-// and the checks of a host's names and values use them too; none keeps a
-// copy. A faster form of a rule stands beside the plain
-// one, and lexicon_test holds the two equal.
+// implies a "*". The tokenizer reads expression text by them; the final
+// resolution on the reference road, the plain-number reader and the checks
+// of a host's names and values use them too; none keeps a copy. A faster
+// form of a rule stands beside the plain one, and lexicon_test holds the two
+// equal.
 #pragma once
 
 #include <array>

@@ -1,6 +1,6 @@
 // The number routines' own header, for writing (number_text.cpp) and
 // reading (number_reading.cpp) number texts. Its first part is what other
-// subsystems use: the arithmetic road reads results and literals in place.
+// subsystems use: the evaluator reads results and literals in place.
 // The rest is the two files' own (and their tests'). All else is value.h.
 #pragma once
 
