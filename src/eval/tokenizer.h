@@ -62,31 +62,23 @@ class Scanner {
     // Events that have seen enough say so (Enough), and the scan stops.
     void Run() {
         while (pos_ < text_.size()) {
+            checkpoints_.Pass(pos_);
+            if (expectOperand_)
+                OperandStep(text_[pos_]);
+            else
+                AfterOperandStep(text_[pos_]);
             if constexpr (requires(const Events& events) { events.Enough(); }) {
                 if (events_.Enough())
                     return;
             }
-            checkpoints_.Pass(pos_);
-            Step(text_[pos_]);
         }
     }
 
   private:
-    // What a character begins, by its class: a ")" or an implied "*"
-    // before anything else, then the token it starts.
-    void Step(char ch) {
+    // Where an operand is expected: the token a character starts, by its
+    // class; an operator token here is left to the grammar to refuse.
+    void OperandStep(char ch) {
         const CharClass chClass = ClassOf(ch);
-        if (chClass == kCloseChar) {
-            events_.CloseGroup();
-            expectOperand_ = false;
-            ++pos_;
-            return;
-        }
-        if (!expectOperand_ && BeginsOperandByClass(chClass)) {
-            events_.OperatorToken("*");  // the implied "*"; ch is read again
-            expectOperand_ = true;
-            return;
-        }
         // The commonest first, before the jump of the switch.
         if (chClass == kDigitChar) {
             Number<false>();
@@ -94,11 +86,8 @@ class Scanner {
         }
         switch (chClass) {
             case kMinusChar:
-                if (expectOperand_) {
-                    Number<true>();
-                    return;
-                }
-                break;
+                Number<true>();
+                return;
             case kLetterChar:
                 Name();
                 return;
@@ -112,9 +101,35 @@ class Scanner {
                 events_.OpenGroup();
                 ++pos_;
                 return;
+            case kCloseChar:
+                events_.CloseGroup();
+                expectOperand_ = false;
+                ++pos_;
+                return;
             default:
-                break;
+                OperatorAt();
+                return;
         }
+    }
+
+    // After an operand: a ")", an implied "*" before anything that begins
+    // an operand (ch is then read again), or an operator.
+    void AfterOperandStep(char ch) {
+        const CharClass chClass = ClassOf(ch);
+        if (chClass == kCloseChar) {
+            events_.CloseGroup();
+            ++pos_;
+            return;
+        }
+        if (BeginsOperandByClass(chClass)) {
+            events_.OperatorToken("*");
+            expectOperand_ = true;
+            return;
+        }
+        OperatorAt();
+    }
+
+    void OperatorAt() {
         events_.OperatorToken(Take(OperatorEnd(text_, pos_)));
         expectOperand_ = true;
     }
@@ -122,12 +137,13 @@ class Scanner {
     // Only a number that starts with its sign can be the sign alone.
     template <bool kSigned>
     [[gnu::always_inline]] void Number() {
-        const ScannedNumber scanned = ScanNumber(text_, pos_);
+        PlainNumber number;
+        const ScannedNumber scanned = ScanNumber<kSigned>(text_, pos_, number);
         const size_t end = scanned.token.end;
         if (kSigned && end != kNoToken &&
             IsSignAlone(std::string_view(text_.data() + pos_, end - pos_)))
             throw Exception("Negative sign missing number.");
-        Operand(end, TokenKind::kNumber, nullptr, scanned.read ? &scanned.number : nullptr);
+        Operand(end, TokenKind::kNumber, nullptr, scanned.read ? &number : nullptr);
     }
 
     // A name before "(" is a call when it names a function, else a variable

@@ -192,7 +192,7 @@ inline ShortDecimal ReadShortDecimal(const char* p, const char* end) {
 // A whole text of those forms; false for anything else.
 bool ReadSimpleDecimal(const char* p, const char* end, PlainNumber& number) {
     PlainNumber read;
-    const SimpleDecimal simple = ReadSimpleDecimalPrefix(p, end, read);
+    const SimpleDecimal simple = ReadSimpleDecimalPrefix<true>(p, end, read);
     if (!simple.read || simple.end != end)
         return false;
     number = read;

@@ -37,9 +37,10 @@ struct SimpleDecimal {
     const char* end;
     bool read;
 };
+template <bool kMaySign>
 inline SimpleDecimal ReadSimpleDecimalPrefix(const char* p, const char* end, PlainNumber& number) {
     constexpr std::ptrdiff_t kExactDigits = 15;
-    const bool negative = *p == '-';
+    const bool negative = kMaySign && *p == '-';
     p += negative ? 1 : 0;
     std::uint64_t mantissa = 0;
     const char* const first = p;
@@ -67,23 +68,22 @@ inline SimpleDecimal ReadSimpleDecimalPrefix(const char* p, const char* end, Pla
 // ScanNumberToken, reading on the way a token that is a simple decimal
 // (digits and at most one point, at most 15 digits), the commonest literal:
 // read is then true and number what ReadPlainNumber gives for the token.
+// Where the scan knows no sign can start the token, kMaySign spares the look.
 struct ScannedNumber {
     NumberToken token;
     bool read;
-    PlainNumber number;
 };
 
-inline ScannedNumber ScanNumber(std::string_view text, size_t start) {
-    ScannedNumber scanned{};
+template <bool kMaySign = true>
+inline ScannedNumber ScanNumber(std::string_view text, size_t start, PlainNumber& number) {
     const char* const end = text.data() + text.size();
     const number_detail::SimpleDecimal simple =
-        number_detail::ReadSimpleDecimalPrefix(text.data() + start, end, scanned.number);
+        number_detail::ReadSimpleDecimalPrefix<kMaySign>(text.data() + start, end, number);
     // An exponent goes on with the token, which the lexicon's rule then cuts.
-    if (simple.end != end && *simple.end == 'e')
-        return ScannedNumber{ScanNumberToken(text, start), false, {}};
-    scanned.token = NumberToken{static_cast<size_t>(simple.end - text.data()), true};
-    scanned.read = simple.read;
-    return scanned;
+    if (simple.end != end && *simple.end == 'e') [[unlikely]]
+        return ScannedNumber{ScanNumberToken(text, start), false};
+    return ScannedNumber{NumberToken{static_cast<size_t>(simple.end - text.data()), true},
+                         simple.read};
 }
 
 }  // namespace expreval

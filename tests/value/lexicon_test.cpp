@@ -77,14 +77,15 @@ TEST(Lexicon, FasterFormsAgreeOnRandomTexts) {
         if (text.empty() || !StartsNumber(text[0], true))
             continue;
         // A number scanned and read in one pass: the same token, the same value.
-        const ScannedNumber scanned = ScanNumber(text, 0);
+        PlainNumber scannedNumber;
+        const ScannedNumber scanned = ScanNumber(text, 0, scannedNumber);
         const NumberToken token = ScanNumberToken(text, 0);
         ASSERT_EQ(scanned.token.end, token.end) << text;
         ASSERT_EQ(scanned.token.kept, token.kept) << text;
         if (scanned.read) {
             ASSERT_TRUE(ReadPlainNumber(std::string_view(text).substr(0, token.end), number));
-            EXPECT_EQ(scanned.number.value, number.value) << text;
-            EXPECT_EQ(scanned.number.integer, number.integer) << text;
+            EXPECT_EQ(scannedNumber.value, number.value) << text;
+            EXPECT_EQ(scannedNumber.integer, number.integer) << text;
         }
     }
 }
