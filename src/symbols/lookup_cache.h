@@ -24,8 +24,8 @@ class LookupCache {
     const T* Find(std::uint64_t stamp, std::string_view key, LookUp lookUp) {
         if (key.size() == 1) {
             Single& single = singles_[static_cast<unsigned char>(key[0])];
-            if (!single.filled || single.stamp != stamp)
-                single = Single{stamp, true, lookUp(key)};
+            if (single.stamp != stamp)
+                single = Single{stamp, lookUp(key)};
             return single.found;
         }
         if (key.empty() || key.size() > kMaxKey)
@@ -66,10 +66,9 @@ class LookupCache {
     }
 
     // Keys of one byte, the commonest (operators, and names such as x),
-    // each in a place of its own.
+    // each in a place of its own. No list ever has the empty entry's stamp.
     struct Single {
-        std::uint64_t stamp = 0;
-        bool filled = false;
+        std::uint64_t stamp = ~std::uint64_t{0};
         const T* found = nullptr;
     };
 
