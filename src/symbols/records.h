@@ -147,18 +147,20 @@ struct Variable {
     // A record moved to the heap takes the name and value; links stay null.
     Variable(Variable&& other) noexcept
         : name(std::move(other.name)), value(std::move(other.value)) {}
+    Variable& operator=(Variable&& other) noexcept {
+        if (this != &other)
+            Assign(std::move(other.value));
+        return *this;
+    }
     // A value assigned to a bound variable is its value from then on, until
     // its host's double changes.
-    Variable& operator=(Variable&& other) noexcept {
-        if (this != &other) {
-            value = std::move(other.value);
-            numberRead = false;
-            if (bound != nullptr) {
-                written = *bound;
-                assigned = true;
-            }
+    void Assign(std::string&& newValue) noexcept {
+        value = std::move(newValue);
+        numberRead = false;
+        if (bound != nullptr) {
+            written = *bound;
+            assigned = true;
         }
-        return *this;
     }
 
     static std::string_view Key(const Variable& v) { return v.name; }
