@@ -19,22 +19,13 @@ Operator::Operator(std::string operatorSymbol, Handler operatorHandler, int oper
     FoldCase(symbol);
 }
 
-// Bit for bit: a not-a-number equals itself, and -0 is not 0.
-bool TextIsDue(const Variable& variable) {
-    return variable.bound != nullptr && std::bit_cast<std::uint64_t>(*variable.bound) !=
-                                            std::bit_cast<std::uint64_t>(variable.written);
-}
-
 // The record is found through const pointers; its text is still its own to
 // bring up to date.
-const std::string& ValueText(const Variable& variable) {
-    if (TextIsDue(variable)) {
-        auto& record = const_cast<Variable&>(variable);
-        record.written = *variable.bound;
-        record.value = NumberToText(record.written);
-        record.numberRead = false;
-    }
-    return variable.value;
+void WriteDueText(const Variable& variable) {
+    auto& record = const_cast<Variable&>(variable);
+    record.written = *variable.bound;
+    record.value = NumberToText(record.written);
+    record.numberRead = false;
 }
 
 bool ReadNewVariableNumber(const Variable& variable, PlainNumber& number, const LastNumber* last) {

@@ -147,18 +147,20 @@ struct Variable {
     // A record moved to the heap takes the name and value; links stay null.
     Variable(Variable&& other) noexcept
         : name(std::move(other.name)), value(std::move(other.value)) {}
+    Variable& operator=(Variable&& other) noexcept {
+        if (this != &other)
+            Assign(std::move(other.value));
+        return *this;
+    }
     // A value assigned to a bound variable is its value from then on, until
     // its host's double changes.
-    Variable& operator=(Variable&& other) noexcept {
-        if (this != &other) {
-            value = std::move(other.value);
-            numberRead = false;
-            if (bound != nullptr) {
-                written = *bound;
-                assigned = true;
-            }
+    void Assign(std::string&& newValue) noexcept {
+        value = std::move(newValue);
+        numberRead = false;
+        if (bound != nullptr) {
+            written = *bound;
+            assigned = true;
         }
-        return *this;
     }
 
     static std::string_view Key(const Variable& v) { return v.name; }
@@ -188,12 +190,23 @@ struct Variable {
     mutable PlainNumber boundNumber;
 };
 
-// The variable's value text, written afresh from its host's double when that
-// has changed since.
-const std::string& ValueText(const Variable& variable);
+// Whether a bound variable's text is due to be written from its double. Bit
+// for bit: a not-a-number equals itself, and -0 is not 0.
+inline bool TextIsDue(const Variable& variable) {
+    return variable.bound != nullptr && std::bit_cast<std::uint64_t>(*variable.bound) !=
+                                            std::bit_cast<std::uint64_t>(variable.written);
+}
 
-// Whether a bound variable's text is due to be written from its double.
-bool TextIsDue(const Variable& variable);
+// Writes the due text of a bound variable from its double.
+void WriteDueText(const Variable& variable);
+
+// The variable's value text, written afresh from its host's double when that
+// has changed since. Inline: evaluations read it for nearly every variable.
+inline const std::string& ValueText(const Variable& variable) {
+    if (TextIsDue(variable)) [[unlikely]]
+        WriteDueText(variable);
+    return variable.value;
+}
 // Whether a host's double bound to the variable is one that no value text
 // holds (an infinity or a not-a-number): its text, 1.#INF and the like,
 // would read as another number.

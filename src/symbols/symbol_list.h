@@ -85,13 +85,17 @@ class SymbolList {
         return place->second;
     }
 
-    // The same for a record not yet on the heap, which goes there only when
-    // its key is new: replacing a value allocates nothing.
-    T* InsertOrReplace(T&& record) {
-        const auto place = index_.lower_bound(IndexKey(T::Key(record)));
-        if (!Holds(place, T::Key(record)))
-            return Insert(place, RecordAt(place), new T(std::move(record)));
-        Replace(*place->second, std::move(record));
+    // The same without a record to replace with: the stored record of key,
+    // a normalised key text, takes its new data through assign(record);
+    // only a new key has make() build a record for the heap, of that key.
+    // Replacing a value builds and allocates nothing.
+    template <typename Make, typename Assign>
+    T* InsertOrAssign(std::string_view key, Make make, Assign assign) {
+        const auto place = index_.lower_bound(IndexKey(key));
+        if (!Holds(place, key))
+            return Insert(place, RecordAt(place), make());
+        assign(*place->second);
+        DataChanged();
         return place->second;
     }
 
@@ -177,8 +181,9 @@ class SymbolList {
     // again.
     void Replace(T& stored, T&& record) {
         stored = std::move(record);
-        stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1;
+        DataChanged();
     }
+    void DataChanged() { stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1; }
 
     T* sentinel_;
     T* tail_;

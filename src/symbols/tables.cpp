@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "value/value.h"
+
 namespace expreval {
 
 SymbolList<Function>* g_functions = nullptr;
@@ -101,9 +103,13 @@ bool IsBuiltInFunction(std::string_view name) {
 }
 
 // The list's own insert: the value goes to the variable of that name, or a
-// new record takes its place in the order.
+// new record takes its place in the order. Folded as a record's name is, the
+// name is the key; a record is built only for a new one.
 void StoreVariable(SymbolList<Variable>& list, std::string&& name, std::string&& value) {
-    list.InsertOrReplace(Variable(std::move(name), std::move(value)));
+    FoldCase(name);
+    list.InsertOrAssign(
+        name, [&] { return new Variable(std::move(name), std::move(value)); },
+        [&](Variable& stored) { stored.Assign(std::move(value)); });
 }
 
 }  // namespace expreval
