@@ -100,7 +100,7 @@ class NumberLine {
 
     // After the scan and the grammar: the answer, with its checks spent and
     // its assignment made; false when the line is the stacks' to evaluate.
-    bool Answer(std::string& result) {
+    [[gnu::noinline]] bool Answer(std::string& result) {
         if (gaveUp_ || !reduced_)
             return false;
         const Held& top = operands_[count_ - 1];
@@ -148,7 +148,7 @@ class NumberLine {
 
     // "name=" applied last, to a value already worked out: the stacks'
     // handler evaluates its right side, one check, and stores it.
-    void Assign(const Operator& op, Held& left, const Held& right) {
+    [[gnu::noinline]] void Assign(const Operator& op, Held& left, const Held& right) {
         if (op.symbol != "=" || left.kind == Held::Kind::kLiteral ||
             left.kind == Held::Kind::kComputed) {
             gaveUp_ = true;

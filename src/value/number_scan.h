@@ -56,7 +56,8 @@ inline SimpleDecimal ReadSimpleDecimalPrefix(const char* p, const char* end, Pla
     }
     if (digits == 0 || digits > kExactDigits)
         return {p, false};
-    const auto m = static_cast<double>(mantissa);
+    // At most 15 digits: exact, and signed, which converts in one step.
+    const auto m = static_cast<double>(static_cast<std::int64_t>(mantissa));
     const double value = fraction > 0 ? m / kExactPowers[fraction] : m;
     number.value = negative ? -value : value;
     number.integer = !point;
