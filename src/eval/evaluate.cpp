@@ -258,6 +258,17 @@ class Evaluation {
         }
         std::string_view Text() const { return owns ? std::string_view(*owned) : token; }
         std::string* Owner() { return owns ? owned.get() : nullptr; }
+        // What a handler is told of it: a held result it may take over, or
+        // the token the scan found.
+        expreval::Operand AsOperand(Settled* told) {
+            expreval::Operand operand(Text(), Owner(), form, told);
+            if (!owns && !computed) {
+                operand.scanned = true;
+                operand.kind = kind;
+                operand.function = function;
+            }
+            return operand;
+        }
         void Hold(std::string result) {
             if (owned == nullptr)
                 owned = std::make_unique<std::string>();
@@ -443,12 +454,9 @@ class Evaluation {
     // never taken as settled.
     static void Apply(Context& context, Handler handler, Entry& left, Entry& right) {
         Settled resultForm = Settled::kUnknown;
-        std::string result =
-            ShortcutsOpen(context)
-                ? handler(expreval::Operand(left.Text(), left.Owner(), left.form, &resultForm),
-                          expreval::Operand(right.Text(), right.Owner(), right.form, nullptr),
-                          context)
-                : handler(left.Text(), right.Text(), context);
+        std::string result = ShortcutsOpen(context) ? handler(left.AsOperand(&resultForm),
+                                                              right.AsOperand(nullptr), context)
+                                                    : handler(left.Text(), right.Text(), context);
         CheckValueSize(context, result.size());
         left.Hold(std::move(result));
         left.form = resultForm;
@@ -606,6 +614,18 @@ std::string EvaluateText(Context& context, std::string_view text) {
 
 std::string EvaluateOperand(Context& context, std::string_view operand) {
     return TakeRoad(context, operand, nullptr);
+}
+
+// A token that the rewrite would change, alone, is another text than the
+// scan saw in its line (1e"Ab" holds the name Ab, whose text alone folds to
+// ab): that one is evaluated as a text.
+std::string EvaluateToken(Context& context, std::string_view text, TokenKind kind,
+                          const Function* function) {
+    const bool literal = kind != TokenKind::kName && kind != TokenKind::kCall;
+    if (literal ? !IsWholeValue(text) : !KeptByRewriteBySkipping(text))
+        return EvaluateOperand(context, text);
+    const NestingGuard guard(context);
+    return TokenValue(context, Token{text, kind, function}, nullptr);
 }
 
 }  // namespace expreval

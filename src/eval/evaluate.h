@@ -49,6 +49,12 @@ std::string EvaluateText(Context& context, std::string_view text);
 // value is the text itself.
 std::string EvaluateOperand(Context& context, std::string_view operand);
 
+// EvaluateOperand for a token of a text on the fast road, by what the scan
+// found it to be (for a call, naming function): the same value, failures
+// and checks, without reading the token again.
+std::string EvaluateToken(Context& context, std::string_view text, TokenKind kind,
+                          const Function* function);
+
 // The stacks road for a text already rewritten (no white space or capitals
 // outside quotes): the scan, the two stacks and the handlers, without the
 // roads tried before it. Evaluate runs it inside its nesting guard; tests

@@ -13,9 +13,6 @@
 
 namespace expreval {
 
-// What an operand token is, as the scan found it.
-enum class TokenKind : unsigned char { kNumber, kString, kList, kName, kCall };
-
 // An operand token: its text, what it is, for a call the function the scan
 // found it names, and for a number the value, when the scan could read it
 // on the way (what ReadPlainNumber gives for the text).

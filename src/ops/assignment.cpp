@@ -1,5 +1,6 @@
 #include "eval/context.h"
 #include "eval/evaluate.h"
+#include "ops/operands.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
 #include "value/value.h"
@@ -14,7 +15,7 @@ namespace expreval {
 std::string ApplyAssignment(const Operand& left, const Operand& right, Context& context,
                             Handler underlying) {
     const std::string_view name = left.text;
-    std::string value = EvaluateOperand(context, right.text);
+    std::string value = ValueOf(context, right, false).text;
     if (underlying != nullptr) {
         value = underlying(name, value, context);
     } else if (name.empty() || !IsLetter(name[0])) {

@@ -56,6 +56,9 @@ struct OperandValue {
 // a name from then on. Settled forms are taken over only by the joins.
 inline OperandValue ValueOf(Context& context, const Operand& operand, bool joins) {
     std::string* owner = operand.owner;
+    if (owner == nullptr && operand.scanned)
+        return OperandValue{EvaluateToken(context, operand.text, operand.kind, operand.function),
+                            Settled::kUnknown};
     if (owner == nullptr)
         return OperandValue{EvaluateOperand(context, operand.text), Settled::kUnknown};
     if (joins && operand.form != Settled::kUnknown && CanNestDeeper(context)) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "value/lexicon.h"
 #include "value/settled.h"
 #include "value/value.h"
 
@@ -18,6 +19,7 @@ namespace expreval {
 // The context of the evaluation that calls a handler (eval/context.h): its
 // tables, limits and budget, which the handler's own evaluations use.
 struct Context;
+struct Function;
 
 // An operand as a handler receives it: its text, unevaluated, and what the
 // reduction that applies the handler knows of it. Any text makes one, with
@@ -40,6 +42,12 @@ struct Operand {
     // the result, which takes this operand's place, is settled: where the
     // handler says so.
     Settled* resultForm = nullptr;
+    // For a token of the expression (not a result): what the scan found it
+    // to be and, for a call, the function it names, so that its value is
+    // had without reading the text again.
+    bool scanned = false;
+    TokenKind kind = TokenKind::kNumber;
+    const Function* function = nullptr;
 };
 
 // left: the left operand (or a function's argument); right: the right

@@ -20,6 +20,9 @@ namespace expreval {
 
 inline constexpr size_t kNoToken = std::string_view::npos;
 
+// What an operand token is, as the scan finds it.
+enum class TokenKind : unsigned char { kNumber, kString, kList, kName, kCall };
+
 // --- The rewrite: white space is removed and capitals folded outside quotes.
 
 constexpr bool IsWhiteSpace(char ch) {

@@ -82,6 +82,10 @@ TEST(Roads, AgreeOnValuesFailuresAndEffectsInOrder) {
         "sin({1,\"a\"})",
         "s=note(zurp)-1",
         "1 + Note (2) * 3$",
+        // Tokens a handler evaluates as the scan found them, or as texts
+        // where the rewrite would change them alone.
+        "1e\"Ab\"",
+        "u=\"a\".note(\"b\")+u",
     };
     Session fast = Session::Console();
     Session reference = Session::Console();
@@ -134,7 +138,7 @@ TEST(Roads, SpendTheSameSteps) {
          {std::string("1+2*3-x"), std::string("x=x*2+1"), std::string("sin(x)*2+cos(1)/3"),
           std::string("x.1.2"), std::string("s.(\"c\".(\"d\".s))"), std::string("(1).((2).((3)))"),
           std::string("{1,2}.3.4"), std::string("sin(x+1)*log(100)"), std::string("zurp"),
-          std::string("\"a\"+s+\"b\""), longString}) {
+          std::string("\"a\"+s+\"b\""), std::string("t=s.sin(1)"), longString}) {
         const std::uint64_t reference = StepsNeeded(Road::kReference, line);
         EXPECT_EQ(StepsNeeded(Road::kFast, line), reference) << line;
         EXPECT_EQ(StepsNeeded(Road::kFast, line, true), reference) << line;
