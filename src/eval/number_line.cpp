@@ -45,16 +45,17 @@ class NumberLine {
   public:
     explicit NumberLine(Context& context) : context_(context) {}
 
+    // Past an assignment there is no room: no operand may follow it.
     void Push(const Token& token) {
-        if (count_ == kMostOperands || assigned_ || token.text.size() > kLongestToken)
-            [[unlikely]] {
+        if (count_ >= room_) [[unlikely]] {
             gaveUp_ = true;  // no operand is pushed: the line is given up
             return;
         }
         Held& held = operands_[count_++];
         held.token = token.text.data();
         held.tokenSize = static_cast<std::uint32_t>(token.text.size());
-        if (token.number != nullptr) [[likely]] {  // a literal the scan read
+        // A literal the scan read is short; only other tokens can be too long.
+        if (token.number != nullptr) [[likely]] {
             held.kind = Held::Kind::kLiteral;
             held.value = token.number->value;
             held.integer = token.number->integer;
@@ -71,9 +72,10 @@ class NumberLine {
         const Held& right = operands_[count_ - 1];
         if (!assigned_ && !op.assigns && op.numbers != nullptr && left.kind != Held::Kind::kName &&
             right.kind != Held::Kind::kName) [[likely]] {
+            // Plain ands of flags already read: no jump for each.
             const double raw =
-                op.numbers->For(left.integerText && right.integerText)(left.value, right.value);
-            const bool cut = left.integer && right.integer;
+                op.numbers->For(left.integerText & right.integerText)(left.value, right.value);
+            const bool cut = left.integer & right.integer;
             PlainNumber number;
             if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number)) {
                 gaveUp_ = true;
@@ -85,7 +87,6 @@ class NumberLine {
                 left.integerText = number.integer;
                 left.cut = cut;
                 checks_ += 2;  // the handler's evaluations of its two operands
-                reduced_ = true;
             }
         } else if (!assigned_ && op.assigns && right.kind != Held::Kind::kName) {
             Assign(op, left, right);
@@ -101,7 +102,7 @@ class NumberLine {
     // After the scan and the grammar: the answer, with its checks spent and
     // its assignment made; false when the line is the stacks' to evaluate.
     [[gnu::noinline]] bool Answer(std::string& result) {
-        if (gaveUp_ || !reduced_)
+        if (gaveUp_ || checks_ == 0)  // every reduction spends checks
             return false;
         const Held& top = operands_[count_ - 1];
         SpendChecks(context_, checks_);
@@ -120,6 +121,11 @@ class NumberLine {
     // A literal the scan could not read on the way, or a name.
     [[gnu::noinline]] void PushOther(Held& held, const Token& token) {
         PlainNumber number;
+        if (token.text.size() > kLongestToken) {
+            held.kind = Held::Kind::kName;
+            gaveUp_ = true;
+            return;
+        }
         if (token.kind == TokenKind::kNumber) {
             held.kind = Held::Kind::kLiteral;
             if (!ReadPlainNumber(token.text, number))
@@ -155,7 +161,7 @@ class NumberLine {
             return;
         }
         assigned_ = true;
-        reduced_ = true;
+        room_ = 0;
         target_ = left.Token();
         left = right;
         checks_ += 1;
@@ -174,8 +180,8 @@ class NumberLine {
     std::array<Held, kMostOperands> operands_;
     std::size_t count_ = 0;
     std::int64_t checks_ = 0;
+    std::size_t room_ = kMostOperands;
     bool gaveUp_ = false;
-    bool reduced_ = false;
     bool assigned_ = false;
     std::string_view target_;
 };
