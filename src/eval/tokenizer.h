@@ -140,7 +140,11 @@ class Scanner {
         if (kSigned && end != kNoToken &&
             IsSignAlone(std::string_view(text_.data() + pos_, end - pos_)))
             throw Exception("Negative sign missing number.");
-        Operand(end, TokenKind::kNumber, nullptr, scanned.read ? &number : nullptr);
+        // Apart, so that the events see on each road whether it was read.
+        if (scanned.read) [[likely]]
+            Operand(end, TokenKind::kNumber, nullptr, &number);
+        else
+            Operand(end, TokenKind::kNumber);
     }
 
     // A name before "(" is a call when it names a function, else a variable
