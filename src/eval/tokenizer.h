@@ -140,7 +140,7 @@ class Scanner {
         if (kSigned && end != kNoToken &&
             IsSignAlone(std::string_view(text_.data() + pos_, end - pos_)))
             throw Exception("Negative sign missing number.");
-        // Apart, so that the events see on each road whether it was read.
+        // Two calls, so that the events know on each branch whether it was read.
         if (scanned.read) [[likely]]
             Operand(end, TokenKind::kNumber, nullptr, &number);
         else
