@@ -215,11 +215,13 @@ inline const std::string& ValueText(const Variable& variable) {
         WriteDueText(variable);
     return variable.value;
 }
-// Whether a host's double bound to the variable is one that no value text
-// holds (an infinity or a not-a-number): its text, 1.#INF and the like,
-// would read as another number.
+// Whether the variable's value is a host's double that no value text holds
+// (an infinity or a not-a-number): its text, 1.#INF and the like, would read
+// as another number. A value the evaluation assigned since is its value,
+// until the double changes again.
 inline bool BoundToNoValue(const Variable& variable) {
-    return variable.bound != nullptr && !std::isfinite(*variable.bound);
+    return variable.bound != nullptr && !std::isfinite(*variable.bound) &&
+           (!variable.assigned || TextIsDue(variable));
 }
 
 // What reading the variable's value text as a plain number gives, false when
