@@ -154,19 +154,34 @@ inline void SpendChecks(Context& context, std::int64_t count) {
 // the cost of one comparison for every other step.
 inline constexpr size_t kInterruptStride = 4096;
 
+// A scan that may yet be given up, and its text scanned again, gives
+// deferred: it counts its checks there, for its caller to spend only if it
+// answers, and looks at the interrupt flag and the clock at each meanwhile.
 class InterruptCheckpoints {
   public:
-    explicit InterruptCheckpoints(Context& context) : context_(context) {}
+    explicit InterruptCheckpoints(Context& context, std::int64_t* deferred = nullptr)
+        : context_(context), deferred_(deferred) {}
 
     void Pass(size_t position) {
         if (position >= next_) [[unlikely]] {
             next_ = position + kInterruptStride;
-            CheckInterrupt(context_);
+            if (deferred_ == nullptr)
+                CheckInterrupt(context_);
+            else
+                Defer();
         }
     }
 
   private:
+    void Defer() {
+        ++*deferred_;
+        if (InterruptRequested(context_))
+            ThrowInterrupted();
+        CheckDeadline(context_);
+    }
+
     Context& context_;
+    std::int64_t* deferred_;
     size_t next_ = kInterruptStride;
 };
 

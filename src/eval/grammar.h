@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,10 @@ class Grammar final : public TokenEvents {
     // A sink that has seen enough stops the scan.
     bool Enough() const requires requires(const Sink& sink) { sink.Enough(); }
     { return sink_.Enough(); }
+
+    // A sink that may give its text up counts the scan's checks.
+    std::int64_t* DeferredChecks() requires requires(Sink& sink) { sink.DeferredChecks(); }
+    { return sink_.DeferredChecks(); }
 
     // A null entry on the operator stack is the marker of an open group.
     void OpenGroup() override { operators_.Push() = nullptr; }

@@ -98,6 +98,9 @@ class NumberLine {
 
     bool Enough() const { return gaveUp_; }
     void NoSuchOperator() { gaveUp_ = true; }
+    // The scan's checks are spent with the line's own, if it answers: a
+    // line given up is scanned again by the stacks, which spend them then.
+    std::int64_t* DeferredChecks() { return &scanChecks_; }
 
     // After the scan and the grammar: the answer, with its checks spent and
     // its assignment made; false when the line is the stacks' to evaluate.
@@ -105,7 +108,7 @@ class NumberLine {
         if (gaveUp_ || checks_ == 0)  // every reduction spends checks
             return false;
         const Held& top = operands_[count_ - 1];
-        SpendChecks(context_, checks_);
+        SpendChecks(context_, checks_ + scanChecks_);
         if (top.kind == Held::Kind::kComputed)
             result = ArithmeticResultText(top.cut, top.raw, &context_.caches->lastNumber);
         else if (top.kind == Held::Kind::kVariable)
@@ -180,6 +183,7 @@ class NumberLine {
     std::array<Held, kMostOperands> operands_;
     std::size_t count_ = 0;
     std::int64_t checks_ = 0;
+    std::int64_t scanChecks_ = 0;
     std::size_t room_ = kMostOperands;
     bool gaveUp_ = false;
     bool assigned_ = false;
@@ -200,8 +204,10 @@ bool EvaluateNumberLine(Context& context, std::string_view text, std::string& re
         grammar.Finish();
         return line.Answer(result);
     } catch (const Exception&) {
-        // An interrupt goes on up; anything else the stacks report.
-        CheckInterrupt(context);
+        // An interrupt or a spent budget goes on up; anything else the
+        // stacks report, spending what they spend.
+        if (InterruptRequested(context) || context.budget.spent)
+            throw;
         return false;
     }
 }

@@ -2,6 +2,7 @@
 // hands each one over the moment it is complete.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -52,7 +53,10 @@ template <typename Events>
 class Scanner {
   public:
     Scanner(Context& context, std::string_view text, Events& events)
-        : context_(context), text_(text), events_(events), checkpoints_(context) {}
+        : context_(context),
+          text_(text),
+          events_(events),
+          checkpoints_(context, Deferred(events)) {}
 
     // The end marker needs no step of its own: an operator begun at it is
     // always empty, and every other token has ended before it.
@@ -72,6 +76,14 @@ class Scanner {
     }
 
   private:
+    // Events that may give their text up count the scan's checks (DeferredChecks).
+    static std::int64_t* Deferred(Events& events) {
+        if constexpr (requires { events.DeferredChecks(); })
+            return events.DeferredChecks();
+        else
+            return nullptr;
+    }
+
     // Where an operand is expected: the token a character starts, by its
     // class; an operator token here is left to the grammar to refuse.
     void OperandStep(char ch) {
