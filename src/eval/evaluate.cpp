@@ -616,13 +616,14 @@ std::string EvaluateOperand(Context& context, std::string_view operand) {
     return TakeRoad(context, operand, nullptr);
 }
 
-// A token that the rewrite would change, alone, is another text than the
-// scan saw in its line (1e"Ab" holds the name Ab, whose text alone folds to
-// ab): that one is evaluated as a text.
+// A literal is its own value at TakeRoad's first look. A name or call that
+// the rewrite would change, alone, is another text than the scan saw in its
+// line (1e"Ab" holds the name Ab, whose text alone folds to ab): that one is
+// evaluated as a text too.
 std::string EvaluateToken(Context& context, std::string_view text, TokenKind kind,
                           const Function* function) {
-    const bool literal = kind != TokenKind::kName && kind != TokenKind::kCall;
-    if (literal ? !IsWholeValue(text) : !KeptByRewriteBySkipping(text))
+    const bool nameOrCall = kind == TokenKind::kName || kind == TokenKind::kCall;
+    if (!nameOrCall || !KeptByRewriteBySkipping(text))
         return EvaluateOperand(context, text);
     const NestingGuard guard(context);
     return TokenValue(context, Token{text, kind, function}, nullptr);
