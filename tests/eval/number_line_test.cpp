@@ -71,11 +71,15 @@ Outcome TheFullRoad(const std::string& line) {
 // The line as it came, then, if the road gives it up, rewritten, as the
 // entries try them.
 bool OnTheNumberRoad(const std::string& line, std::string& result) {
-    if (EvaluateNumberLine(TestContext(), line, result))
-        return true;
+    NumberLineAnswer answer;
     std::string rewritten = line;
-    StripWhiteSpaceAndFoldCase(rewritten);
-    return EvaluateNumberLine(TestContext(), rewritten, result);
+    if (!WorkOutNumberLine(TestContext(), line, answer)) {
+        StripWhiteSpaceAndFoldCase(rewritten);
+        if (!WorkOutNumberLine(TestContext(), rewritten, answer))
+            return false;
+    }
+    result = GiveNumberLineAnswer(TestContext(), answer);
+    return true;
 }
 
 // Returns whether the road answered.
