@@ -587,9 +587,11 @@ std::string TakeRoad(Context& context, std::string_view text, std::string* owned
     std::string rewritten = owned != nullptr ? std::move(*owned) : std::string(text);
     StripWhiteSpaceAndFoldCase(rewritten);
     const LineScope scope(context, rewritten);
-    if (ShortcutsOpen(context) && !StartsWithCall(rewritten) &&
-        WorkOutNumberLine(context, rewritten, answer))
-        return GiveNumberLineAnswer(context, answer);
+    if (ShortcutsOpen(context) && !StartsWithCall(rewritten)) {
+        NumberLineAnswer answer;
+        if (WorkOutNumberLine(context, rewritten, answer))
+            return GiveNumberLineAnswer(context, answer);
+    }
     return EvaluateOnStacks(context, rewritten, &rewritten);
 }
 

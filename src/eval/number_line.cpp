@@ -117,6 +117,9 @@ class NumberLine {
         answer.variable = top.variable;
         answer.token = top.Token();
         answer.target = assigned_ ? target_ : std::string_view();
+        answer.targetVariable = targetVariable_;
+        answer.value = top.value;
+        answer.integer = top.integer;
         answer.checks = checks_ + scanChecks_;
         return true;
     }
@@ -167,6 +170,7 @@ class NumberLine {
         assigned_ = true;
         room_ = 0;
         target_ = left.Token();
+        targetVariable_ = left.kind == Held::Kind::kVariable ? left.variable : nullptr;
         left = right;
         checks_ += 1;
     }
@@ -189,6 +193,7 @@ class NumberLine {
     bool gaveUp_ = false;
     bool assigned_ = false;
     std::string_view target_;
+    const Variable* targetVariable_ = nullptr;
 };
 
 }  // namespace
@@ -222,8 +227,12 @@ std::string GiveNumberLineAnswer(Context& context, const NumberLineAnswer& answe
         : answer.from == NumberLineAnswer::From::kVariable
             ? std::string(ValueText(*answer.variable))
             : std::string(answer.token);
-    if (!answer.target.empty())
+    if (!answer.target.empty()) {
         AssignVariable(context, std::string(answer.target), result);
+        // Assigned in place: the record stays the one found.
+        if (answer.targetVariable != nullptr)
+            KnowVariableNumber(*answer.targetVariable, PlainNumber{answer.value, answer.integer});
+    }
     return result;
 }
 

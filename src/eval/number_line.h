@@ -22,6 +22,12 @@ struct NumberLineAnswer {
     const Variable* variable;
     std::string_view token;
     std::string_view target;  // empty when the line assigns nothing
+    // The target's record, when the line found it holding a number.
+    const Variable* targetVariable;
+    // What the value text reads as (a PlainNumber, kept as its parts so that
+    // an answer not yet worked out costs nothing to make).
+    double value;
+    bool integer;
     std::int64_t checks;
 };
 
