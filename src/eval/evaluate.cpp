@@ -119,19 +119,24 @@ std::string TokenValue(Context& context, const Token& token, std::string* owned)
 class LoneToken {
   public:
     void Operand(const Token& found) {
-        if (events_++ == 0)
-            token = found;
+        if (seen_) {
+            enough_ = true;
+            return;
+        }
+        token = found;
+        seen_ = true;
     }
-    void OperatorToken(std::string_view) { events_ += 2; }
-    void OpenGroup() { events_ += 2; }
-    void CloseGroup() { events_ += 2; }
-    bool Enough() const { return events_ > 1; }
-    bool Found() const { return events_ == 1; }
+    void OperatorToken(std::string_view) { enough_ = true; }
+    void OpenGroup() { enough_ = true; }
+    void CloseGroup() { enough_ = true; }
+    const bool* EnoughFlag() const { return &enough_; }
+    bool Found() const { return seen_ && !enough_; }
 
     Token token;
 
   private:
-    int events_ = 0;
+    bool seen_ = false;    // an operand came first
+    bool enough_ = false;  // and something after it, or something else first
 };
 
 // The operand stack of one run, and the reductions on it. The grammar
@@ -569,10 +574,9 @@ std::string TakeRoad(Context& context, std::string_view text, std::string* owned
     const NestingGuard guard(context);
     if (ShortcutsOpen(context) && IsWholeValue(text))
         return owned != nullptr ? std::move(*owned) : std::string(text);
-    std::string result;
-    if (ShortcutsOpen(context) && !StartsWithCall(text) &&
-        EvaluateNumberLine(context, text, result))
-        return result;
+    NumberLineAnswer answer;
+    if (ShortcutsOpen(context) && !StartsWithCall(text) && WorkOutNumberLine(context, text, answer))
+        return GiveNumberLineAnswer(context, answer);
     LineMemo* line = context.line;
     if (line != nullptr && line->Holds(text) && line->Kept(text))
         return EvaluateOnStacks(context, text, owned);
@@ -583,9 +587,11 @@ std::string TakeRoad(Context& context, std::string_view text, std::string* owned
     std::string rewritten = owned != nullptr ? std::move(*owned) : std::string(text);
     StripWhiteSpaceAndFoldCase(rewritten);
     const LineScope scope(context, rewritten);
-    if (ShortcutsOpen(context) && !StartsWithCall(rewritten) &&
-        EvaluateNumberLine(context, rewritten, result))
-        return result;
+    if (ShortcutsOpen(context) && !StartsWithCall(rewritten)) {
+        NumberLineAnswer answer;
+        if (WorkOutNumberLine(context, rewritten, answer))
+            return GiveNumberLineAnswer(context, answer);
+    }
     return EvaluateOnStacks(context, rewritten, &rewritten);
 }
 

@@ -45,8 +45,8 @@ class Grammar final : public TokenEvents {
     void OperatorToken(std::string_view symbol) override { PushOperator(symbol); }
 
     // A sink that has seen enough stops the scan.
-    bool Enough() const requires requires(const Sink& sink) { sink.Enough(); }
-    { return sink_.Enough(); }
+    const bool* EnoughFlag() const requires requires(const Sink& sink) { sink.EnoughFlag(); }
+    { return sink_.EnoughFlag(); }
 
     // A sink that may give its text up counts the scan's checks.
     std::int64_t* DeferredChecks() requires requires(Sink& sink) { sink.DeferredChecks(); }

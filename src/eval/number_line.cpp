@@ -97,26 +97,30 @@ class NumberLine {
     }
 
     bool Enough() const { return gaveUp_; }
+    const bool* EnoughFlag() const { return &gaveUp_; }
     void NoSuchOperator() { gaveUp_ = true; }
     // The scan's checks are spent with the line's own, if it answers: a
     // line given up is scanned again by the stacks, which spend them then.
     std::int64_t* DeferredChecks() { return &scanChecks_; }
 
-    // After the scan and the grammar: the answer, with its checks spent and
-    // its assignment made; false when the line is the stacks' to evaluate.
-    [[gnu::noinline]] bool Answer(std::string& result) {
+    // After the scan and the grammar: the answer, false when the line is
+    // the stacks' to evaluate.
+    bool Answer(NumberLineAnswer& answer) const {
         if (gaveUp_ || checks_ == 0)  // every reduction spends checks
             return false;
         const Held& top = operands_[count_ - 1];
-        SpendChecks(context_, checks_ + scanChecks_);
-        if (top.kind == Held::Kind::kComputed)
-            result = ArithmeticResultText(top.cut, top.raw, &context_.caches->lastNumber);
-        else if (top.kind == Held::Kind::kVariable)
-            result = ValueText(*top.variable);
-        else
-            result = std::string(top.Token());
-        if (assigned_)
-            AssignVariable(context_, std::string(target_), result);
+        answer.from = top.kind == Held::Kind::kComputed   ? NumberLineAnswer::From::kWork
+                      : top.kind == Held::Kind::kVariable ? NumberLineAnswer::From::kVariable
+                                                          : NumberLineAnswer::From::kToken;
+        answer.cut = top.cut;
+        answer.raw = top.raw;
+        answer.variable = top.variable;
+        answer.token = top.Token();
+        answer.target = assigned_ ? target_ : std::string_view();
+        answer.targetVariable = targetVariable_;
+        answer.value = top.value;
+        answer.integer = top.integer;
+        answer.checks = checks_ + scanChecks_;
         return true;
     }
 
@@ -166,6 +170,7 @@ class NumberLine {
         assigned_ = true;
         room_ = 0;
         target_ = left.Token();
+        targetVariable_ = left.kind == Held::Kind::kVariable ? left.variable : nullptr;
         left = right;
         checks_ += 1;
     }
@@ -188,11 +193,12 @@ class NumberLine {
     bool gaveUp_ = false;
     bool assigned_ = false;
     std::string_view target_;
+    const Variable* targetVariable_ = nullptr;
 };
 
 }  // namespace
 
-bool EvaluateNumberLine(Context& context, std::string_view text, std::string& result) {
+bool WorkOutNumberLine(Context& context, std::string_view text, NumberLineAnswer& answer) {
     if (!CanNestDeeper(context) || context.maxValueSize < kLongestNumberText)
         return false;
     NumberLine line(context);
@@ -202,7 +208,7 @@ bool EvaluateNumberLine(Context& context, std::string_view text, std::string& re
         if (line.Enough())
             return false;
         grammar.Finish();
-        return line.Answer(result);
+        return line.Answer(answer);
     } catch (const Exception&) {
         // An interrupt or a spent budget goes on up; anything else the
         // stacks report, spending what they spend.
@@ -210,6 +216,24 @@ bool EvaluateNumberLine(Context& context, std::string_view text, std::string& re
             throw;
         return false;
     }
+}
+
+// One text, built where the caller returns it.
+std::string GiveNumberLineAnswer(Context& context, const NumberLineAnswer& answer) {
+    SpendChecks(context, answer.checks);
+    std::string result =
+        answer.from == NumberLineAnswer::From::kWork
+            ? ArithmeticResultText(answer.cut, answer.raw, &context.caches->lastNumber)
+        : answer.from == NumberLineAnswer::From::kVariable
+            ? std::string(ValueText(*answer.variable))
+            : std::string(answer.token);
+    if (!answer.target.empty()) {
+        AssignVariable(context, std::string(answer.target), result);
+        // Assigned in place: the record stays the one found.
+        if (answer.targetVariable != nullptr)
+            KnowVariableNumber(*answer.targetVariable, PlainNumber{answer.value, answer.integer});
+    }
+    return result;
 }
 
 }  // namespace expreval

@@ -56,11 +56,13 @@ class Scanner {
         : context_(context),
           text_(text),
           events_(events),
-          checkpoints_(context, Deferred(events)) {}
+          checkpoints_(context, Deferred(events)),
+          enough_(EnoughFlag(events)) {}
 
     // The end marker needs no step of its own: an operator begun at it is
     // always empty, and every other token has ended before it.
-    // Events that have seen enough say so (Enough), and the scan stops.
+    // Events that may see enough give the flag that says so (EnoughFlag),
+    // and the scan stops once it is set.
     void Run() {
         while (pos_ < text_.size()) {
             checkpoints_.Pass(pos_);
@@ -68,8 +70,8 @@ class Scanner {
                 OperandStep(text_[pos_]);
             else
                 AfterOperandStep(text_[pos_]);
-            if constexpr (requires(const Events& events) { events.Enough(); }) {
-                if (events_.Enough())
+            if constexpr (kMaySeeEnough) {
+                if (*enough_)
                     return;
             }
         }
@@ -80,6 +82,17 @@ class Scanner {
     static std::int64_t* Deferred(Events& events) {
         if constexpr (requires { events.DeferredChecks(); })
             return events.DeferredChecks();
+        else
+            return nullptr;
+    }
+
+    static constexpr bool kMaySeeEnough = requires(const Events& events) { events.EnoughFlag(); };
+
+    // Read through a pointer of the scan's own, which the steps' calls out
+    // cannot change: one load a step.
+    static const bool* EnoughFlag(const Events& events) {
+        if constexpr (kMaySeeEnough)
+            return events.EnoughFlag();
         else
             return nullptr;
     }
@@ -199,6 +212,7 @@ class Scanner {
     std::string_view text_;
     Events& events_;
     InterruptCheckpoints checkpoints_;
+    const bool* enough_;
     size_t pos_ = 0;
     bool expectOperand_ = true;
 };

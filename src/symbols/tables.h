@@ -53,4 +53,15 @@ bool IsBuiltInFunction(std::string_view name);
 // Stores value under name in list (created or replaced).
 void StoreVariable(SymbolList<Variable>& list, std::string&& name, std::string&& value);
 
+// Tells variable, just given a value, what reading the value as a plain
+// number gives, known where the value was worked out: its first read then
+// reads no text. A bound variable is read from its host's double instead.
+inline void KnowVariableNumber(const Variable& variable, const PlainNumber& number) {
+    if (variable.bound != nullptr)
+        return;
+    variable.number = number;
+    variable.plain = true;
+    variable.numberRead = true;
+}
+
 }  // namespace expreval
