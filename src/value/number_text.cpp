@@ -61,6 +61,18 @@ std::string NonFiniteText(double x) {
 
 }  // namespace
 
+bool FusedRoundingAvailable() {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("fma") != 0;
+    }();
+    return available;
+#else
+    return false;
+#endif
+}
+
 // Each text NonFiniteText writes, read back through the writer itself.
 std::optional<double> NonFiniteNumber(std::string_view text) {
     constexpr double kInfinity = std::numeric_limits<double>::infinity();

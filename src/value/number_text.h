@@ -37,7 +37,15 @@ inline constexpr int kMaxExactPower = 22;
 // fraction. False when that text is not worked out without writing it
 // (non-finite values, magnitudes beyond the exact powers of ten).
 // Inline, since the scan of arithmetic calls it for nearly every operation.
-inline bool ResultNumber(double x, bool cut, PlainNumber& number);
+// With kFused, the same result by fused multiply-adds, for code built for a
+// processor that has them (FusedRoundingAvailable): much shorter from x to
+// the number, which a chain of operations waits for at every step.
+template <bool kFused = false>
+bool ResultNumber(double x, bool cut, PlainNumber& number);
+
+// Whether this processor has fused multiply-adds, for choosing code built
+// with them.
+bool FusedRoundingAvailable();
 
 // The number text written last, with what reading it gives: a result is
 // mostly read again by the very next operation, which then finds its number
@@ -248,6 +256,131 @@ inline bool RoundToSignificant(double m, int& exponent, double& rounded, bool to
     return true;
 }
 
+// Rounding by fused multiply-adds, for code built for a processor that has
+// them. A chain of operations waits at every step for its number, so what
+// counts is how few operations lie between x and it: here three fused
+// multiply-adds and a subtraction.
+// - x's binary exponent picks, by a jump, its count of integer digits and
+//   the constants of its scale. A processor guesses the jump and goes on
+//   with the constants, where a table would wait for an index worked out
+//   from x's bits.
+// - Adding 1.5 x 2^52 to x 10^k, fused, rounds it once to an integer r (the
+//   sum's last place is 1), half to even: x's 14 digits.
+// - The result r / 10^k is x moved by (r - x 10^k) / 10^k, the first exact
+//   but for one rounding, the move well within a place of x.
+// - It is kept only when it lies within kTrustedHalf of a place from
+//   r / 10^k (of the smaller place, at a power of two): it is then the
+//   correctly rounded quotient. Ties (which round half up here), a rounding
+//   up to 10^14, and results the test does not trust, which are too rare to
+//   meet, are left to the plain routine.
+struct FusedScale {
+    double power;      // 10^k
+    double inverse;    // 10^-k rounded
+    double halfPlace;  // 10^k x kTrustedHalf x 2^-52: with a binary power, half a place
+    int exponent;      // 14 - k, RoundToSignificant's exponent
+};
+
+// Just under a half: the fused result is far closer than that to the exact
+// value, in places, but for texts that fall within a hair of a midpoint
+// between two doubles.
+inline constexpr double kTrustedHalf = 0.5 - 0x1p-30;
+
+// The scale of numbers of e integer digits, pinned by an empty asm so that
+// the compiler does not turn the jumps back into a table load. False beyond
+// the exact powers of ten, and at the last of them, where the plain
+// routine's estimate can ask for one beyond.
+template <int e>
+[[gnu::always_inline]] inline bool FusedScaleFor(FusedScale& scale) {
+    constexpr int k = kSignificant - e;
+    if constexpr (k < 0 || k >= kMaxExactPower) {
+        return false;
+    } else {
+        scale = FusedScale{kExactPowers[k], 1 / kExactPowers[k],
+                           kExactPowers[k] * kTrustedHalf * 0x1p-52, e};
+#if defined(__x86_64__) || defined(__i386__)
+        asm("" : "+x"(scale.power), "+x"(scale.inverse), "+x"(scale.halfPlace));
+#else
+        asm("" : "+w"(scale.power), "+w"(scale.inverse), "+w"(scale.halfPlace));
+#endif
+        return true;
+    }
+}
+
+// For magnitudes of the biased binary exponent b, in [2^(b-1023),
+// 2^(b-1022)): at most one power of ten lies among them, and which side of
+// it the magnitude lies on gives its count of integer digits. Below 1 that
+// power is a rounded double, which can misplace a magnitude within a unit of
+// it: the rounding then lands outside 14 digits, or on 10^13 with the same
+// result and an exponent as negative as the true one.
+template <int b>
+[[gnu::always_inline]] inline bool FusedScaleOf(double magnitude, FusedScale& scale) {
+    constexpr int u = b - 1023;
+    constexpr int low = ((u * kLog10Of2Scaled) >> kLog10Of2Shift) + 1;
+    constexpr int high = (((u + 1) * kLog10Of2Scaled) >> kLog10Of2Shift) + 1;
+    if constexpr (low == high) {
+        return FusedScaleFor<low>(scale);
+    } else {
+        constexpr double kPower =
+            low >= 0 ? kExactPowers[low < 0 ? 0 : low] : 1 / kExactPowers[low < 0 ? -low : 0];
+        return magnitude >= kPower ? FusedScaleFor<low + 1>(scale) : FusedScaleFor<low>(scale);
+    }
+}
+
+// The binary exponents of magnitudes from below 10^-7 to above 10^14.
+inline constexpr int kFusedLowestBinary = 1023 - 26;
+
+#define EXPREVAL_FUSED_CASE(n)     \
+    case kFusedLowestBinary + (n): \
+        return FusedScaleOf<kFusedLowestBinary + (n)>(magnitude, scale);
+#define EXPREVAL_FUSED_CASES8(n)                                                         \
+    EXPREVAL_FUSED_CASE(n)                                                               \
+    EXPREVAL_FUSED_CASE(n + 1) EXPREVAL_FUSED_CASE(n + 2) EXPREVAL_FUSED_CASE(n + 3)     \
+        EXPREVAL_FUSED_CASE(n + 4) EXPREVAL_FUSED_CASE(n + 5) EXPREVAL_FUSED_CASE(n + 6) \
+            EXPREVAL_FUSED_CASE(n + 7)
+
+[[gnu::always_inline]] inline bool ChooseFusedScale(double magnitude, FusedScale& scale) {
+    constexpr int kExponentShift = 52;
+    switch (static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> kExponentShift)) {
+        EXPREVAL_FUSED_CASES8(0)
+        EXPREVAL_FUSED_CASES8(8)
+        EXPREVAL_FUSED_CASES8(16)
+        EXPREVAL_FUSED_CASES8(24)
+        EXPREVAL_FUSED_CASES8(32)
+        EXPREVAL_FUSED_CASES8(40)
+        EXPREVAL_FUSED_CASES8(48)
+        EXPREVAL_FUSED_CASES8(56)
+        EXPREVAL_FUSED_CASES8(64)
+        EXPREVAL_FUSED_CASES8(72)
+        default:
+            return false;
+    }
+}
+#undef EXPREVAL_FUSED_CASES8
+#undef EXPREVAL_FUSED_CASE
+
+// RoundToSignificant's work, with the sign kept, for finite nonzero x:
+// exponent as it gives, value the signed result. Whole numbers come out as
+// themselves. Only for callers built with fused multiply-adds: elsewhere
+// std::fma is a library call.
+[[gnu::always_inline]] inline bool RoundFused(double x, int& exponent, double& value) {
+    constexpr double kToInteger = 0x1.8p52;
+    constexpr std::uint64_t kExponentBits = 0x7FF0000000000000;
+    FusedScale scale;
+    if (!ChooseFusedScale(std::fabs(x), scale))
+        return false;
+    const double rounded = std::fma(x, scale.power, kToInteger) - kToInteger;
+    const double away = std::fma(-x, scale.power, rounded);  // r - x 10^k
+    value = std::fma(away, scale.inverse, x);
+    exponent = scale.exponent;
+    const double size = std::fabs(rounded);
+    if (size < kLowest || size >= kBeyond || std::fabs(away) == 0.5)
+        return false;
+    // A binary power at value, or below it at a power of two.
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const double power = std::bit_cast<double>((bits - 1) & kExponentBits);
+    return std::fabs(std::fma(value, scale.power, -rounded)) < power * scale.halfPlace;
+}
+
 // Below 10^14 the integer conversion is exact for whole numbers.
 inline bool IsShortWhole(double magnitude) {
     return magnitude < kBeyond &&
@@ -262,19 +395,26 @@ inline bool IsShortWhole(double magnitude) {
 // point only with 14 integer digits, and a cut leaves its integer part: a
 // 14-digit decimal lies too far from the neighbouring integers for the
 // rounding of its double to cross one. An exponent form is never cut.
-inline bool ResultNumber(double x, bool cut, PlainNumber& number) {
+template <bool kFused>
+[[gnu::always_inline]] inline bool ResultNumber(double x, bool cut, PlainNumber& number) {
     using namespace number_detail;
-    const double magnitude = std::fabs(x);
-    if (IsShortWhole(magnitude)) {
-        // x + 0 turns -0 into 0: "0" and "0." both read as plus zero.
-        number = PlainNumber{x + 0.0, cut || magnitude >= kLowest};
-        return true;
-    }
     int exponent = 0;
-    double rounded = 0;
-    if (!std::isfinite(x) || !RoundToSignificant(magnitude, exponent, rounded, true))
-        return false;
-    const double value = std::copysign(TimesPowerOfTen(rounded, exponent - kSignificant), x);
+    double value = 0;
+    bool rounded = false;
+    if constexpr (kFused)
+        rounded = RoundFused(x, exponent, value);
+    if (!rounded) {
+        const double magnitude = std::fabs(x);
+        if (IsShortWhole(magnitude)) {
+            // x + 0 turns -0 into 0: "0" and "0." both read as plus zero.
+            number = PlainNumber{x + 0.0, cut || magnitude >= kLowest};
+            return true;
+        }
+        double digits = 0;
+        if (!std::isfinite(x) || !RoundToSignificant(magnitude, exponent, digits, true))
+            return false;
+        value = std::copysign(TimesPowerOfTen(digits, exponent - kSignificant), x);
+    }
     if (exponent < 0 || exponent > kSignificant) {
         number = PlainNumber{value, false};
     } else if (cut) {

@@ -20,12 +20,31 @@ PlainNumber ReadWrittenText(double x, bool cut) {
     return PlainNumber{TextToNumber(text), IsIntegerText(text)};
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+[[gnu::target("fma")]] bool FusedResultNumber(double x, bool cut, PlainNumber& number) {
+    return ResultNumber<true>(x, cut, number);
+}
+#else
+bool FusedResultNumber(double x, bool cut, PlainNumber& number) {
+    return ResultNumber<true>(x, cut, number);
+}
+#endif
+
 // Where ResultNumber answers, it answers exactly what the text reads as,
-// down to the sign of a zero.
+// down to the sign of a zero; its fused form answers where it does, the same.
 void ExpectSameAsText(double x) {
     for (const bool cut : {false, true}) {
         PlainNumber number;
-        if (!ResultNumber(x, cut, number))
+        const bool answered = ResultNumber(x, cut, number);
+        if (FusedRoundingAvailable()) {
+            PlainNumber fused;
+            ASSERT_EQ(FusedResultNumber(x, cut, fused), answered) << std::hexfloat << x;
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(fused.value),
+                      std::bit_cast<std::uint64_t>(number.value))
+                << std::hexfloat << x << " cut " << cut;
+            ASSERT_EQ(fused.integer, number.integer) << std::hexfloat << x << " cut " << cut;
+        }
+        if (!answered)
             continue;
         const PlainNumber expected = ReadWrittenText(x, cut);
         ASSERT_EQ(std::bit_cast<std::uint64_t>(number.value),
