@@ -271,7 +271,7 @@ class NumberRun {
         const std::size_t count = numbers_.names.size();
         for (std::size_t i = 0; i < count; ++i) {
             PlainNumber number;
-            if (!ReadVariableNumber(*variables_[i], number, nullptr))
+            if (!ReadVariableNumber<kFused>(*variables_[i], number, nullptr))
                 return false;
             values_[i] = Held{number.value, number.integer, false};
         }

@@ -29,15 +29,8 @@ void WriteDueText(const Variable& variable) {
 }
 
 bool ReadNewVariableNumber(const Variable& variable, PlainNumber& number, const LastNumber* last) {
-    if (TextIsDue(variable)) {
-        const double bound = *variable.bound;
-        if (ResultNumber(bound, false, number)) {
-            variable.boundRead = true;
-            variable.boundReadFrom = bound;
-            variable.boundNumber = number;
-            return true;
-        }
-    }
+    if (ReadDueBound(variable, number))
+        return true;
     const std::string& text = ValueText(variable);
     if (!variable.numberRead) {
         variable.plain = ReadPlainNumber(text, variable.number, last);

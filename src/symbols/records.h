@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "value/lexicon.h"
+#include "value/number_text.h"
 #include "value/settled.h"
 #include "value/value.h"
 
@@ -229,6 +230,20 @@ inline bool BoundToNoValue(const Variable& variable) {
 // without writing it. last, when given, may know the text. Inline where the
 // value was read before: a host's formula reads its variables on every run.
 bool ReadNewVariableNumber(const Variable& variable, PlainNumber& number, const LastNumber* last);
+// A host's double that its text is due to be written from, read as that
+// text would be, and kept for reading again. kFused as for ResultNumber.
+template <bool kFused = false>
+[[gnu::always_inline]] inline bool ReadDueBound(const Variable& variable, PlainNumber& number) {
+    if (!TextIsDue(variable))
+        return false;
+    const double bound = *variable.bound;
+    if (!ResultNumber<kFused>(bound, false, number))
+        return false;
+    variable.boundRead = true;
+    variable.boundReadFrom = bound;
+    variable.boundNumber = number;
+    return true;
+}
 // The host's double as it was last read, while its text is due (not yet
 // written from it, so nothing else was assigned since).
 inline bool ReadBoundAgain(const Variable& variable, PlainNumber& number) {
@@ -241,8 +256,11 @@ inline bool ReadBoundAgain(const Variable& variable, PlainNumber& number) {
     number = variable.boundNumber;
     return true;
 }
-inline bool ReadVariableNumber(const Variable& variable, PlainNumber& number,
-                               const LastNumber* last) {
+// With kFused, a host's new double is read here, for code built for fused
+// multiply-adds, into which it must be inlined.
+template <bool kFused = false>
+[[gnu::always_inline]] inline bool ReadVariableNumber(const Variable& variable, PlainNumber& number,
+                                                      const LastNumber* last) {
     if (variable.bound == nullptr) {
         if (variable.numberRead) {
             number = variable.number;
@@ -250,6 +268,9 @@ inline bool ReadVariableNumber(const Variable& variable, PlainNumber& number,
         }
     } else if (ReadBoundAgain(variable, number)) {
         return true;
+    } else if constexpr (kFused) {
+        if (ReadDueBound<true>(variable, number))
+            return true;
     }
     return ReadNewVariableNumber(variable, number, last);
 }

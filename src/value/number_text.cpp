@@ -61,17 +61,20 @@ std::string NonFiniteText(double x) {
 
 }  // namespace
 
-bool FusedRoundingAvailable() {
+namespace {
+
+bool HasFusedMultiplyAdd() {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool available = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("fma") != 0;
-    }();
-    return available;
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("fma") != 0;
 #else
     return false;
 #endif
 }
+
+}  // namespace
+
+const bool g_fusedRounding = HasFusedMultiplyAdd();
 
 // Each text NonFiniteText writes, read back through the writer itself.
 std::optional<double> NonFiniteNumber(std::string_view text) {

@@ -44,8 +44,12 @@ template <bool kFused = false>
 bool ResultNumber(double x, bool cut, PlainNumber& number);
 
 // Whether this processor has fused multiply-adds, for choosing code built
-// with them.
-bool FusedRoundingAvailable();
+// with them. Set as the program starts; false until then, which is always
+// safe.
+extern const bool g_fusedRounding;
+inline bool FusedRoundingAvailable() {
+    return g_fusedRounding;
+}
 
 // The number text written last, with what reading it gives: a result is
 // mostly read again by the very next operation, which then finds its number
@@ -332,11 +336,11 @@ inline constexpr int kFusedLowestBinary = 1023 - 26;
 #define EXPREVAL_FUSED_CASE(n)     \
     case kFusedLowestBinary + (n): \
         return FusedScaleOf<kFusedLowestBinary + (n)>(magnitude, scale);
-#define EXPREVAL_FUSED_CASES8(n)                                                         \
-    EXPREVAL_FUSED_CASE(n)                                                               \
-    EXPREVAL_FUSED_CASE(n + 1) EXPREVAL_FUSED_CASE(n + 2) EXPREVAL_FUSED_CASE(n + 3)     \
-        EXPREVAL_FUSED_CASE(n + 4) EXPREVAL_FUSED_CASE(n + 5) EXPREVAL_FUSED_CASE(n + 6) \
-            EXPREVAL_FUSED_CASE(n + 7)
+#define EXPREVAL_FUSED_CASES8(n)                                                     \
+    EXPREVAL_FUSED_CASE(n)                                                           \
+    EXPREVAL_FUSED_CASE(n + 1)                                                       \
+    EXPREVAL_FUSED_CASE(n + 2) EXPREVAL_FUSED_CASE(n + 3) EXPREVAL_FUSED_CASE(n + 4) \
+        EXPREVAL_FUSED_CASE(n + 5) EXPREVAL_FUSED_CASE(n + 6) EXPREVAL_FUSED_CASE(n + 7)
 
 [[gnu::always_inline]] inline bool ChooseFusedScale(double magnitude, FusedScale& scale) {
     constexpr int kExponentShift = 52;
