@@ -261,7 +261,7 @@ inline bool ReadBoundAgain(const Variable& variable, PlainNumber& number) {
 template <bool kFused = false>
 [[gnu::always_inline]] inline bool ReadVariableNumber(const Variable& variable, PlainNumber& number,
                                                       const LastNumber* last) {
-    if (variable.bound == nullptr) {
+    if (variable.bound == nullptr || !TextIsDue(variable)) {
         if (variable.numberRead) {
             number = variable.number;
             return variable.plain;
