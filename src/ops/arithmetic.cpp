@@ -88,9 +88,9 @@ double Times(double a, double b) {
 
 }  // namespace
 
-const NumberKernel kAddition{Plus, Plus};
-const NumberKernel kSubtraction{Minus, Minus};
-const NumberKernel kMultiplication{Times, Times};
+const NumberKernel kAddition{Plus, Plus, NumberKernel::Basic::kAdd};
+const NumberKernel kSubtraction{Minus, Minus, NumberKernel::Basic::kSubtract};
+const NumberKernel kMultiplication{Times, Times, NumberKernel::Basic::kMultiply};
 const NumberKernel kDivision{RealDivide, IntegerDivide};
 const NumberKernel kRemaindering{RealRemainder, IntegerRemainder};
 

@@ -75,10 +75,31 @@ using RawOperation = double (*)(double a, double b);
 using NumberPredicate = bool (*)(double a, double b);
 
 struct NumberKernel {
+    // Where both routines are one of the processor's own operations, which
+    // ones: evaluators apply it in place, with no call (a test holds the
+    // two equal).
+    enum class Basic : unsigned char { kNone, kAdd, kSubtract, kMultiply };
+
     RawOperation real;
     RawOperation integer;
+    Basic basic = Basic::kNone;
 
     RawOperation For(bool integerTexts) const { return integerTexts ? integer : real; }
+
+    // What the routine for such operand texts gives.
+    [[gnu::always_inline]] double Apply(bool integerTexts, double a, double b) const {
+        switch (basic) {
+            case Basic::kAdd:
+                return a + b;
+            case Basic::kSubtract:
+                return a - b;
+            case Basic::kMultiply:
+                return a * b;
+            case Basic::kNone:
+                break;
+        }
+        return For(integerTexts)(a, b);
+    }
 };
 
 // Which single values an operator joins to each element of a list as a

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -128,6 +130,23 @@ TEST_F(ArithmeticTest, FailuresCarryTheirMessages) {
     EXPECT_EQ(Failure("7.0/0"), "Division by 0 is not allowed.");
     EXPECT_EQ(Failure("7.0%-0.0"), "Division by 0 is not allowed.");
     EXPECT_EQ(Failure("{}*2"), "Too many operands.");
+}
+
+// A kernel applied in place gives what its routines give, for both kinds of
+// operand text: a row marked with the wrong operation would change results.
+TEST(NumberKernels, AppliedInPlaceGiveWhatTheirRoutinesGive) {
+    const double values[] = {0.0, -0.0, 1.0, -2.5, 1.0 / 3, 7.0, 1e300, -1e-300, 123456789.125};
+    EXPECT_EQ(kDivision.basic, NumberKernel::Basic::kNone);
+    EXPECT_EQ(kRemaindering.basic, NumberKernel::Basic::kNone);
+    for (const NumberKernel* kernel : {&kAddition, &kSubtraction, &kMultiplication}) {
+        for (const double a : values)
+            for (const double b : values)
+                for (const bool integers : {false, true}) {
+                    EXPECT_EQ(std::bit_cast<std::uint64_t>(kernel->Apply(integers, a, b)),
+                              std::bit_cast<std::uint64_t>(kernel->For(integers)(a, b)))
+                        << a << " " << b;
+                }
+    }
 }
 
 TEST(IntegerRoutines, TheOneOverflowingQuotientGetsItsTrueValue) {
