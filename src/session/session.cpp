@@ -122,7 +122,7 @@ class Evaluating {
 // limits when it has any; without, it works within those of an evaluation
 // under way on the thread, if any (a host's function evaluating here).
 std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
-                       bool limited, Road road, const std::string& expression);
+                       bool limited, Road road, std::string_view expression);
 
 // The context of one evaluation in a session, its budget started.
 Context ContextFor(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
@@ -409,13 +409,16 @@ struct FormulaRunner {
     state.interrupt.store(false, std::memory_order_relaxed);
 }
 
-std::string Session::Evaluate(const std::string& expression) {
-    State& state = *state_;
-    FormulaRunner::Start(state, expression.size());
+std::string EvaluateLine(Session& session, std::string_view line) {
+    Session::State& state = *session.state_;
+    FormulaRunner::Start(state, line.size());
     const Evaluating evaluating(state.evaluating);
     const BoundValues bound(state.tables.variables, state.bindings, state.bindingsFound);
-    return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, state.road,
-                      expression);
+    return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, state.road, line);
+}
+
+std::string Session::Evaluate(const std::string& expression) {
+    return EvaluateLine(*this, expression);
 }
 
 Formula Session::Compile(std::string expression) const {
@@ -582,7 +585,7 @@ namespace {
 
 // The caller keeps expression while it is evaluated: it needs no copy.
 std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
-                       bool limited, Road road, const std::string& expression) {
+                       bool limited, Road road, std::string_view expression) {
     Context context = ContextFor(tables, interrupt, limits, road);
     const ThreadContext thread(context, limited);
     return EvaluateText(context, expression);
