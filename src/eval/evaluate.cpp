@@ -543,7 +543,8 @@ std::string EvaluateOnStacks(Context& context, std::string_view text, std::strin
 
 namespace {
 
-// A lone call is left to the stacks, which it would reach anyway.
+// A text that starts with a call, mostly a lone call, which the numbers
+// would give up, is not tried on them.
 [[gnu::always_inline]] inline bool WorksOutOnNumbers(Context& context, std::string_view text,
                                                      NumberLineAnswer& answer) {
     return !StartsWithCall(text) && WorkOutNumberLine(context, text, answer);
