@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "session/session.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -202,10 +203,12 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& s
     out << kBanner << kPrompt;
     if (flushEveryLine)
         out.flush();
-    std::string line;
+    std::string store;
+    std::string_view line;
     HeldAnswers held(in, out, flushEveryLine);
     bool skipEmptyLine = false;
-    for (LineRead read = in.ReadLine(line); read != LineRead::kEnd; read = in.ReadLine(line)) {
+    for (LineRead read = in.ViewLine(line, store); read != LineRead::kEnd;
+         read = in.ViewLine(line, store)) {
         // Answers that cannot be written (reading on would lose them all), or
         // a signal that ends the program.
         if (!out || Ending(signals))
@@ -225,7 +228,7 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& s
         const std::string result =
             read == LineRead::kTooLong
                 ? ReportOutOfMemory(out, &held)
-                : Answer([&] { return session.Evaluate(line); }, out, &held, flushEveryLine);
+                : Answer([&] { return EvaluateLine(session, line); }, out, &held, flushEveryLine);
         AfterAnswer(signals);
         WriteAnswerAndPrompt(out, result, !last, flushEveryLine, held);
         if (last || Ending(signals))

@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <utility>
 
 namespace expreval {
@@ -83,11 +84,10 @@ DescriptorLineSource::DescriptorLineSource(int fd, std::function<void()> beforeW
 LineRead DescriptorLineSource::ReadLine(std::string& line) {
     line.clear();
     try {
-        const char* data = buffer_.get() + begin_;
-        if (const void* feed = std::memchr(data, '\n', end_ - begin_)) {
-            const auto length = static_cast<size_t>(static_cast<const char*>(feed) - data);
-            line.assign(data, length);
-            begin_ += length + 1;
+        if (const char* feed = FeedInBlock()) {
+            const char* data = buffer_.get() + begin_;
+            line.assign(data, static_cast<size_t>(feed - data));
+            begin_ = static_cast<size_t>(feed - buffer_.get()) + 1;
             return LineRead::kLine;
         }
         if (PassLine(&line))
@@ -103,6 +103,25 @@ LineRead DescriptorLineSource::ReadLine(std::string& line) {
         PassLine(nullptr);
         return LineRead::kTooLong;
     }
+}
+
+// A line that lies whole in the block is not copied. Any other is read as
+// ReadLine reads it, which looks at the rest of this block again: once a block.
+LineRead DescriptorLineSource::ViewLine(std::string_view& line, std::string& store) {
+    if (const char* feed = FeedInBlock()) {
+        const char* data = buffer_.get() + begin_;
+        line = std::string_view(data, static_cast<size_t>(feed - data));
+        begin_ = static_cast<size_t>(feed - buffer_.get()) + 1;
+        return LineRead::kLine;
+    }
+    const LineRead read = ReadLine(store);
+    line = store;
+    return read;
+}
+
+// The line feed that ends the line at begin_ within the block, or null.
+const char* DescriptorLineSource::FeedInBlock() const {
+    return static_cast<const char*>(std::memchr(buffer_.get() + begin_, '\n', end_ - begin_));
 }
 
 // Moves past the rest of the current line and its line feed, appending what

@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace expreval {
 
@@ -24,6 +25,14 @@ class LineSource {
     virtual ~LineSource() = default;
     // Replaces line with the next line, without its line feed.
     virtual LineRead ReadLine(std::string& line) = 0;
+    // The same for a caller that reads the line only until the next read:
+    // line views it where the source holds it whole, else in store, which
+    // ReadLine fills.
+    virtual LineRead ViewLine(std::string_view& line, std::string& store) {
+        const LineRead read = ReadLine(store);
+        line = store;
+        return read;
+    }
     // Asks the source to run hook (when not null) before each read of more
     // input, which may wait: output held back until then goes out first.
     // False when the source does not, and nothing may be held back.
@@ -59,10 +68,12 @@ class DescriptorLineSource final : public LineSource {
   public:
     DescriptorLineSource(int fd, std::function<void()> beforeWait, int wake = -1);
     LineRead ReadLine(std::string& line) override;
+    LineRead ViewLine(std::string_view& line, std::string& store) override;
     bool CallBeforeReading(std::function<void()> hook) override;
     bool Failed() const override { return failed_; }
 
   private:
+    const char* FeedInBlock() const;
     bool PassLine(std::string* kept);
     bool Fill();
 

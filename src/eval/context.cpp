@@ -62,27 +62,33 @@ namespace {
 
 // The thread's state is reached once: each reach of a thread-local with a
 // destructor goes through a call.
+// Mostly none is under way: what nesting takes is done apart.
 ThreadContext::ThreadContext(Context& context, bool ownLimits) : context_(context) {
     ThreadState& thread = t_thread;
     current_ = &thread.current;
     enclosing_ = thread.current;
+    sharesBudget_ = false;
     if (thread.caches == nullptr) [[unlikely]]
         MakeCaches(thread);
     context.caches = thread.caches.get();
-    sharesBudget_ = enclosing_ != nullptr && !ownLimits;
-    if (enclosing_ != nullptr) {
-        context.nestingLevel = std::max(context.nestingLevel, enclosing_->nestingLevel);
-        if (context.interrupt == nullptr)
-            context.interrupt = enclosing_->interrupt;
-        if (context.session == nullptr)
-            context.road = enclosing_->road;
-    }
+    if (enclosing_ != nullptr) [[unlikely]]
+        NestBelowEnclosing(ownLimits);
+    thread.current = &context;
+}
+
+[[gnu::noinline]] void ThreadContext::NestBelowEnclosing(bool ownLimits) {
+    Context& context = context_;
+    context.nestingLevel = std::max(context.nestingLevel, enclosing_->nestingLevel);
+    if (context.interrupt == nullptr)
+        context.interrupt = enclosing_->interrupt;
+    if (context.session == nullptr)
+        context.road = enclosing_->road;
+    sharesBudget_ = !ownLimits;
     if (sharesBudget_) {
         context.maxValueSize = enclosing_->maxValueSize;
         context.budget = enclosing_->budget;
         context.checksLeft = enclosing_->checksLeft;
     }
-    thread.current = &context;
 }
 
 ThreadContext::~ThreadContext() {

@@ -93,6 +93,8 @@ class ThreadContext {
     ThreadContext& operator=(const ThreadContext&) = delete;
 
   private:
+    void NestBelowEnclosing(bool ownLimits);
+
     Context& context_;
     Context** current_;
     Context* enclosing_;

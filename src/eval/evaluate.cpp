@@ -543,6 +543,13 @@ std::string EvaluateOnStacks(Context& context, std::string_view text, std::strin
 
 namespace {
 
+// A text that starts with a call, mostly a lone call, which the numbers
+// would give up, is not tried on them.
+[[gnu::always_inline]] inline bool WorksOutOnNumbers(Context& context, std::string_view text,
+                                                     NumberLineAnswer& answer) {
+    return !StartsWithCall(text) && WorkOutNumberLine(context, text, answer);
+}
+
 // While it lives, a long text is the line under evaluation, so that what
 // one pass learns of it serves the texts evaluated inside it.
 class LineScope {
@@ -564,19 +571,28 @@ class LineScope {
     std::optional<LineMemo> memo_;
 };
 
-// Every entry: one level of nesting, then on the fast road a value token is
-// its own value; else the rewrite where it changes anything, then a line of
-// plain arithmetic is worked out on numbers, and any other on the stacks.
+// Every entry: one level of nesting, then on the fast road a line of plain
+// arithmetic is worked out on numbers and a value token is its own value;
+// else the rewrite where it changes anything, then arithmetic on numbers
+// again, and any other line on the stacks.
 // owned, when given, holds text and may be taken over. A view into the line
 // under evaluation needs no look for the rewrite when the line's memo knows
 // it kept.
 std::string TakeRoad(Context& context, std::string_view text, std::string* owned) {
     const NestingGuard guard(context);
-    if (ShortcutsOpen(context) && IsWholeValue(text))
-        return owned != nullptr ? std::move(*owned) : std::string(text);
+    // Each shortcut gives what the stacks would, so either may look first:
+    // arithmetic, the commonest line, unless the text is long enough that a
+    // value token would cost a second scan.
     NumberLineAnswer answer;
-    if (ShortcutsOpen(context) && !StartsWithCall(text) && WorkOutNumberLine(context, text, answer))
-        return GiveNumberLineAnswer(context, answer);
+    if (ShortcutsOpen(context)) {
+        const bool longText = text.size() >= kInterruptStride;
+        if (!longText && WorksOutOnNumbers(context, text, answer))
+            return GiveNumberLineAnswer(context, answer);
+        if (IsWholeValue(text))
+            return owned != nullptr ? std::move(*owned) : std::string(text);
+        if (longText && WorksOutOnNumbers(context, text, answer))
+            return GiveNumberLineAnswer(context, answer);
+    }
     LineMemo* line = context.line;
     if (line != nullptr && line->Holds(text) && line->Kept(text))
         return EvaluateOnStacks(context, text, owned);
@@ -587,11 +603,8 @@ std::string TakeRoad(Context& context, std::string_view text, std::string* owned
     std::string rewritten = owned != nullptr ? std::move(*owned) : std::string(text);
     StripWhiteSpaceAndFoldCase(rewritten);
     const LineScope scope(context, rewritten);
-    if (ShortcutsOpen(context) && !StartsWithCall(rewritten)) {
-        NumberLineAnswer answer;
-        if (WorkOutNumberLine(context, rewritten, answer))
-            return GiveNumberLineAnswer(context, answer);
-    }
+    if (ShortcutsOpen(context) && WorksOutOnNumbers(context, rewritten, answer))
+        return GiveNumberLineAnswer(context, answer);
     return EvaluateOnStacks(context, rewritten, &rewritten);
 }
 

@@ -5,9 +5,7 @@
 
 namespace expreval {
 
-bool IsWholeValue(std::string_view text) {
-    if (text.empty() || IsNameStart(text[0]))
-        return false;
+bool IsWholeValueToken(std::string_view text) {
     const char first = text[0];
     if (first == kQuote)
         return StringEnd(text, 0) == text.size() && KeptByRewriteBySkipping(text);

@@ -80,6 +80,9 @@ struct Session::State {
     std::uint64_t bindingsFound = 0;
     FormulaRecords formulaRecords;
     HeldRecord held;
+    // The context every evaluation starts from, its budget not yet started:
+    // kept with limits and road (SessionSettings::Refresh).
+    Context start;
 };
 
 namespace {
@@ -118,23 +121,28 @@ class Evaluating {
                            " called while the session evaluates");
 }
 
-// The context of one evaluation in state: its tables, its flag, and its
-// limits when it has any; without, it works within those of an evaluation
-// under way on the thread, if any (a host's function evaluating here).
-std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
-                       bool limited, Road road, const std::string& expression);
-
-// The context of one evaluation in a session, its budget started.
-Context ContextFor(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
-                   Road road) {
+// The context of an evaluation in a session, before its budget starts.
+Context UnstartedContext(SessionTables& tables, const InterruptFlag& interrupt,
+                         const Limits& limits, Road road) {
     Context context;
     context.road = road;
     context.session = &tables;
     context.interrupt = &interrupt;
     context.nestingLevel = kMaxNesting - limits.maxNesting;
     context.maxValueSize = limits.maxValueSize;
+    return context;
+}
+
+void StartBudget(Context& context, const Limits& limits) {
+    StartBudget(context, Budget{limits.maxSteps, limits.maxTime});
+}
+
+// The context of one evaluation in a session, its budget started.
+Context ContextFor(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
+                   Road road) {
+    Context context = UnstartedContext(tables, interrupt, limits, road);
     if (BoundsWork(limits))
-        StartBudget(context, Budget{limits.maxSteps, limits.maxTime});
+        StartBudget(context, limits);
     return context;
 }
 
@@ -338,6 +346,14 @@ struct SessionSettings {
         state.limited = IsLimited(state.limits);
         state.numbersRun = NumbersFit(state.limits, state.road);
         state.bounded = BoundsWork(state.limits);
+        state.start = UnstartedContext(state.tables, state.interrupt, state.limits, state.road);
+    }
+    // The context of one evaluation in state, its budget started.
+    static Context ContextFor(const Session::State& state) {
+        Context context = state.start;
+        if (state.bounded)
+            StartBudget(context, state.limits);
+        return context;
     }
 };
 
@@ -409,13 +425,22 @@ struct FormulaRunner {
     state.interrupt.store(false, std::memory_order_relaxed);
 }
 
-std::string Session::Evaluate(const std::string& expression) {
-    State& state = *state_;
-    FormulaRunner::Start(state, expression.size());
+// The context of one evaluation in state: its tables, its flag, and its
+// limits when it has any; without, it works within those of an evaluation
+// under way on the thread, if any (a host's function evaluating here). The
+// caller keeps line while it is evaluated: it needs no copy.
+std::string EvaluateLine(Session& session, std::string_view line) {
+    Session::State& state = *session.state_;
+    FormulaRunner::Start(state, line.size());
     const Evaluating evaluating(state.evaluating);
     const BoundValues bound(state.tables.variables, state.bindings, state.bindingsFound);
-    return EvaluateIn(state.tables, state.interrupt, state.limits, state.limited, state.road,
-                      expression);
+    Context context = SessionSettings::ContextFor(state);
+    const ThreadContext thread(context, state.limited);
+    return EvaluateText(context, line);
+}
+
+std::string Session::Evaluate(const std::string& expression) {
+    return EvaluateLine(*this, expression);
 }
 
 Formula Session::Compile(std::string expression) const {
@@ -457,7 +482,7 @@ bool RecordsHold(const FormulaRecords& found, const CompiledFormula& compiled,
     if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), found))
         return false;
     if (state.bounded) {
-        Context context = ContextFor(state.tables, state.interrupt, state.limits, state.road);
+        Context context = SessionSettings::ContextFor(state);
         SpendChecks(context, checks);
     }
     return true;
@@ -544,7 +569,7 @@ bool FormulaRunner::RunProgram(Session& session, const CompiledFormula& compiled
     }
     const Evaluating evaluating(state.evaluating);
     const BoundValues bound(state.tables.variables, state.bindings, state.bindingsFound);
-    Context context = ContextFor(state.tables, state.interrupt, state.limits, state.road);
+    Context context = SessionSettings::ContextFor(state);
     const ThreadContext thread(context, state.limited);
     return EvaluateProgram(context, compiled.rewritten, compiled.program, result, number);
 }
@@ -577,18 +602,6 @@ double Session::EvaluateNumber(const Formula& formula) {
         return number;
     return NumberOfResult(result);
 }
-
-namespace {
-
-// The caller keeps expression while it is evaluated: it needs no copy.
-std::string EvaluateIn(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
-                       bool limited, Road road, const std::string& expression) {
-    Context context = ContextFor(tables, interrupt, limits, road);
-    const ThreadContext thread(context, limited);
-    return EvaluateText(context, expression);
-}
-
-}  // namespace
 
 void Session::SetVariable(std::string_view name, std::string value) {
     StoreHostVariable(state_->tables.variables, name, std::move(value));

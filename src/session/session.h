@@ -19,6 +19,9 @@ void StoreHostVariable(SymbolList<Variable>& list, std::string_view name, std::s
 // The tables in which session evaluates.
 SessionTables& TablesOf(Session& session);
 
+// Session::Evaluate for a line that the caller holds while it is evaluated.
+std::string EvaluateLine(Session& session, std::string_view line);
+
 // The road session's evaluations take from now on, for tests that run one
 // text both ways. A session starts on the default road (eval/road.h).
 void SetRoad(Session& session, Road road);

@@ -6,6 +6,7 @@
 
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -15,13 +16,20 @@ namespace {
 
 using Lines = std::vector<std::pair<LineRead, std::string>>;
 
-Lines ReadAll(LineSource& source) {
+// By ReadLine, or by ViewLine: a view into the source's block must give the
+// same lines, also where one runs on into the next block.
+Lines ReadAll(LineSource& source, bool view = false) {
     Lines lines;
     std::string line = "stale";
-    for (LineRead read = source.ReadLine(line); read != LineRead::kEnd;
-         read = source.ReadLine(line)) {
+    std::string_view viewed;
+    auto next = [&] {
+        const LineRead read = view ? source.ViewLine(viewed, line) : source.ReadLine(line);
+        if (view)
+            line = viewed;
+        return read;
+    };
+    for (LineRead read = next(); read != LineRead::kEnd; read = next())
         lines.emplace_back(read, line);
-    }
     return lines;
 }
 
@@ -58,11 +66,13 @@ TEST(LineSourceTest, StreamAndDescriptorSplitAlike) {
     StreamLineSource streamSource(stream);
     EXPECT_EQ(ReadAll(streamSource), expected);
 
-    Pipe pipe;
-    pipe.Write(input);
-    pipe.CloseWriteEnd();
-    DescriptorLineSource descriptorSource(pipe.ReadEnd(), nullptr);
-    EXPECT_EQ(ReadAll(descriptorSource), expected);
+    for (const bool view : {false, true}) {
+        Pipe pipe;
+        pipe.Write(input);
+        pipe.CloseWriteEnd();
+        DescriptorLineSource descriptorSource(pipe.ReadEnd(), nullptr);
+        EXPECT_EQ(ReadAll(descriptorSource, view), expected);
+    }
 }
 
 TEST(LineSourceTest, FinalLineFeedLeavesNoLastLine) {
@@ -76,16 +86,18 @@ TEST(LineSourceTest, FinalLineFeedLeavesNoLastLine) {
 TEST(LineSourceTest, LinesLongerThanOneReadStayWhole) {
     const std::string longLine(300000, '7');
     const std::string input = longLine + "\n" + longLine;
-    Pipe pipe;
-    DescriptorLineSource source(pipe.ReadEnd(), nullptr);
-    // The pipe holds less than the input, so another thread writes it.
-    std::thread writer([&] {
-        pipe.Write(input);
-        pipe.CloseWriteEnd();
-    });
-    const Lines lines = ReadAll(source);
-    writer.join();
-    EXPECT_EQ(lines, (Lines{{LineRead::kLine, longLine}, {LineRead::kLastLine, longLine}}));
+    for (const bool view : {false, true}) {
+        Pipe pipe;
+        DescriptorLineSource source(pipe.ReadEnd(), nullptr);
+        // The pipe holds less than the input, so another thread writes it.
+        std::thread writer([&] {
+            pipe.Write(input);
+            pipe.CloseWriteEnd();
+        });
+        const Lines lines = ReadAll(source, view);
+        writer.join();
+        EXPECT_EQ(lines, (Lines{{LineRead::kLine, longLine}, {LineRead::kLastLine, longLine}}));
+    }
 }
 
 // The hook must run before a read that would block, and only then: here it

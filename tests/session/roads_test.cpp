@@ -148,6 +148,8 @@ TEST(Roads, SpendTheSameSteps) {
           std::string("x.1.2"), std::string("s.(\"c\".(\"d\".s))"), std::string("(1).((2).((3)))"),
           std::string("{1,2}.3.4"), std::string("sin(x+1)*log(100)"), std::string("zurp"),
           std::string("\"a\"+s+\"b\""), std::string("t=s.sin(1)"), longString,
+          // A value alone is its own value, whichever shortcut looks first.
+          std::string("5"), std::string("-2.5e3"), std::string("\"ab\""), std::string("{1,2}"),
           // Lines that fail: trying them on numbers first must cost nothing.
           std::string("-x"), std::string("1+"), std::string("2*(1+"), std::string("{X"),
           std::string("1/0"), std::string(5000, 'y') + "+1 "}) {
