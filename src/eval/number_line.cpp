@@ -74,7 +74,7 @@ class NumberLine {
             right.kind != Held::Kind::kName) [[likely]] {
             // Plain ands of flags already read: no jump for each.
             const double raw =
-                op.numbers->Apply(left.integerText & right.integerText, left.value, right.value);
+                op.numbers->Compute(left.integerText & right.integerText, left.value, right.value);
             const bool cut = left.integer & right.integer;
             PlainNumber number;
             if (!ResultNumber(raw, cut, number) && !ReadWritten(raw, cut, number)) {

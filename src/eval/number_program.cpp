@@ -181,7 +181,7 @@ template <bool kFused>
 [[gnu::always_inline]] inline bool Operate(const NumberStep& step, Held& left, Held right,
                                            Work& work) {
     // Flags both held: & rather than && leaves no branch to mispredict.
-    work.raw = step.kernel->Apply(left.integerText & right.integerText, left.value, right.value);
+    work.raw = step.kernel->Compute(left.integerText & right.integerText, left.value, right.value);
     work.cut = left.integer & right.integer;
     if (!Settle<kFused>(work.raw, work.cut, false, left))
         return false;

@@ -87,7 +87,7 @@ struct NumberKernel {
     RawOperation For(bool integerTexts) const { return integerTexts ? integer : real; }
 
     // What the routine for such operand texts gives.
-    [[gnu::always_inline]] double Apply(bool integerTexts, double a, double b) const {
+    [[gnu::always_inline]] double Compute(bool integerTexts, double a, double b) const {
         switch (basic) {
             case Basic::kAdd:
                 return a + b;

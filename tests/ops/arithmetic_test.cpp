@@ -142,7 +142,7 @@ TEST(NumberKernels, AppliedInPlaceGiveWhatTheirRoutinesGive) {
         for (const double a : values)
             for (const double b : values)
                 for (const bool integers : {false, true}) {
-                    EXPECT_EQ(std::bit_cast<std::uint64_t>(kernel->Apply(integers, a, b)),
+                    EXPECT_EQ(std::bit_cast<std::uint64_t>(kernel->Compute(integers, a, b)),
                               std::bit_cast<std::uint64_t>(kernel->For(integers)(a, b)))
                         << a << " " << b;
                 }
