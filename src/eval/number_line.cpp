@@ -109,12 +109,16 @@ class NumberLine {
         if (gaveUp_ || checks_ == 0)  // every reduction spends checks
             return false;
         const Held& top = operands_[count_ - 1];
-        answer.from = top.kind == Held::Kind::kComputed   ? NumberLineAnswer::From::kWork
-                      : top.kind == Held::Kind::kVariable ? NumberLineAnswer::From::kVariable
-                                                          : NumberLineAnswer::From::kToken;
-        answer.cut = top.cut;
-        answer.raw = top.raw;
-        answer.variable = top.variable;
+        // Only the fields of the operand's kind are set: the others are not
+        // read.
+        const bool computed = top.kind == Held::Kind::kComputed;
+        const bool variable = top.kind == Held::Kind::kVariable;
+        answer.from = computed   ? NumberLineAnswer::From::kWork
+                      : variable ? NumberLineAnswer::From::kVariable
+                                 : NumberLineAnswer::From::kToken;
+        answer.cut = computed && top.cut;
+        answer.raw = computed ? top.raw : 0;
+        answer.variable = variable ? top.variable : nullptr;
         answer.token = top.Token();
         answer.target = assigned_ ? target_ : std::string_view();
         answer.targetVariable = targetVariable_;
