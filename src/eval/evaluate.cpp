@@ -580,23 +580,30 @@ class LineScope {
 // it kept.
 std::string TakeRoad(Context& context, std::string_view text, std::string* owned) {
     const NestingGuard guard(context);
+    // A long text is first asked whether the rewrite keeps it: one it would
+    // change is not tried as it stands, since the number line would give it
+    // up only where the change stands, perhaps far in (a run of blanks).
+    LineMemo* line = context.line;
+    const auto memoKept = [line, text] {
+        return line != nullptr && line->Holds(text) && line->Kept(text);
+    };
+    const bool longText = text.size() >= kInterruptStride;
+    const bool longKept = longText && (memoKept() || KeptByRewriteBySkipping(text));
     // Each shortcut gives what the stacks would, so either may look first:
     // arithmetic, the commonest line, unless the text is long enough that a
     // value token would cost a second scan.
     NumberLineAnswer answer;
     if (ShortcutsOpen(context)) {
-        const bool longText = text.size() >= kInterruptStride;
         if (!longText && WorksOutOnNumbers(context, text, answer))
             return GiveNumberLineAnswer(context, answer);
         if (IsWholeValue(text))
             return owned != nullptr ? std::move(*owned) : std::string(text);
-        if (longText && WorksOutOnNumbers(context, text, answer))
+        if (longKept && WorksOutOnNumbers(context, text, answer))
             return GiveNumberLineAnswer(context, answer);
     }
-    LineMemo* line = context.line;
-    if (line != nullptr && line->Holds(text) && line->Kept(text))
+    if (memoKept())
         return EvaluateOnStacks(context, text, owned);
-    if (KeptByRewriteBySkipping(text)) {
+    if (longText ? longKept : KeptByRewriteBySkipping(text)) {
         const LineScope scope(context, text);
         return EvaluateOnStacks(context, text, owned);
     }
