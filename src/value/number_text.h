@@ -303,7 +303,7 @@ template <int e>
                            kExactPowers[k] * kTrustedHalf * 0x1p-52, e};
 #if defined(__x86_64__) || defined(__i386__)
         asm("" : "+x"(scale.power), "+x"(scale.inverse), "+x"(scale.halfPlace));
-#else
+#elif defined(__aarch64__)
         asm("" : "+w"(scale.power), "+w"(scale.inverse), "+w"(scale.halfPlace));
 #endif
         return true;
