@@ -12,8 +12,8 @@
 #include <string_view>
 #include <utility>
 
-#include "session/session.h"
-#include "value/value.h"
+#include "expreval/exception.h"
+#include "expreval/session.h"
 
 namespace expreval {
 
@@ -225,6 +225,7 @@ void Converse(LineSource& in, std::ostream& out, bool flushEveryLine, Session& s
         if (IsQuitLine(line))
             return;
         const bool last = read == LineRead::kLastLine;
+        // EvaluateLine, the session's friend, evaluates the line where it lies.
         const std::string result =
             read == LineRead::kTooLong
                 ? ReportOutOfMemory(out, &held)
