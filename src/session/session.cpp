@@ -137,15 +137,6 @@ void StartBudget(Context& context, const Limits& limits) {
     StartBudget(context, Budget{limits.maxSteps, limits.maxTime});
 }
 
-// The context of one evaluation in a session, its budget started.
-Context ContextFor(SessionTables& tables, const InterruptFlag& interrupt, const Limits& limits,
-                   Road road) {
-    Context context = UnstartedContext(tables, interrupt, limits, road);
-    if (BoundsWork(limits))
-        StartBudget(context, limits);
-    return context;
-}
-
 // The names of a list of functions, in its order.
 std::vector<std::string> HostFunctionNames(const SymbolList<Function>& functions) {
     std::vector<std::string> names;
@@ -205,7 +196,8 @@ class NameCollector final : public TokenEvents {
 // Compiles compiled.text for the functions of tables, in place.
 void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
     InterruptFlag never{false};
-    Context context = ContextFor(tables, never, Limits(), Road::kFast);
+    // No limits: there is no budget to start.
+    Context context = UnstartedContext(tables, never, Limits(), Road::kFast);
     const ThreadContext thread(context, true);
     compiled.rewritten = compiled.text;
     StripWhiteSpaceAndFoldCase(compiled.rewritten);
@@ -542,7 +534,7 @@ std::int64_t FormulaRunner::MeasureChecks(Session::State& state, const CompiledF
     if (compiled.measures.fetch_add(1, std::memory_order_relaxed) >= CompiledFormula::kMostMeasures)
         return CompiledFormula::kUnknownChecks;
     InterruptFlag never{false};
-    Context context = ContextFor(state.tables, never, Limits(), Road::kFast);
+    Context context = UnstartedContext(state.tables, never, Limits(), Road::kFast);
     const ThreadContext thread(context, true);
     const std::int64_t before = context.checksLeft;
     std::string text;
