@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <istream>
 #include <limits>
@@ -73,77 +74,102 @@ LineRead StreamLineSource::ReadLine(std::string& line) {
 }
 
 DescriptorLineSource::DescriptorLineSource(int fd, std::function<void()> beforeWait, int wake)
-    : fd_(fd),
-      wake_(wake),
-      beforeWait_(std::move(beforeWait)),
-      buffer_(std::make_unique_for_overwrite<char[]>(kReadBlock)) {}
-
-// Only the newly read block is searched for the line feed, so a line of any
-// length is read in time proportional to its length. A line that lies whole
-// in the block, as most do, is copied in one piece.
-LineRead DescriptorLineSource::ReadLine(std::string& line) {
-    line.clear();
-    try {
-        if (const char* feed = FeedInBlock()) {
-            const char* data = buffer_.get() + begin_;
-            line.assign(data, static_cast<size_t>(feed - data));
-            begin_ = static_cast<size_t>(feed - buffer_.get()) + 1;
-            return LineRead::kLine;
-        }
-        if (PassLine(&line))
-            return LineRead::kLine;
-        if (std::exchange(interrupted_, false)) {
-            line.clear();
-            return LineRead::kInterrupted;
-        }
-        return line.empty() ? LineRead::kEnd : LineRead::kLastLine;
-    } catch (const std::bad_alloc&) {
-        // The append that failed would have started at begin_.
-        std::string(1, line.empty() ? buffer_[begin_] : line[0]).swap(line);
-        PassLine(nullptr);
-        return LineRead::kTooLong;
-    }
+    : fd_(fd), wake_(wake), beforeWait_(std::move(beforeWait)) {
+    buffer_.reset(static_cast<char*>(std::malloc(kReadBlock)));
+    if (buffer_ == nullptr)
+        throw std::bad_alloc();
+    capacity_ = kReadBlock;
 }
 
-// A line that lies whole in the block is not copied. Any other is read as
-// ReadLine reads it, which looks at the rest of this block again: once a block.
-LineRead DescriptorLineSource::ViewLine(std::string_view& line, std::string& store) {
-    if (const char* feed = FeedInBlock()) {
-        const char* data = buffer_.get() + begin_;
-        line = std::string_view(data, static_cast<size_t>(feed - data));
-        begin_ = static_cast<size_t>(feed - buffer_.get()) + 1;
-        return LineRead::kLine;
+// A line held whole that a copy finds no memory for is too long as well.
+LineRead DescriptorLineSource::ReadLine(std::string& line) {
+    std::string_view view;
+    const LineRead read = NextLine(view);
+    try {
+        line.assign(view);
+    } catch (const std::bad_alloc&) {
+        std::string(view.substr(0, 1)).swap(line);  // frees the long buffer
+        return LineRead::kTooLong;
     }
-    const LineRead read = ReadLine(store);
-    line = store;
     return read;
 }
 
-// The line feed that ends the line at begin_ within the block, or null.
-const char* DescriptorLineSource::FeedInBlock() const {
-    return static_cast<const char*>(std::memchr(buffer_.get() + begin_, '\n', end_ - begin_));
+LineRead DescriptorLineSource::ViewLine(std::string_view& line, std::string& /*store*/) {
+    return NextLine(line);
 }
 
-// Moves past the rest of the current line and its line feed, appending what
-// it passes to kept unless that is null. False when the input ends first.
-bool DescriptorLineSource::PassLine(std::string* kept) {
-    while (true) {
-        const char* data = buffer_.get() + begin_;
-        const size_t available = end_ - begin_;
-        const void* feed = std::memchr(data, '\n', available);
-        const size_t length = feed == nullptr
-                                  ? available
-                                  : static_cast<size_t>(static_cast<const char*>(feed) - data);
-        if (kept != nullptr)
-            kept->append(data, length);
-        begin_ += length;
-        if (feed != nullptr) {
-            ++begin_;
-            return true;
-        }
-        if (!Fill())
-            return false;
+// Most lines lie whole in the block read. Any other is moved to the front of
+// the buffer, and the rest of it is read in after it, the buffer growing as
+// it must: each byte of a long line is read into place once and never copied
+// again (growing a large buffer remaps its pages rather than copying them).
+LineRead DescriptorLineSource::NextLine(std::string_view& line) {
+    char* const data = buffer_.get();
+    if (const void* feed = std::memchr(data + begin_, '\n', end_ - begin_)) {
+        line = std::string_view(data + begin_, static_cast<const char*>(feed) - (data + begin_));
+        begin_ = line.size() + begin_ + 1;
+        return LineRead::kLine;
     }
+    std::memmove(data, data + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (true) {
+        const size_t searched = end_;
+        if (end_ == capacity_ && !Grow())
+            return PassTooLongLine(line);
+        if (!ReadMore()) {
+            if (std::exchange(interrupted_, false)) {
+                end_ = 0;  // the line being read is dropped
+                line = {};
+                return LineRead::kInterrupted;
+            }
+            line = std::string_view(buffer_.get(), end_);
+            begin_ = end_;
+            return line.empty() ? LineRead::kEnd : LineRead::kLastLine;
+        }
+        const char* const from = buffer_.get();
+        if (const void* feed = std::memchr(from + searched, '\n', end_ - searched)) {
+            line = std::string_view(from, static_cast<const char*>(feed) - from);
+            begin_ = line.size() + 1;
+            return LineRead::kLine;
+        }
+    }
+}
+
+// Doubles the buffer; false when memory runs out, the buffer as it was.
+bool DescriptorLineSource::Grow() {
+    if (capacity_ > std::numeric_limits<size_t>::max() / 2)
+        return false;
+    char* const grown = static_cast<char*>(std::realloc(buffer_.get(), capacity_ * 2));
+    if (grown == nullptr)
+        return false;
+    static_cast<void>(buffer_.release());
+    buffer_.reset(grown);
+    capacity_ *= 2;
+    return true;
+}
+
+// A line that memory cannot hold is passed over through its line feed or to
+// the end of input, keeping only its first character; the buffer goes back
+// to one block, so that what it took is free for the lines that follow.
+LineRead DescriptorLineSource::PassTooLongLine(std::string_view& line) {
+    tooLongStart_ = *buffer_;
+    char* const shrunk = static_cast<char*>(std::realloc(buffer_.get(), kReadBlock));
+    if (shrunk != nullptr) {
+        static_cast<void>(buffer_.release());
+        buffer_.reset(shrunk);
+        capacity_ = kReadBlock;
+    }
+    begin_ = end_ = 0;
+    while (ReadMore()) {
+        if (const void* feed = std::memchr(buffer_.get(), '\n', end_)) {
+            begin_ = static_cast<size_t>(static_cast<const char*>(feed) - buffer_.get()) + 1;
+            break;
+        }
+        end_ = 0;
+    }
+    interrupted_ = false;
+    line = std::string_view(&tooLongStart_, 1);
+    return LineRead::kTooLong;
 }
 
 bool DescriptorLineSource::CallBeforeReading(std::function<void()> hook) {
@@ -151,9 +177,10 @@ bool DescriptorLineSource::CallBeforeReading(std::function<void()> hook) {
     return true;
 }
 
-// Replaces the consumed buffer with the next block; false at the end of input
-// or on a read error, which ends the input too.
-bool DescriptorLineSource::Fill() {
+// Reads what input there is after the bytes held, as much as the buffer
+// has room for; false at the end of input, on a read error, which ends the
+// input too, or when the wait for input is cut short.
+bool DescriptorLineSource::ReadMore() {
     if (ended_)
         return false;
     if (beforeRead_)
@@ -166,10 +193,9 @@ bool DescriptorLineSource::Fill() {
     }
     ssize_t count;
     do {
-        count = read(fd_, buffer_.get(), kReadBlock);
+        count = read(fd_, buffer_.get() + end_, capacity_ - end_);
     } while (count < 0 && errno == EINTR);
-    begin_ = 0;
-    end_ = count > 0 ? static_cast<size_t>(count) : 0;
+    end_ += count > 0 ? static_cast<size_t>(count) : 0;
     ended_ = count <= 0;
     failed_ = count < 0;
     return !ended_;

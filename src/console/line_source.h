@@ -2,6 +2,7 @@
 // time; each source decides how it reads and how it waits for input.
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -73,17 +74,24 @@ class DescriptorLineSource final : public LineSource {
     bool Failed() const override { return failed_; }
 
   private:
-    const char* FeedInBlock() const;
-    bool PassLine(std::string* kept);
-    bool Fill();
+    struct Free {
+        void operator()(char* buffer) const { std::free(buffer); }
+    };
+
+    LineRead NextLine(std::string_view& line);
+    bool Grow();
+    LineRead PassTooLongLine(std::string_view& line);
+    bool ReadMore();
 
     int fd_;
     int wake_;
     std::function<void()> beforeWait_;
     std::function<void()> beforeRead_;
-    std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<char, Free> buffer_;  // grown by realloc for a long line
+    size_t capacity_ = 0;
     size_t begin_ = 0;  // first unread byte
     size_t end_ = 0;    // one past the last byte read
+    char tooLongStart_ = 0;
     bool ended_ = false;
     bool failed_ = false;
     bool interrupted_ = false;  // the last wait was cut short

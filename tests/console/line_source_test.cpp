@@ -100,6 +100,34 @@ TEST(LineSourceTest, LinesLongerThanOneReadStayWhole) {
     }
 }
 
+// A wake byte that arrives while a line is still arriving drops what was read
+// of it; the lines after it are read whole, into the view as into a string.
+TEST(LineSourceTest, WakeDropsTheLineBeingRead) {
+    for (const bool view : {false, true}) {
+        Pipe input;
+        Pipe wake;
+        bool woken = false;
+        DescriptorLineSource source(
+            input.ReadEnd(),
+            [&] {
+                if (!std::exchange(woken, true))
+                    wake.Write("w");
+            },
+            wake.ReadEnd());
+        input.Write("12");
+        std::string line;
+        std::string_view viewed;
+        EXPECT_EQ(view ? source.ViewLine(viewed, line) : source.ReadLine(line),
+                  LineRead::kInterrupted);
+        char byte = 0;
+        EXPECT_EQ(read(wake.ReadEnd(), &byte, 1), 1);
+        input.Write("3\n4");
+        input.CloseWriteEnd();
+        EXPECT_EQ(ReadAll(source, view),
+                  (Lines{{LineRead::kLine, "3"}, {LineRead::kLastLine, "4"}}));
+    }
+}
+
 // The hook must run before a read that would block, and only then: here it
 // supplies the input itself, so the read after it finds data.
 TEST(LineSourceTest, HookRunsOnlyBeforeWaiting) {
