@@ -50,18 +50,22 @@ class NumberCompiler {
         if ((op.numbers == nullptr && op.compares == nullptr) || op.assigns)
             return false;
         using Kind = NumberStep::Kind;
-        const bool operation = op.numbers != nullptr;
-        NumberStep step;
-        step.kind = operation ? Kind::kOperation : Kind::kComparison;
+        using Right = NumberStep::Right;
         std::vector<NumberStep>& steps = numbers_.steps;
+        NumberStep step;
+        Right right = Right::kTop;
         const Kind last = steps.back().kind;
         if (last == Kind::kNumber || last == Kind::kVariable) {
             step = steps.back();
             steps.pop_back();
-            if (last == Kind::kNumber)
-                step.kind = operation ? Kind::kOperationOnNumber : Kind::kComparisonOnNumber;
-            else
-                step.kind = operation ? Kind::kOperationOnVariable : Kind::kComparisonOnVariable;
+            right = last == Kind::kNumber ? Right::kNumber : Right::kVariable;
+        }
+        if (op.numbers != nullptr) {
+            step.kind = NumberStep::OperationOn(right, op.numbers->basic);
+        } else {
+            step.kind = right == Right::kTop      ? Kind::kComparison
+                        : right == Right::kNumber ? Kind::kComparisonOnNumber
+                                                  : Kind::kComparisonOnVariable;
         }
         step.kernel = op.numbers;
         step.compares = op.compares;
@@ -176,12 +180,13 @@ struct Work {
 };
 
 // An operation's result, in place of its left operand; its text is an
-// integer text when its value's is.
-template <bool kFused>
+// integer text when its value's is. kBasic is the kernel's basic operation.
+template <bool kFused, NumberKernel::Basic kBasic>
 [[gnu::always_inline]] inline bool Operate(const NumberStep& step, Held& left, Held right,
                                            Work& work) {
     // Flags both held: & rather than && leaves no branch to mispredict.
-    work.raw = step.kernel->Compute(left.integerText & right.integerText, left.value, right.value);
+    work.raw = step.kernel->ComputeAs<kBasic>(left.integerText & right.integerText, left.value,
+                                              right.value);
     work.cut = left.integer & right.integer;
     if (!Settle<kFused>(work.raw, work.cut, false, left))
         return false;
@@ -211,6 +216,25 @@ class NumberRun {
         if (!ReadVariables())
             return false;
         using Kind = NumberStep::Kind;
+        using Right = NumberStep::Right;
+        using Basic = NumberKernel::Basic;
+// The three steps of one basic operation, by where its right operand is.
+#define EXPREVAL_OPERATION_CASES(basic)                                  \
+    case NumberStep::OperationOn(Right::kTop, basic): {                  \
+        const Held right = top;                                          \
+        top = stack_[--height];                                          \
+        if (!Operate<kFused, basic>(step, top, right, work))             \
+            return false;                                                \
+        break;                                                           \
+    }                                                                    \
+    case NumberStep::OperationOn(Right::kNumber, basic):                 \
+        if (!Operate<kFused, basic>(step, top, OwnNumber(step), work))   \
+            return false;                                                \
+        break;                                                           \
+    case NumberStep::OperationOn(Right::kVariable, basic):               \
+        if (!Operate<kFused, basic>(step, top, OwnVariable(step), work)) \
+            return false;                                                \
+        break;
         Held top{0, false, false};
         std::size_t height = 0;
         Work work;
@@ -229,21 +253,10 @@ class NumberRun {
                     if (!Settle<kFused>(work.raw, false, step.integerText, top))
                         return false;
                     break;
-                case Kind::kOperation: {
-                    const Held right = top;
-                    top = stack_[--height];
-                    if (!Operate<kFused>(step, top, right, work))
-                        return false;
-                    break;
-                }
-                case Kind::kOperationOnNumber:
-                    if (!Operate<kFused>(step, top, OwnNumber(step), work))
-                        return false;
-                    break;
-                case Kind::kOperationOnVariable:
-                    if (!Operate<kFused>(step, top, OwnVariable(step), work))
-                        return false;
-                    break;
+                    EXPREVAL_OPERATION_CASES(Basic::kNone)
+                    EXPREVAL_OPERATION_CASES(Basic::kAdd)
+                    EXPREVAL_OPERATION_CASES(Basic::kSubtract)
+                    EXPREVAL_OPERATION_CASES(Basic::kMultiply)
                 case Kind::kComparison: {
                     const Held right = top;
                     top = stack_[--height];
@@ -260,14 +273,16 @@ class NumberRun {
                     __builtin_unreachable();
             }
         }
+#undef EXPREVAL_OPERATION_CASES
         // The last step is never a number or a variable: it did the work.
         result = NumberResult{PlainNumber{top.value, top.integer}, work.raw, work.cut};
         return true;
     }
 
   private:
-    // Each variable is read once: nothing in a run can change one.
-    bool ReadVariables() {
+    // Each variable is read once: nothing in a run can change one. Inline, as
+    // everything a run does, so that it is built for the run's processor.
+    [[gnu::always_inline]] bool ReadVariables() {
         const std::size_t count = numbers_.names.size();
         for (std::size_t i = 0; i < count; ++i) {
             PlainNumber number;
@@ -279,10 +294,10 @@ class NumberRun {
     }
 
     // The number or variable a step holds, with its token's text.
-    static Held OwnNumber(const NumberStep& step) {
+    [[gnu::always_inline]] static Held OwnNumber(const NumberStep& step) {
         return Held{step.number.value, step.number.integer, step.integerText};
     }
-    Held OwnVariable(const NumberStep& step) const {
+    [[gnu::always_inline]] Held OwnVariable(const NumberStep& step) const {
         return Held{values_[step.variable].value, values_[step.variable].integer, step.integerText};
     }
 

@@ -19,20 +19,41 @@
 namespace expreval {
 
 struct NumberStep {
-    // An operation or comparison takes its right operand from the top, or,
-    // "On" one, from the number or variable of the step itself: told apart
-    // here so that a run dispatches once per step.
+    using Basic = NumberKernel::Basic;
+    // Where an operation's or comparison's right operand comes from: the
+    // top of the run's values, or the number or variable of the step itself.
+    enum class Right : std::uint8_t { kTop, kNumber, kVariable };
+    // Operations are told apart by their right operand and by their
+    // kernel's basic operation (OperationOn), so that a run dispatches once
+    // per step and applies the processor's own operations in place.
     enum class Kind : std::uint8_t {
         kNumber,
         kVariable,
         kCall,
-        kOperation,
-        kOperationOnNumber,
-        kOperationOnVariable,
         kComparison,
         kComparisonOnNumber,
         kComparisonOnVariable,
+        kOperation,  // a kernel that is no basic operation
+        kAdd,
+        kSubtract,
+        kMultiply,
+        kOperationOnNumber,
+        kAddOnNumber,
+        kSubtractOnNumber,
+        kMultiplyOnNumber,
+        kOperationOnVariable,
+        kAddOnVariable,
+        kSubtractOnVariable,
+        kMultiplyOnVariable,
     };
+    static constexpr int kBasics = 4;
+    static constexpr Kind OperationOn(Right right, Basic basic) {
+        return static_cast<Kind>(static_cast<int>(Kind::kOperation) +
+                                 static_cast<int>(right) * kBasics + static_cast<int>(basic));
+    }
+    // OperationOn counts on the basics' order.
+    static_assert(static_cast<int>(Basic::kNone) == 0 && static_cast<int>(Basic::kMultiply) == 3);
+
     Kind kind = Kind::kNumber;
     // / and % work on integers when both operand texts, as written, are
     // integer texts: known here for a token, from its value for a result.
