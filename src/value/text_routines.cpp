@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -103,23 +104,36 @@ size_t FindTopLevel(std::string_view text, char c, size_t start, size_t end) {
     return kNotFound;
 }
 
-// Characters other than the two searched for, braces and quotes change
-// nothing and are passed over at once.
+// Brackets and the quote: the only characters that can change a search for
+// a closing bracket. Every other one is passed over by one look here.
+constexpr std::array<bool, 256> kBracketsAndQuote = [] {
+    std::array<bool, 256> table{};
+    for (const char ch : {'(', ')', '[', ']', '{', '}', kQuote})
+        table[static_cast<unsigned char>(ch)] = true;
+    return table;
+}();
+
+// A string is passed over to its closing quote at once; within braces no
+// bracket counts.
 size_t FindClosing(std::string_view text, char open, char close, size_t start, size_t end) {
     const size_t stop = SearchStop(text, start, end);
-    ScanState state;
+    bool inBraces = false;
     std::ptrdiff_t depth = 0;  // goes below zero on a stray close, and stays off
     for (size_t i = start; i < stop; ++i) {
-        if (state.inQuotes && (i = state.ClosingQuote(text, i, stop)) == stop)
-            break;
         const char ch = text[i];
-        if (ch != open && ch != close && ch != '{' && ch != '}' && ch != kQuote)
+        if (!kBracketsAndQuote[static_cast<unsigned char>(ch)])
             continue;
-        if (ch == open && state.AtTopLevel())
-            ++depth;
-        if (ch == close && state.AtTopLevel() && --depth == 0)
-            return i;
-        state.Step(ch);
+        if (ch == kQuote) {
+            if ((i = ScanState::ClosingQuote(text, i + 1, stop)) == stop)
+                break;
+        } else if (ch == '{' || ch == '}') {
+            inBraces = ch == '{';
+        } else if (!inBraces) {
+            if (ch == open)
+                ++depth;
+            else if (ch == close && --depth == 0)
+                return i;
+        }
     }
     return kNotFound;
 }

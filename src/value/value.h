@@ -39,7 +39,8 @@ inline constexpr size_t kToEnd = std::string_view::npos;
 // and end inclusive, or kNotFound. An end below start, or past the text,
 // means "to the end of the text".
 size_t FindTopLevel(std::string_view text, char c, size_t start, size_t end = kToEnd);
-// Position of the close that balances the open at start, or kNotFound.
+// Position of the close that balances the open at start, or kNotFound;
+// open and close are a pair of brackets: "()" or "[]".
 size_t FindClosing(std::string_view text, char open, char close, size_t start, size_t end = kToEnd);
 
 // The elements of a list text as the element-wise operations take it apart:
