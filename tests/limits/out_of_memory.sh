@@ -71,3 +71,20 @@ ${prompt}"
     [[ "$output" == "$answered$next" || "$output" == "$failed$next" ]] ||
         fail "a string of $megabytes MB was not answered"
 done
+
+# Quiet answers read each line into a string of their own: a line too long
+# for memory, answered or not, must leave what it took free for the lines
+# after it, here a string doubled to 4 MB.
+doublings=18
+for megabytes in 17 20 24; do
+    output=$(
+        {
+            echo 's="aaaaaaaaaaaaaaaa"'
+            head -c $((megabytes << 20)) /dev/zero | tr '\0' 7
+            echo
+            for ((i = 0; i < doublings; ++i)); do echo '(s=s.s)=="x"'; done
+        } | prlimit --as=$limit "$console" -q 2>&1 | tr -s 7 || true
+    )
+    answered=$(grep -c -x 0 <<<"$output" || true)
+    ((answered == doublings)) || fail "after a quiet line of $megabytes MB, $answered of $doublings doublings were answered"
+done
