@@ -82,15 +82,17 @@ DescriptorLineSource::DescriptorLineSource(int fd, std::function<void()> beforeW
 }
 
 // A line held whole that a copy finds no memory for is too long as well.
+// Once the line is copied, or dropped, the buffer need not hold it.
 LineRead DescriptorLineSource::ReadLine(std::string& line) {
     std::string_view view;
-    const LineRead read = NextLine(view);
+    LineRead read = NextLine(view);
     try {
         line.assign(view);
     } catch (const std::bad_alloc&) {
         std::string(view.substr(0, 1)).swap(line);  // frees the long buffer
-        return LineRead::kTooLong;
+        read = LineRead::kTooLong;
     }
+    ShrinkToBlock();
     return read;
 }
 
@@ -103,6 +105,7 @@ LineRead DescriptorLineSource::ViewLine(std::string_view& line, std::string& /*s
 // it must: each byte of a long line is read into place once and never copied
 // again (growing a large buffer remaps its pages rather than copying them).
 LineRead DescriptorLineSource::NextLine(std::string_view& line) {
+    ShrinkToBlock();  // the line before is no longer viewed
     char* const data = buffer_.get();
     if (const void* feed = std::memchr(data + begin_, '\n', end_ - begin_)) {
         line = std::string_view(data + begin_, static_cast<const char*>(feed) - (data + begin_));
@@ -148,18 +151,29 @@ bool DescriptorLineSource::Grow() {
     return true;
 }
 
-// A line that memory cannot hold is passed over through its line feed or to
-// the end of input, keeping only its first character; the buffer goes back
-// to one block, so that what it took is free for the lines that follow.
-LineRead DescriptorLineSource::PassTooLongLine(std::string_view& line) {
-    tooLongStart_ = *buffer_;
+// After a long line the buffer goes back to one block, the bytes not yet
+// read moved to its front, so that what the line took is free for the lines
+// that follow; while more than a block is unread it stays as it is.
+void DescriptorLineSource::ShrinkToBlock() {
+    if (capacity_ == kReadBlock || end_ - begin_ > kReadBlock)
+        return;
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
     char* const shrunk = static_cast<char*>(std::realloc(buffer_.get(), kReadBlock));
     if (shrunk != nullptr) {
         static_cast<void>(buffer_.release());
         buffer_.reset(shrunk);
         capacity_ = kReadBlock;
     }
+}
+
+// A line that memory cannot hold is passed over through its line feed or to
+// the end of input, keeping only its first character.
+LineRead DescriptorLineSource::PassTooLongLine(std::string_view& line) {
+    tooLongStart_ = *buffer_;
     begin_ = end_ = 0;
+    ShrinkToBlock();
     while (ReadMore()) {
         if (const void* feed = std::memchr(buffer_.get(), '\n', end_)) {
             begin_ = static_cast<size_t>(static_cast<const char*>(feed) - buffer_.get()) + 1;

@@ -80,6 +80,7 @@ class DescriptorLineSource final : public LineSource {
 
     LineRead NextLine(std::string_view& line);
     bool Grow();
+    void ShrinkToBlock();
     LineRead PassTooLongLine(std::string_view& line);
     bool ReadMore();
 
