@@ -528,10 +528,15 @@ bool HoldNumber(expreval::Variable* record, double value) {
 }  // namespace
 
 // The checks a run of the program spends, measured by running it where no
-// limit applies (of numbers alone, it has no effect), and kept with the
-// formula when the number form gives the same result.
+// limit applies, and kept with the formula when the number form gives the
+// same result. The number form is asked first: only where it answers is the
+// program of numbers alone, with no effect (a variable holding a list may
+// hold an assignment, which must not be made twice).
 std::int64_t FormulaRunner::MeasureChecks(Session::State& state, const CompiledFormula& compiled) {
     if (compiled.measures.fetch_add(1, std::memory_order_relaxed) >= CompiledFormula::kMostMeasures)
+        return CompiledFormula::kUnknownChecks;
+    NumberResult found;
+    if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), found))
         return CompiledFormula::kUnknownChecks;
     InterruptFlag never{false};
     Context context = UnstartedContext(state.tables, never, Limits(), Road::kFast);
@@ -543,9 +548,7 @@ std::int64_t FormulaRunner::MeasureChecks(Session::State& state, const CompiledF
     } catch (const Exception&) {
         return CompiledFormula::kUnknownChecks;
     }
-    NumberResult found;
-    if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), found) ||
-        ArithmeticResultText(found.cut, found.raw, nullptr) != text)
+    if (ArithmeticResultText(found.cut, found.raw, nullptr) != text)
         return CompiledFormula::kUnknownChecks;
     const std::int64_t checks = before - context.checksLeft;
     compiled.numberChecks.store(checks, std::memory_order_relaxed);

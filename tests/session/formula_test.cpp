@@ -35,16 +35,20 @@ std::string ValueOrFailure(F f) {
 }
 
 // A formula evaluated twice in a row gives what Evaluate of its text gives,
-// result or message, with the same effects.
+// result or message, with the same effects. A list's element can assign
+// (l={a.=1}), also where the formula reads as numbers alone (2*l).
 TEST(Formula, EvaluatesAsItsText) {
     const std::vector<std::string> texts = {
-        "1+2*3", "a=a+1", "x.\"s\"", "sin(a)*2", "{1,2}*a", "(a=7)+2$", "1+", "q", "-", "b=2b",
+        "1+2*3", "a=a+1", "x.\"s\"", "sin(a)*2", "{1,2}*a", "(a=7)+2$",
+        "1+",    "q",     "-",       "b=2b",     "2*l",
     };
     for (const std::string& text : texts) {
         Session byText;
         Session byFormula;
-        byText.SetVariable("a", "1");
-        byFormula.SetVariable("a", "1");
+        for (Session* session : {&byText, &byFormula}) {
+            session->SetVariable("a", "1");
+            session->Evaluate("l={a.=1}");
+        }
         const Formula formula = byFormula.Compile(text);
         for (int round = 0; round < 2; ++round) {
             const std::string expected = ValueOrFailure([&] { return byText.Evaluate(text); });
