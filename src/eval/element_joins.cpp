@@ -67,7 +67,9 @@ bool GatherElementJoin(const Context& context, const Operator& join, std::string
         right[0] == '{')
         return false;
     const Settled rightForm = ClassifySettled(right);
-    const bool string = rightForm == Settled::kString;
+    // A list whose element holds "}" does not read back as itself, which
+    // each later join, not gathered, would find.
+    const bool string = rightForm == Settled::kString && right.find('}') == std::string_view::npos;
     const bool digits = join.elementJoin == ElementJoin::kStringsAndNumbers &&
                         IsNumberForm(rightForm) && right[0] != '-';
     if (!string && !digits)

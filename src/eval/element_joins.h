@@ -27,7 +27,7 @@ struct ElementJoins {
 // only where nothing could fail or happen between them: a join of every
 // element of a list of settled numbers with a number of digits and at most
 // one point (by "."), or of settled numbers and strings with a string (by
-// "." or "+").
+// "." or "+") that holds no "}".
 bool GatherElementJoin(const Context& context, const Operator& join, std::string_view list,
                        Settled listForm, std::string_view right, ElementJoins& joins);
 

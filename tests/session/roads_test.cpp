@@ -60,6 +60,9 @@ TEST(Roads, AgreeOnValuesFailuresAndEffectsInOrder) {
         "(e=1)+note(e)$",
         "(g=5)-(g=g*2)-g",
         "zurp.1.1-{1}",
+        // A list whose element comes to hold "}" is no longer read as itself.
+        "{1}+\"}\"+\"\"",
+        "{1}.\"x\".\"}\".\"y\"",
         // Calls of math functions among numbers.
         "sin(a)*2+cos(b)/3",
         "cos(0)/2+sin(0.5)/2+log(1000)%2",
