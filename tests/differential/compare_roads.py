@@ -172,10 +172,10 @@ class Lines:
         "numbers": (["(1)", "(12)", "(-5)", "(1.5)", "(2.5)", "x", "(007)", "(5.)"],
                     ["(1e5)", "(1e300*1e300)", "(0-1e300*1e300)"]),
         # Joins of a list's elements, which are gathered and applied at once
-        # where the chain allows it.
+        # where the chain allows it (not with a string that holds "}").
         "elements": (["1.1", "(1)", "(12)", "5.", '"ab"', '"c,d"', "(2.5)", "(007)", '""',
                       "x", "s"],
-                     ["(-3)", "(1e5)", '"x\\"y"', "{1}", "zurp", "(1e300*1e300)"]),
+                     ["(-3)", "(1e5)", '"x\\"y"', "{1}", "zurp", "(1e300*1e300)", '"a}"']),
     }
     LISTS = ["{1,2}", "{1.5,-2,0.}", '{"a",1}', '{"a,b"}', "zurp", "{1e5,2}", "{{1},2}",
              "{}", "{1,}", "l"]
