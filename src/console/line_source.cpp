@@ -138,17 +138,21 @@ LineRead DescriptorLineSource::NextLine(std::string_view& line) {
     }
 }
 
-// Doubles the buffer; false when memory runs out, the buffer as it was.
-bool DescriptorLineSource::Grow() {
-    if (capacity_ > std::numeric_limits<size_t>::max() / 2)
-        return false;
-    char* const grown = static_cast<char*>(std::realloc(buffer_.get(), capacity_ * 2));
-    if (grown == nullptr)
+// Gives the buffer room for capacity bytes, the bytes held kept; false when
+// memory runs out, the buffer as it was.
+bool DescriptorLineSource::Resize(size_t capacity) {
+    char* const resized = static_cast<char*>(std::realloc(buffer_.get(), capacity));
+    if (resized == nullptr)
         return false;
     static_cast<void>(buffer_.release());
-    buffer_.reset(grown);
-    capacity_ *= 2;
+    buffer_.reset(resized);
+    capacity_ = capacity;
     return true;
+}
+
+// Doubles the buffer; false when memory runs out, the buffer as it was.
+bool DescriptorLineSource::Grow() {
+    return capacity_ <= std::numeric_limits<size_t>::max() / 2 && Resize(capacity_ * 2);
 }
 
 // After a long line the buffer goes back to one block, the bytes not yet
@@ -160,12 +164,7 @@ void DescriptorLineSource::ShrinkToBlock() {
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
-    char* const shrunk = static_cast<char*>(std::realloc(buffer_.get(), kReadBlock));
-    if (shrunk != nullptr) {
-        static_cast<void>(buffer_.release());
-        buffer_.reset(shrunk);
-        capacity_ = kReadBlock;
-    }
+    static_cast<void>(Resize(kReadBlock));  // else it stays as large as it is
 }
 
 // A line that memory cannot hold is passed over through its line feed or to

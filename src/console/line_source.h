@@ -79,6 +79,7 @@ class DescriptorLineSource final : public LineSource {
     };
 
     LineRead NextLine(std::string_view& line);
+    bool Resize(size_t capacity);
     bool Grow();
     void ShrinkToBlock();
     LineRead PassTooLongLine(std::string_view& line);
