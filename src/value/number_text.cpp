@@ -23,11 +23,9 @@ namespace {
 
 using number_detail::IsShortWhole;
 using number_detail::kBeyond;
-using number_detail::kByteBits;
 using number_detail::kLog10Of2Scaled;
 using number_detail::kLog10Of2Shift;
 using number_detail::kWholePowers;
-using number_detail::kWordBytes;
 using number_detail::RoundHalfUp;
 using number_detail::RoundToSignificant;
 
@@ -127,6 +125,44 @@ Decimal Round(const char* probe, int exponent, bool up) {
     return d;
 }
 
+// n is a multiple of the odd p exactly when n times p's inverse modulo 2^64
+// is at most (2^64 - 1) / p; the product is then n / p.
+struct OddDivisor {
+    std::uint64_t inverse;
+    std::uint64_t limit;
+    int power;  // of five
+};
+
+constexpr OddDivisor PowerOfFive(int power) {
+    std::uint64_t p = 1;
+    for (int i = 0; i < power; ++i) {
+        p *= 5;
+    }
+    std::uint64_t inverse = p;  // right in the low 3 bits; each step doubles that
+    for (int i = 0; i < 5; ++i) {
+        inverse *= 2 - p * inverse;
+    }
+    return {inverse, ~std::uint64_t{0} / p, power};
+}
+
+constexpr std::array<OddDivisor, 4> kPowersOfFive = {PowerOfFive(8), PowerOfFive(4), PowerOfFive(2),
+                                                     PowerOfFive(1)};
+
+// The decimal zeros that end 0 < n < 10^14: the smaller of its powers of two
+// and of five (the latter counted up to 15, more than such an n can end
+// in), found without a loop whose end a branch would have to guess.
+int DecimalTrailingZeros(std::uint64_t n) {
+    const int twos = std::countr_zero(n);
+    int fives = 0;
+    for (const OddDivisor& five : kPowersOfFive) {
+        const std::uint64_t quotient = n * five.inverse;
+        const bool divides = quotient <= five.limit;
+        n = divides ? quotient : n;
+        fives += divides ? five.power : 0;
+    }
+    return std::min(twos, fives);
+}
+
 // "00", "01", ... "99": two digits written at once.
 constexpr auto kDigitPairs = [] {
     std::array<char, 200> pairs{};
@@ -212,53 +248,6 @@ Decimal Decompose(double magnitude) {
     return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
-// The eight decimal digits of value < 10^8, leading zeros included, as the
-// bytes of a word, the first in the lowest byte: halves of four digits, then
-// pairs, then digits, each split by a multiplication in every lane at once.
-// x / 100 is (x * 10486) >> 20 for x below 10^4, x / 10 is (x * 103) >> 10
-// for x below 100; no lane's product reaches the next.
-std::uint64_t EightDigits(std::uint32_t value) {
-    constexpr std::uint64_t kHalfLanes = 0x0000007F0000007F;
-    constexpr std::uint64_t kPairLanes = 0x000F000F000F000F;
-    const std::uint64_t halves = value / 10000 | static_cast<std::uint64_t>(value % 10000) << 32;
-    const std::uint64_t hundreds = ((halves * 10486) >> 20) & kHalfLanes;
-    const std::uint64_t pairs = hundreds | (halves - hundreds * 100) << 16;
-    const std::uint64_t tens = ((pairs * 103) >> 10) & kPairLanes;
-    return tens | (pairs - tens * 10) << 8;
-}
-
-// Writes the eight bytes of word, the lowest first.
-void StoreWord(char* at, std::uint64_t word) {
-    if constexpr (std::endian::native == std::endian::big)
-        word = __builtin_bswap64(word);
-    std::memcpy(at, &word, sizeof word);
-}
-
-// Writes the 14 digits of 10^13 <= value < 10^14 at out, and returns how many zeros end them: the
-// zero digits at the top of the last word, or of the first when the last is all zeros.
-int WriteFourteenDigits(char* out, std::uint64_t value) {
-    constexpr std::uint64_t kEightDigits = 100000000;
-    constexpr std::uint64_t kZeros = 0x3030303030303030;
-    constexpr int kLeadingZeros = 2;  // of the first six digits' word
-    const std::uint64_t first = EightDigits(static_cast<std::uint32_t>(value / kEightDigits));
-    const std::uint64_t last = EightDigits(static_cast<std::uint32_t>(value % kEightDigits));
-    StoreWord(out, (first >> (kByteBits * kLeadingZeros)) | kZeros);
-    StoreWord(out + kSignificant - kWordBytes, last | kZeros);
-    return last != 0 ? std::countl_zero(last) / kByteBits
-                     : kWordBytes + std::countl_zero(first) / kByteBits;
-}
-
-// The count of integer digits of 0.1 <= magnitude < 10^14 (0 below 1): the
-// estimate from its binary exponent is the count or one less.
-int IntegerDigits(double magnitude) {
-    constexpr int kExponentShift = 52;
-    constexpr int kExponentBias = 1022;
-    const int binary =
-        static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> kExponentShift) - kExponentBias;
-    const int estimate = std::max(((binary - 1) * kLog10Of2Scaled >> kLog10Of2Shift) + 1, 0);
-    return estimate + (magnitude >= kExactPowers[estimate] ? 1 : 0);
-}
-
 // The fixed form without a digit conversion: V x 10^(14-E), with E the count
 // of V's integer digits, rounds half up to V's 14 digits. Outside the
 // fixed-form range this gives up. The double 0.1 is the first one at or above
@@ -267,7 +256,10 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
     if (magnitude < 0.1 || magnitude >= kBeyond) {
         return false;
     }
-    const int e = IntegerDigits(magnitude);
+    int e = 0;
+    while (e < kSignificant && magnitude >= kExactPowers[e]) {
+        ++e;
+    }
     const double scaled = magnitude * kExactPowers[kSignificant - e];
     // A signed conversion is a single instruction; the value is below 1e14.
     const auto rounded = static_cast<std::uint64_t>(
@@ -284,7 +276,8 @@ bool DecomposeFixed(double magnitude, Decimal& d) {
         d.trailingZeros = kSignificant;
         return true;
     }
-    d.trailingZeros = WriteFourteenDigits(d.digits, rounded);
+    WriteDigitsBackward(d.digits + kSignificant, rounded, kSignificant);
+    d.trailingZeros = DecimalTrailingZeros(rounded);
     return true;
 }
 
@@ -298,7 +291,8 @@ bool DecomposeScaled(double magnitude, Decimal& d) {
     }
     d.carried = false;
     const auto digits = static_cast<std::uint64_t>(static_cast<std::int64_t>(rounded));
-    d.trailingZeros = WriteFourteenDigits(d.digits, digits);
+    WriteDigitsBackward(d.digits + kSignificant, digits, kSignificant);
+    d.trailingZeros = DecimalTrailingZeros(digits);
     return true;
 }
 
