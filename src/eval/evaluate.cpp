@@ -550,27 +550,6 @@ namespace {
     return !StartsWithCall(text) && WorkOutNumberLine(context, text, answer);
 }
 
-// While it lives, a long text is the line under evaluation, so that what
-// one pass learns of it serves the texts evaluated inside it.
-class LineScope {
-  public:
-    LineScope(Context& context, std::string_view text)
-        : context_(context), enclosing_(context.line) {
-        if (text.size() >= LineMemo::kLongText) {
-            memo_.emplace(text);
-            context.line = &*memo_;
-        }
-    }
-    ~LineScope() { context_.line = enclosing_; }
-    LineScope(const LineScope&) = delete;
-    LineScope& operator=(const LineScope&) = delete;
-
-  private:
-    Context& context_;
-    LineMemo* enclosing_;
-    std::optional<LineMemo> memo_;
-};
-
 // Every entry: one level of nesting, then on the fast road a line of plain
 // arithmetic is worked out on numbers and a value token is its own value;
 // else the rewrite where it changes anything, then arithmetic on numbers

@@ -6,8 +6,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
+
+#include "eval/context.h"
 
 namespace expreval {
 
@@ -49,6 +52,27 @@ class LineMemo {
     // Every "(" outside quotes and braces as the closing search counts them,
     // in order.
     std::vector<Open> opens_;
+};
+
+// While it lives, a long text is the line under evaluation, so that what
+// one pass learns of it serves the texts evaluated inside it.
+class LineScope {
+  public:
+    LineScope(Context& context, std::string_view text)
+        : context_(context), enclosing_(context.line) {
+        if (text.size() >= LineMemo::kLongText) {
+            memo_.emplace(text);
+            context.line = &*memo_;
+        }
+    }
+    ~LineScope() { context_.line = enclosing_; }
+    LineScope(const LineScope&) = delete;
+    LineScope& operator=(const LineScope&) = delete;
+
+  private:
+    Context& context_;
+    LineMemo* enclosing_;
+    std::optional<LineMemo> memo_;
 };
 
 }  // namespace expreval

@@ -13,6 +13,7 @@
 
 #include "eval/context.h"
 #include "eval/evaluate.h"
+#include "eval/line_memo.h"
 #include "eval/nesting.h"
 #include "eval/number_program.h"
 #include "eval/program.h"
@@ -156,7 +157,9 @@ bool SameHostFunctions(const SymbolList<Function>& functions,
 }
 
 // Collects the names a text reads, call arguments included, as the scan
-// finds them; a scan that fails ends the collecting there.
+// finds them; a scan that fails ends the collecting there. An argument
+// nested past the deepest level evaluation reaches is not read by it, and
+// descending into it would only use up the stack.
 class NameCollector final : public TokenEvents {
   public:
     NameCollector(Context& context, CompiledFormula& compiled)
@@ -164,6 +167,7 @@ class NameCollector final : public TokenEvents {
 
     void Collect(std::string_view text) {
         try {
+            const NestingGuard level(context_);
             Scan(context_, text, *this);
         } catch (const Exception&) {
         }
@@ -201,6 +205,8 @@ void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
     const ThreadContext thread(context, true);
     compiled.rewritten = compiled.text;
     StripWhiteSpaceAndFoldCase(compiled.rewritten);
+    // The arguments the names are collected from are views into the text.
+    const LineScope line(context, compiled.rewritten);
     Compile(context, compiled.rewritten, compiled.program);
     if (compiled.program.Failed())
         compiled.syntaxError = compiled.program.Failure();

@@ -59,6 +59,13 @@ TEST(Formula, EvaluatesAsItsText) {
     }
 }
 
+std::string Repeat(const std::string& unit, int times, const std::string& joint) {
+    std::string text = unit;
+    for (int i = 1; i < times; ++i)
+        text += joint + unit;
+    return text;
+}
+
 TEST(Formula, TellsItsNamesAndWhetherItScans) {
     Session session;
     session.DefineFunction("f", [](double x) { return x; });
@@ -68,6 +75,14 @@ TEST(Formula, TellsItsNamesAndWhetherItScans) {
     EXPECT_EQ(formula.SyntaxError(), "");
     EXPECT_EQ(session.Compile("(a=1)+2$").SyntaxError(), "Operator $ does not exist.");
     EXPECT_EQ(session.Compile("sin(1").SyntaxError(), "Parameter list not closed.");
+    // Names are told down to the deepest level evaluation reaches, and a
+    // text nested far deeper compiles without using up the stack.
+    for (const int depth : {999, 1000, 200'000}) {
+        const std::string text = Repeat("sin(", depth, "") + "x" + std::string(depth, ')');
+        const Formula deep = session.Compile(text);
+        EXPECT_EQ(deep.VariableNames().size(), depth < 1000 ? 1U : 0U) << depth;
+        EXPECT_EQ(deep.FunctionNames(), std::vector<std::string>{"sin"}) << depth;
+    }
 }
 
 // Which names before "(" are calls depends on the session's functions: a
@@ -113,13 +128,6 @@ TEST(Formula, SharedByThreads) {
     for (const std::string& result : results)
         EXPECT_EQ(result, "200.");
     EXPECT_EQ(formula.SyntaxError(), "Operator ; does not exist.");
-}
-
-std::string Repeat(const std::string& unit, int times, const std::string& joint) {
-    std::string text = unit;
-    for (int i = 1; i < times; ++i)
-        text += joint + unit;
-    return text;
 }
 
 // The guide's hostile texts, compiled once and evaluated again and again
