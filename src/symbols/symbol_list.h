@@ -100,7 +100,7 @@ class SymbolList {
     }
 
     // Unlinks record, one of the list's, and destroys it. Its index node's
-    // memory is reused only after Clear.
+    // memory serves the next key indexed.
     void Remove(T* record) {
         index_.erase(IndexKey(T::Key(*record)));
         record->previous->next = record->next;
@@ -187,12 +187,11 @@ class SymbolList {
 
     T* sentinel_;
     T* tail_;
-    // The index's nodes lie together, not among the records, so that a
-    // search of many thousands of keys touches fewer cache lines. They leave
-    // all at once (Clear), and their memory with them. The first block holds
-    // a few nodes; each next one is larger.
-    static constexpr std::size_t kFirstNodesBytes = 512;
-    std::pmr::monotonic_buffer_resource nodes_{kFirstNodesBytes};
+    // The index's nodes lie together in blocks of their own, not among the
+    // records, so that a search of many thousands of keys touches fewer
+    // cache lines. A removed key's node is reused, so that a host adding and
+    // removing variables in a loop does not grow; Clear gives back all.
+    std::pmr::unsynchronized_pool_resource nodes_;
     Index index_{&nodes_};
     std::uint64_t stamp_ = 0;
     std::uint64_t membership_ = 0;

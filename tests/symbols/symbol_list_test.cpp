@@ -1,6 +1,7 @@
 #include "symbols/symbol_list.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <string>
@@ -200,6 +201,20 @@ TEST(SymbolList, RemoveKeepsTheListWholeAtEitherEnd) {
         EXPECT_EQ(list.Sentinel()->previous->name, "zz") << removed;
         EXPECT_EQ(list.Sentinel()->next->previous, list.Sentinel()) << removed;
     }
+}
+
+// A host that adds and removes a variable in a loop must not grow: a removed
+// key's index node is reused. (Under the sanitizers the counts read zero.)
+TEST(SymbolList, AddingAndRemovingAgainTakesNoMoreMemory) {
+    SymbolList<Variable> list;
+    const auto churn = [&list](int times) {
+        for (int i = 0; i < times; ++i)
+            list.Remove(list.InsertOrReplace(new Variable("x", "1")));
+    };
+    churn(1000);
+    const std::size_t before = mallinfo2().uordblks;
+    churn(100'000);
+    EXPECT_LT(mallinfo2().uordblks, before + 4096);
 }
 
 }  // namespace
