@@ -13,12 +13,11 @@
 #include <vector>
 
 #include "console/completion.h"
+#include "console/history.h"
 
 namespace expreval {
 
 namespace {
-
-constexpr int kHistorySize = 1000;
 
 char* Prompt(EditLine* editLine) {
     LineEditor::Callbacks* callbacks = nullptr;
@@ -113,9 +112,9 @@ void ChooseEncoding() {
         std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
-void Configure(EditLine* editLine, History* lineHistory) {
+void Configure(EditLine* editLine, ::History* lineHistory) {
     HistEvent event;
-    history(lineHistory, &event, H_SETSIZE, kHistorySize);
+    history(lineHistory, &event, H_SETSIZE, static_cast<int>(kHistoryLines));
     history(lineHistory, &event, H_SETUNIQUE, 1);
     el_set(editLine, EL_EDITOR, "emacs");
     el_set(editLine, EL_SIGNAL, 1);  // restore the terminal on signals, follow resizes
@@ -139,7 +138,7 @@ std::unique_ptr<LineEditor> LineEditor::Open(int wake, const char* prompt) {
     EditLine* editLine = el_init("expreval", stdin, stdout, stderr);
     if (editLine == nullptr)
         return nullptr;
-    History* lineHistory = history_init();
+    ::History* lineHistory = history_init();
     if (lineHistory == nullptr) {
         el_end(editLine);
         return nullptr;
@@ -150,7 +149,7 @@ std::unique_ptr<LineEditor> LineEditor::Open(int wake, const char* prompt) {
 
 // The callbacks find their state through the client data, which must not
 // move: the editor is only ever held by pointer.
-LineEditor::LineEditor(EditLine* editLine, History* lineHistory, int wake, const char* prompt)
+LineEditor::LineEditor(EditLine* editLine, ::History* lineHistory, int wake, const char* prompt)
     : editLine_(editLine), history_(lineHistory), callbacks_{wake, prompt} {
     el_set(editLine_, EL_CLIENTDATA, &callbacks_);
 }

@@ -140,9 +140,9 @@ class LoneToken {
 };
 
 // The operand stack of one run, and the reductions on it. The grammar
-// (eval/grammar.h) decides when to reduce; on the reference road it drives
-// this as it scans, on the fast road the compiled form (eval/program.h)
-// does, in the same order.
+// (eval/grammar.h) decides when to reduce and drives this as it scans, on
+// either road; a formula's compiled form (eval/program.h) drives it with the
+// same reductions in the same order.
 class Evaluation {
   public:
     explicit Evaluation(Context& context) : context_(context) {}
@@ -524,9 +524,9 @@ bool Run(Context& context, const Program& program, std::string* owned, std::stri
 
 }  // namespace
 
-// The reference road applies each reduction as the scan meets it; the fast
-// road compiles the text first and then runs it, which applies the same
-// reductions in the same order.
+// Both roads apply each reduction as the scan meets it: a line is evaluated
+// once, so writing a program first would only cost. The fast road first
+// answers a lone call without the stacks.
 std::string EvaluateOnStacks(Context& context, std::string_view text, std::string* owned) {
     if (ShortcutsOpen(context) && text.size() < kInterruptStride && StartsWithCall(text)) {
         LoneToken lone;

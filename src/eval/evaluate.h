@@ -21,6 +21,11 @@
 //     (element_joins.h), or in front of a growing value (front_joins.h).
 //   stamp: a number a symbol list changes whenever it changes, by which a
 //     cache knows that what it found still holds (symbols/symbol_list.h).
+//   the stacks: the operand and operator stacks of the two-stack routine
+//     (grammar.h), the general way to evaluate a line.
+//   check: one step of work counted against a session's step budget (its
+//     maxSteps) and one look for an interrupt (context.h); a shortcut that
+//     skips the stacks spends the checks the stacks would have spent.
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 // The two-stack precedence routine: the one place that decides how the
-// tokens of an expression group. What a reduction does is its sink's: on the
-// reference road it applies the operator's handler at once, on the fast road
-// it is written into the compiled form (eval/program.h) and applied when that
-// runs, in the same order.
+// tokens of an expression group. What a reduction does is its sink's: a line
+// applies the operator's handler at once (eval/evaluate.cpp), or works it out
+// on numbers (eval/number_line.h); a formula writes it into its compiled form
+// (eval/program.h), applied when that runs, in the same order.
 #pragma once
 
 #include <cstddef>

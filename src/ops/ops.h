@@ -104,15 +104,6 @@ template <Handler underlying>
 std::string CompoundAssign(const Operand& left, const Operand& right, Context& context) {
     return ApplyAssignment(left, right, context, underlying);
 }
-inline constexpr Handler AddAssign = CompoundAssign<Add>;
-inline constexpr Handler SubtractAssign = CompoundAssign<Subtract>;
-inline constexpr Handler MultiplyAssign = CompoundAssign<Multiply>;
-inline constexpr Handler DivideAssign = CompoundAssign<Divide>;
-inline constexpr Handler RemainderAssign = CompoundAssign<Remainder>;
-inline constexpr Handler AndAssign = CompoundAssign<BitwiseAnd>;
-inline constexpr Handler OrAssign = CompoundAssign<BitwiseOr>;
-inline constexpr Handler XorAssign = CompoundAssign<BitwiseXor>;
-inline constexpr Handler ConcatenateAssign = CompoundAssign<Concatenate>;
 
 // Math functions of one argument; a list argument is mapped element by
 // element (ApplyFunction, ops/operands.h). Angles in radians.

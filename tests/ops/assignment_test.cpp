@@ -47,26 +47,26 @@ TEST_F(AssignmentTest, ChainedAssignmentStoresTheFirstThenRejectsItsValue) {
 
 TEST_F(AssignmentTest, CompoundFormsStoreTheUnderlyingResult) {
     Evaluate("asgn=6");
-    EXPECT_EQ(AddAssign("asgn", "1", TestContext()), "7");
-    EXPECT_EQ(SubtractAssign("asgn", "2", TestContext()), "5");
-    EXPECT_EQ(MultiplyAssign("asgn", "4", TestContext()), "20");
-    EXPECT_EQ(RemainderAssign("asgn", "6", TestContext()), "2");
-    EXPECT_EQ(OrAssign("asgn", "5", TestContext()), "7");
-    EXPECT_EQ(AndAssign("asgn", "12", TestContext()), "4");
-    EXPECT_EQ(XorAssign("asgn", "6", TestContext()), "2");
-    EXPECT_EQ(ConcatenateAssign("asgn", "5", TestContext()), "25");
+    EXPECT_EQ(CompoundAssign<Add>("asgn", "1", TestContext()), "7");
+    EXPECT_EQ(CompoundAssign<Subtract>("asgn", "2", TestContext()), "5");
+    EXPECT_EQ(CompoundAssign<Multiply>("asgn", "4", TestContext()), "20");
+    EXPECT_EQ(CompoundAssign<Remainder>("asgn", "6", TestContext()), "2");
+    EXPECT_EQ(CompoundAssign<BitwiseOr>("asgn", "5", TestContext()), "7");
+    EXPECT_EQ(CompoundAssign<BitwiseAnd>("asgn", "12", TestContext()), "4");
+    EXPECT_EQ(CompoundAssign<BitwiseXor>("asgn", "6", TestContext()), "2");
+    EXPECT_EQ(CompoundAssign<Concatenate>("asgn", "5", TestContext()), "25");
     EXPECT_EQ(ValueOf("asgn"), "25");
 }
 
 TEST_F(AssignmentTest, CompoundDivisionChoosesByTheNameAndTheRightValue) {
     Evaluate("asgx=7.5");
     Evaluate("asgtwo=2");
-    EXPECT_EQ(DivideAssign("asgx", "asgtwo", TestContext()), "4.");
+    EXPECT_EQ(CompoundAssign<Divide>("asgx", "asgtwo", TestContext()), "4.");
     Evaluate("asgx=7.5");
-    EXPECT_EQ(DivideAssign("asgx", "2.0", TestContext()), "3.75");
+    EXPECT_EQ(CompoundAssign<Divide>("asgx", "2.0", TestContext()), "3.75");
     // A name with an e is not an integer text.
     Evaluate("asgrate=7.5");
-    EXPECT_EQ(DivideAssign("asgrate", "asgtwo", TestContext()), "3.75");
+    EXPECT_EQ(CompoundAssign<Divide>("asgrate", "asgtwo", TestContext()), "3.75");
 }
 
 TEST_F(AssignmentTest, CompoundFormOfAnUndefinedNameCreatesNothing) {
