@@ -9,10 +9,6 @@ namespace expreval {
 
 namespace {
 
-constexpr bool IsNumberForm(Settled form) {
-    return form == Settled::kNumber || form == Settled::kPointNumber;
-}
-
 // True when every element of the settled list is a settled number, or with
 // strings too, a settled number or string: each then evaluates to itself,
 // and so does each element joined with such a piece.

@@ -4,14 +4,6 @@
 
 namespace expreval {
 
-namespace {
-
-bool IsNumberForm(Settled form) {
-    return form == Settled::kNumber || form == Settled::kPointNumber;
-}
-
-}  // namespace
-
 bool GatherFrontJoin(const Operator& join, std::string_view piece, std::string_view value,
                      Settled valueForm, FrontJoins& front) {
     if (join.elementJoin == ElementJoin::kNone || piece.empty() || value.empty())

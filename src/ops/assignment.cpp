@@ -3,6 +3,7 @@
 #include "ops/operands.h"
 #include "ops/ops.h"
 #include "symbols/tables.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -18,7 +19,7 @@ std::string ApplyAssignment(const Operand& left, const Operand& right, Context& 
     std::string value = ValueOf(context, right, false).text;
     if (underlying != nullptr) {
         value = underlying(name, value, context);
-    } else if (name.empty() || !IsLetter(name[0])) {
+    } else if (name.empty() || !IsNameStart(name[0])) {
         throw Exception(std::string(name) + " is not a valid variable name.");
     }
     CheckValueSize(context, value.size());

@@ -69,7 +69,7 @@ std::string Concatenate(const Operand& left, const Operand& right, Context& cont
     return ApplyToOperands(
         left, right, context, Concatenate, TwoLists::kJoined, AsTexts{},
         [](std::string& leftValue, const std::string& rightValue, Settled leftForm, Settled* form) {
-            if (leftForm == Settled::kNumber || leftForm == Settled::kPointNumber)
+            if (IsNumberForm(leftForm))
                 return JoinSettledNumbers(std::move(leftValue), rightValue,
                                           leftForm == Settled::kPointNumber, form);
             std::string joined = JoinNumbers(std::move(leftValue), rightValue);

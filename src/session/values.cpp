@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "eval/whole_value.h"
+#include "value/lexicon.h"
 #include "value/value.h"
 
 // Each helper builds or reads a text and lets IsValueText, the rule every
@@ -87,9 +88,9 @@ std::optional<std::string> NameAtEnd(std::string_view text) {
     if (std::count(text.begin(), text.end(), kQuote) % 2 == 1)
         return std::nullopt;
     size_t start = text.size();
-    while (start > 0 && (IsLetter(text[start - 1]) || IsDigit(text[start - 1])))
+    while (start > 0 && IsNameChar(text[start - 1]))
         --start;
-    while (start < text.size() && IsDigit(text[start]))
+    while (start < text.size() && !IsNameStart(text[start]))
         ++start;
     std::string name(text.substr(start));
     FoldCase(name);

@@ -27,6 +27,10 @@ namespace expreval {
 // are none of them, and are evaluated again as any other text.
 enum class Settled : std::uint8_t { kUnknown, kString, kList, kNumber, kPointNumber };
 
+constexpr bool IsNumberForm(Settled form) {
+    return form == Settled::kNumber || form == Settled::kPointNumber;
+}
+
 // The content of a string that keeps it settled: no quote, no backslash.
 inline bool IsSettledStringContent(std::string_view content) {
     for (const char ch : content) {
