@@ -9,7 +9,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "eval/context.h"
 #include "eval/evaluate.h"
@@ -176,10 +178,10 @@ class NameCollector final : public TokenEvents {
     void Operand(const Token& token) override {
         const std::string_view text = token.text;
         if (token.kind == TokenKind::kName) {
-            Add(compiled_.variables, text);
+            Add(variablesSeen_, compiled_.variables, text);
         } else if (token.kind == TokenKind::kCall) {
             const size_t open = FinalCallOpen(text);
-            Add(compiled_.functions, text.substr(0, open));
+            Add(functionsSeen_, compiled_.functions, text.substr(0, open));
             Collect(text.substr(open + 1, text.size() - open - 2));
         }
     }
@@ -188,13 +190,18 @@ class NameCollector final : public TokenEvents {
     void CloseGroup() override {}
 
   private:
-    static void Add(std::vector<std::string>& names, std::string_view name) {
-        if (std::find(names.begin(), names.end(), name) == names.end())
+    // A set of the names met, not a search of the list: a text may hold
+    // hundreds of thousands of names. The views are into the text compiled.
+    static void Add(std::unordered_set<std::string_view>& seen, std::vector<std::string>& names,
+                    std::string_view name) {
+        if (seen.insert(name).second)
             names.emplace_back(name);
     }
 
     Context& context_;
     CompiledFormula& compiled_;
+    std::unordered_set<std::string_view> variablesSeen_;
+    std::unordered_set<std::string_view> functionsSeen_;
 };
 
 // Compiles compiled.text for the functions of tables, in place.
@@ -319,12 +326,16 @@ void CopyTables(const SessionTables& from, SessionTables& to) {
 
 }  // namespace
 
-void StoreHostVariable(SymbolList<expreval::Variable>& list, std::string_view name,
-                       std::string value) {
+void CheckHostVariable(std::string_view name, const std::string& value) {
     if (!IsValidName(name))
         throw std::invalid_argument("expreval: not a valid variable name: " + std::string(name));
     if (!IsStorableValue(value))
         throw std::invalid_argument("expreval: not a value text: " + value);
+}
+
+void StoreHostVariable(SymbolList<expreval::Variable>& list, std::string_view name,
+                       std::string value) {
+    CheckHostVariable(name, value);
     StoreVariable(list, std::string(name), std::move(value));
 }
 
@@ -621,6 +632,9 @@ void Session::BindVariable(std::string_view name, double* value) {
     RefuseDuringEvaluation(state_->evaluating, "BindVariable");
     std::string key(name);
     FoldCase(key);
+    // A refused binding changes nothing: the binding before it stays.
+    if (value != nullptr)
+        CheckHostVariable(key, NumberToText(*value));
     std::erase_if(state_->bindings, [&key](const Binding& binding) { return binding.name == key; });
     const expreval::Variable* variable = FindVariableIn(state_->tables.variables, key);
     if (variable != nullptr) {

@@ -10,10 +10,11 @@
 
 namespace expreval {
 
+// Throws std::invalid_argument for a name that is not one (a letter, then
+// letters and digits) or a value that is not a value text (IsValueText).
+void CheckHostVariable(std::string_view name, const std::string& value);
 // Stores value under name in list, for a host's SetVariable, a session's or
-// the process-wide one: throws std::invalid_argument for a name that is not
-// one (a letter, then letters and digits) or a value that is not a value
-// text (IsValueText).
+// the process-wide one, once CheckHostVariable lets it.
 void StoreHostVariable(SymbolList<Variable>& list, std::string_view name, std::string value);
 
 // The tables in which session evaluates.

@@ -318,6 +318,11 @@ TEST(Formula, BoundToNoNumber) {
               "failed: Variable a is bound to an infinity or a not-a-number.");
     a = 3;
     EXPECT_EQ(session.Evaluate(formula), "4.");
+    // A refused binding leaves the one before it in place.
+    double infinite = HUGE_VAL;
+    EXPECT_THROW(session.BindVariable("a", &infinite), std::invalid_argument);
+    a = 5;
+    EXPECT_EQ(session.Evaluate(formula), "6.");
 }
 
 // A formula of numbers alone runs on doubles: for every value of a, text or
