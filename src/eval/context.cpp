@@ -35,17 +35,13 @@ Road RoadFromEnvironment() {
                                                                     : Road::kFast;
 }
 
-// Set before any evaluation, read by all.
-Road g_defaultRoad = RoadFromEnvironment();
+// Read once, before any evaluation.
+const Road g_defaultRoad = RoadFromEnvironment();
 
 }  // namespace
 
 Road DefaultRoad() {
     return g_defaultRoad;
-}
-
-void SetDefaultRoad(Road road) {
-    g_defaultRoad = road;
 }
 
 Road RoadUnderWay() {

@@ -70,8 +70,8 @@ class NumberLine {
             return;  // the stacks take the line: its operands need not be kept
         Held& left = operands_[count_ - 2];
         const Held& right = operands_[count_ - 1];
-        if (!assigned_ && !op.assigns && op.numbers != nullptr && left.kind != Held::Kind::kName &&
-            right.kind != Held::Kind::kName) [[likely]] {
+        if (!assigned_ && op.assigns == Assigns::kNothing && op.numbers != nullptr &&
+            left.kind != Held::Kind::kName && right.kind != Held::Kind::kName) [[likely]] {
             // Plain ands of flags already read: no jump for each.
             const double raw =
                 op.numbers->Compute(left.integerText & right.integerText, left.value, right.value);
@@ -88,7 +88,8 @@ class NumberLine {
                 left.cut = cut;
                 checks_ += 2;  // the handler's evaluations of its two operands
             }
-        } else if (!assigned_ && op.assigns && right.kind != Held::Kind::kName) {
+        } else if (!assigned_ && op.assigns != Assigns::kNothing &&
+                   right.kind != Held::Kind::kName) {
             Assign(op, left, right);
         } else {
             gaveUp_ = true;
@@ -166,7 +167,7 @@ class NumberLine {
     // "name=" applied last, to a value already worked out: the stacks'
     // handler evaluates its right side, one check, and stores it.
     [[gnu::noinline]] void Assign(const Operator& op, Held& left, const Held& right) {
-        if (op.symbol != "=" || left.kind == Held::Kind::kLiteral ||
+        if (op.assigns != Assigns::kValue || left.kind == Held::Kind::kLiteral ||
             left.kind == Held::Kind::kComputed) {
             gaveUp_ = true;
             return;

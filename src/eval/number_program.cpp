@@ -47,7 +47,7 @@ class NumberCompiler {
     // A number or variable pushed just before is the operation's right
     // operand: the operation takes it from its own step.
     bool AddOperation(const Operator& op) {
-        if ((op.numbers == nullptr && op.compares == nullptr) || op.assigns)
+        if ((op.numbers == nullptr && op.compares == nullptr) || op.assigns != Assigns::kNothing)
             return false;
         using Kind = NumberStep::Kind;
         using Right = NumberStep::Right;

@@ -14,9 +14,7 @@ enum class Road : std::uint8_t { kFast, kReference };
 
 // The road of evaluations whose session has not been set another (and of
 // the free functions of expreval.h): the fast one, unless EXPREVAL_ROAD is
-// "reference" in the environment, or a test program chose the reference at
-// its start, before any evaluation.
+// "reference" in the environment.
 Road DefaultRoad();
-void SetDefaultRoad(Road road);
 
 }  // namespace expreval

@@ -44,7 +44,7 @@ struct OperatorRow {
     Handler handler;
     int precedence;
     const NumberKernel* numbers = nullptr;  // the work on two numbers, if plain arithmetic
-    bool assigns = false;
+    Assigns assigns = Assigns::kNothing;
     ElementJoin elementJoin = ElementJoin::kNone;
     NumberPredicate compares = nullptr;  // the test of two numbers, if a comparison
 };
@@ -52,32 +52,37 @@ struct OperatorRow {
 constexpr int kAssignmentPrecedence = 15;
 
 constexpr OperatorRow Assignment(const char* key, Handler handler) {
-    return OperatorRow{key, handler, kAssignmentPrecedence, nullptr, true};
+    return OperatorRow{key, handler, kAssignmentPrecedence, nullptr, Assigns::kValue};
+}
+
+constexpr OperatorRow CompoundAssignment(const char* key, Handler handler) {
+    return OperatorRow{key, handler, kAssignmentPrecedence, nullptr, Assigns::kComputed};
 }
 
 constexpr OperatorRow Comparison(const char* key, Handler handler, int precedence,
                                  NumberPredicate compares) {
-    return OperatorRow{key, handler, precedence, nullptr, false, ElementJoin::kNone, compares};
+    return OperatorRow{key,     handler, precedence, nullptr, Assigns::kNothing, ElementJoin::kNone,
+                       compares};
 }
 
 constexpr OperatorRow kOperatorRows[] = {
     Comparison("!=", NotEqual, 8, IsNotEqual),
     {"!~", DoesNotMatch, 3},
     {"%", Remainder, 4, &kRemaindering},
-    Assignment("%=", CompoundAssign<Remainder>),
+    CompoundAssignment("%=", CompoundAssign<Remainder>),
     {"&", BitwiseAnd, 9},
     Comparison("&&", LogicalAnd, 12, AreBothTrue),
-    Assignment("&=", CompoundAssign<BitwiseAnd>),
+    CompoundAssignment("&=", CompoundAssign<BitwiseAnd>),
     {"*", Multiply, 4, &kMultiplication},
-    Assignment("*=", CompoundAssign<Multiply>),
-    {"+", Add, 5, &kAddition, false, ElementJoin::kStrings},
-    Assignment("+=", CompoundAssign<Add>),
+    CompoundAssignment("*=", CompoundAssign<Multiply>),
+    {"+", Add, 5, &kAddition, Assigns::kNothing, ElementJoin::kStrings},
+    CompoundAssignment("+=", CompoundAssign<Add>),
     {"-", Subtract, 5, &kSubtraction},
-    Assignment("-=", CompoundAssign<Subtract>),
-    {".", Concatenate, 5, nullptr, false, ElementJoin::kStringsAndNumbers},
-    Assignment(".=", CompoundAssign<Concatenate>),
+    CompoundAssignment("-=", CompoundAssign<Subtract>),
+    {".", Concatenate, 5, nullptr, Assigns::kNothing, ElementJoin::kStringsAndNumbers},
+    CompoundAssignment(".=", CompoundAssign<Concatenate>),
     {"/", Divide, 4, &kDivision},
-    Assignment("/=", CompoundAssign<Divide>),
+    CompoundAssignment("/=", CompoundAssign<Divide>),
     Comparison("<", Less, 7, IsLess),
     Comparison("<=", LessOrEqual, 7, IsLessOrEqual),
     Assignment("=", Assign),
@@ -86,9 +91,9 @@ constexpr OperatorRow kOperatorRows[] = {
     Comparison(">", Greater, 7, IsGreater),
     Comparison(">=", GreaterOrEqual, 7, IsGreaterOrEqual),
     {"^", BitwiseXor, 10},
-    Assignment("^=", CompoundAssign<BitwiseXor>),
+    CompoundAssignment("^=", CompoundAssign<BitwiseXor>),
     {"|", BitwiseOr, 11},
-    Assignment("|=", CompoundAssign<BitwiseOr>),
+    CompoundAssignment("|=", CompoundAssign<BitwiseOr>),
     Comparison("||", LogicalOr, 13, IsEitherTrue),
 };
 static_assert(Ascending(kOperatorRows));

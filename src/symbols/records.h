@@ -122,6 +122,12 @@ struct NumberKernel {
 // strings, "." strings and numbers.
 enum class ElementJoin : unsigned char { kNone, kStrings, kStringsAndNumbers };
 
+// What an operator stores in the variable its left operand names: nothing,
+// its right operand's value ("="), or what the operator it is the compound
+// form of computes ("+=" and the like). Either assignment evaluates its
+// right operand before anything else.
+enum class Assigns : unsigned char { kNothing, kValue, kComputed };
+
 // Assigning a record from another of the same key (InsertOrReplace) takes
 // the other's data only: the key and the links stay, so the list stays whole.
 struct Function {
@@ -177,11 +183,10 @@ struct Operator {
     Operator* previous = nullptr;
     int precedence = 0;  // smaller binds tighter
     // From the same row as the handler, for the evaluator's own shortcuts:
-    // the arithmetic on numbers, whether the operator assigns (an assignment
-    // evaluates its right operand before anything else), and its joins.
+    // the arithmetic on numbers, what the operator assigns, and its joins.
     const NumberKernel* numbers = nullptr;
     NumberPredicate compares = nullptr;
-    bool assigns = false;
+    Assigns assigns = Assigns::kNothing;
     ElementJoin elementJoin = ElementJoin::kNone;
 };
 
