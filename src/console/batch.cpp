@@ -62,7 +62,7 @@ int RunQuietly(int fd, std::ostream& out, std::ostream& err, Session& session, S
 }
 
 int RunInputs(const std::vector<Input>& inputs, std::ostream& out, std::ostream& err,
-              Signals& signals) {
+              Session& session, Signals& signals) {
     std::vector<Descriptor> files;  // -1 for expressions and standard input
     files.reserve(inputs.size());
     for (const Input& input : inputs) {
@@ -71,7 +71,6 @@ int RunInputs(const std::vector<Input>& inputs, std::ostream& out, std::ostream&
         if (named && files.back().Get() < 0)
             return 2;
     }
-    Session session = Session::Console();
     QuietAnswers answers(out, err, session, &signals, false);
     size_t expressions = 0;
     bool read = true;

@@ -19,11 +19,11 @@ namespace expreval {
 int RunQuietly(int fd, std::ostream& out, std::ostream& err, Session& session, Signals& signals,
                bool flushEveryLine);
 
-// Evaluates the inputs in the order given, in one session started as the
+// Evaluates the inputs in the order given, in session, one started as the
 // console starts. Every file is opened first: when one cannot be, err names
 // it and nothing is evaluated (exit code 2). Otherwise as RunQuietly; an
 // input that cannot be read, or a signal that ends the program, ends the run.
 int RunInputs(const std::vector<Input>& inputs, std::ostream& out, std::ostream& err,
-              Signals& signals);
+              Session& session, Signals& signals);
 
 }  // namespace expreval

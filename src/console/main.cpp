@@ -59,12 +59,21 @@ class StandardOutput {
     std::optional<std::ostream> piped_;
 };
 
+// The console's session lasts until the process ends: the memory of its
+// variables goes back with the process's, where freeing them one by one
+// would read each again, which for tens of thousands of them is a tenth of
+// the run.
+expreval::Session& ConsoleSession() {
+    static expreval::Session& session = *new expreval::Session(expreval::Session::Console());
+    return session;
+}
+
 // A person at a terminal sees every prompt and result at once; any other
 // reader gets the same bytes in large writes, flushed whenever the console is
 // about to wait for input.
 int RunDialogue(const expreval::CommandLine& commandLine, [[maybe_unused]] bool atTerminal,
                 std::ostream& out, expreval::Signals& signals) {
-    expreval::Session session = expreval::Session::Console();
+    expreval::Session& session = ConsoleSession();
 #ifdef EXPREVAL_HAVE_LIBEDIT
     if (atTerminal) {
         expreval::TerminalOptions options;
@@ -106,9 +115,10 @@ int main(int argc, char* argv[]) {
     expreval::Signals& signals = expreval::CatchSignals(atTerminal);
     StandardOutput output;
     std::ostream& out = output.Stream();
-    const int code = inputs.empty() ? RunDialogue(std::get<expreval::CommandLine>(commandLine),
-                                                  atTerminal, out, signals)
-                                    : expreval::RunInputs(inputs, out, std::cerr, signals);
+    const int code =
+        inputs.empty()
+            ? RunDialogue(std::get<expreval::CommandLine>(commandLine), atTerminal, out, signals)
+            : expreval::RunInputs(inputs, out, std::cerr, ConsoleSession(), signals);
     out.flush();
     if (const int ending = signals.ending.load())
         return expreval::ExitStatusAfter(ending);

@@ -11,12 +11,11 @@
 namespace expreval {
 
 // Keys of up to eight bytes already looked up in a list, with what the
-// lookup found: the record, or null. An entry holds while the list's stamp
-// is the one it was found under; stamps are never shared between lists, so
-// a stamp names both the list and its state. g_functions and g_operators
-// never change after start-up (unless a test rebuilds them); variables are
-// remembered under their list's membership, which keeps when a variable
-// only takes a new value.
+// lookup found: the record, or null; of longer keys, the last one found. An entry holds while the
+// list's stamp is the one it was found under; stamps are never shared between lists, so a stamp
+// names both the list and its state. g_functions and g_operators never change after start-up
+// (unless a test rebuilds them); variables are remembered under their list's membership, which
+// keeps when a variable only takes a new value.
 template <typename T>
 class LookupCache {
   public:
@@ -28,7 +27,9 @@ class LookupCache {
                 single = Single{stamp, lookUp(key)};
             return single.found;
         }
-        if (key.empty() || key.size() > kMaxKey)
+        if (key.size() > kMaxKey)
+            return FindLonger(stamp, key, lookUp);
+        if (key.empty())
             return lookUp(key);
         const std::uint64_t packed = Pack(key);
         Slot& slot = slots_[(packed * kSpread) >> kIndexShift];
@@ -42,6 +43,19 @@ class LookupCache {
     }
 
   private:
+    // The last longer key found, and only that: a line that reads a
+    // variable mostly looks it up twice in a row, once where the line's
+    // numbers are worked out and once where the stacks take over.
+    template <typename LookUp>
+    const T* FindLonger(std::uint64_t stamp, std::string_view key, LookUp lookUp) {
+        if (longer_.stamp == stamp && T::Key(*longer_.found) == key)
+            return longer_.found;
+        const T* found = lookUp(key);
+        if (found != nullptr)
+            longer_ = Single{stamp, found};
+        return found;
+    }
+
     static constexpr std::size_t kMaxKey = 8;
     static constexpr std::size_t kSlots = 256;
     // The slot is the top byte of the key times an odd constant, chosen so
@@ -74,6 +88,7 @@ class LookupCache {
 
     std::array<Slot, kSlots> slots_{};
     std::array<Single, 256> singles_{};
+    Single longer_;
 };
 
 }  // namespace expreval

@@ -45,7 +45,7 @@ std::string CurrentValueText(const Variable& variable) {
 }
 
 Variable::Variable(std::string variableName, std::string variableValue)
-    : name(std::move(variableName)), value(std::move(variableValue)) {
+    : value(std::move(variableValue)), name(std::move(variableName)) {
     FoldCase(name);
 }
 

@@ -196,7 +196,7 @@ struct Variable {
     Variable(const Variable&) = delete;
     // A record moved to the heap takes the name and value; links stay null.
     Variable(Variable&& other) noexcept
-        : name(std::move(other.name)), value(std::move(other.value)) {}
+        : value(std::move(other.value)), name(std::move(other.name)) {}
     Variable& operator=(Variable&& other) noexcept {
         if (this != &other)
             Assign(std::move(other.value));
@@ -215,24 +215,26 @@ struct Variable {
 
     static std::string_view Key(const Variable& v) { return v.name; }
 
-    std::string name;
+    // What reading the variable touches comes first, in as few cache lines
+    // as may be: a session may hold tens of thousands of variables.
     std::string value;  // read through ValueText: it may be due to be written
-    Variable* next = nullptr;
-    Variable* previous = nullptr;
-    // A host's double the value is read from, the double the text was last
-    // written from, and whether an evaluation assigned the variable since
-    // the host last looked.
-    // A host may also set a number that is held here, as a double, until its
-    // text is needed: bound then points to held.
+    // A host's double the value is read from (see below).
     const double* bound = nullptr;
-    double written = 0;
-    bool assigned = false;
-    double held = 0;
     // What reading the value text as a plain number gave (ReadPlainNumber),
     // once read: plain, and number. A new value forgets it.
     mutable bool numberRead = false;
     mutable bool plain = false;
     mutable PlainNumber number;
+    std::string name;
+    Variable* next = nullptr;
+    Variable* previous = nullptr;
+    // The double the text was last written from, and whether an evaluation
+    // assigned the variable since the host last looked.
+    // A host may also set a number that is held here, as a double, until its
+    // text is needed: bound then points to held.
+    double written = 0;
+    bool assigned = false;
+    double held = 0;
     // What the host's double read as, when it last was read, for a formula
     // that reads the variable several times.
     mutable bool boundRead = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/evaluation.h"
+#include "symbols/lookup_cache.h"
 
 namespace expreval {
 namespace {
@@ -103,6 +104,24 @@ TEST_F(BuiltInTables, SetVariableStoresInOrderAndReplacesInPlace) {
     SetVariable("b", "6");
     EXPECT_EQ(FindVariable(TestContext(), "B")->value, "6");
     EXPECT_EQ(own.list.Sentinel()->previous->name, "zz");
+}
+
+// A remembered lookup answers only for the same key in the same list state:
+// keys that share their first bytes, a removed record, another list.
+TEST(LookupCache, FindsWhatTheListHolds) {
+    SymbolList<Variable> list;
+    SymbolList<Variable> other;
+    LookupCache<Variable> cache;
+    for (const char* name : {"abcdefghij", "abcdefghijk", "ab"})
+        StoreVariable(list, name, "1");
+    StoreVariable(other, "abcdefghij", "2");
+    for (int round = 0; round < 2; ++round) {
+        for (const char* name : {"abcdefghij", "abcdefghijk", "abcdefghijx", "ab", "a"})
+            EXPECT_EQ(FindVariableIn(cache, list, name), FindVariableIn(list, name)) << name;
+    }
+    EXPECT_EQ(FindVariableIn(cache, other, "abcdefghij")->value, "2");
+    list.Remove(list.Find(Variable("abcdefghij", "")));
+    EXPECT_EQ(FindVariableIn(cache, list, "abcdefghij"), nullptr);
 }
 
 // A host that forgets to build the tables gets them built on its first call,
