@@ -477,10 +477,23 @@ class Evaluation {
 
 }  // namespace
 
-// Where Evaluate would refuse to nest deeper, this refuses too, so that the
+// Where Evaluate would refuse to nest deeper, these refuse too, so that the
 // caller's own Evaluate reports it.
 bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& number) {
-    return CanNestDeeper(context) && ReadTextNumber(context, text, number);
+    if (!ShortcutsOpen(context) || !CanNestDeeper(context) ||
+        !ReadTextNumber(context, text, number))
+        return false;
+    SpendChecks(context, 1);
+    return true;
+}
+
+bool EvaluatePlainNumbers(Context& context, std::string_view left, std::string_view right,
+                          PlainNumber& a, PlainNumber& b) {
+    if (!ShortcutsOpen(context) || !CanNestDeeper(context) || !ReadTextNumber(context, left, a) ||
+        !ReadTextNumber(context, right, b))
+        return false;
+    SpendChecks(context, 2);
+    return true;
 }
 
 namespace {

@@ -75,11 +75,25 @@ std::string EvaluateOnStacks(Context& context, std::string_view text, std::strin
 bool EvaluateProgram(Context& context, std::string_view text, const Program& program,
                      std::string& result, double* number = nullptr);
 
-// Reads what Evaluate(text) would give as a number, without running it, when
-// that is a plain number text (ReadPlainNumber): text is one itself, or the
-// name of a variable that holds one. False when Evaluate must run; reading a
-// literal or a variable changes nothing, so the caller may then evaluate the
-// same text as if nothing had happened.
+// Reads what Evaluate would give for each text as a number, without running
+// it, when that is a plain number text (ReadPlainNumber): the text is one
+// itself, or the name of a variable that holds one. Then spends the checks
+// those evaluations would have spent. False, having spent nothing, when
+// Evaluate must run, and always on the reference road; reading a literal or
+// a variable changes nothing, so the caller may then evaluate the same texts
+// as if nothing had happened.
 bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& number);
+bool EvaluatePlainNumbers(Context& context, std::string_view left, std::string_view right,
+                          PlainNumber& a, PlainNumber& b);
+
+// Whether a settled operand, a text known to evaluate to itself, may be
+// taken over instead of evaluated: not where that evaluation would be
+// refused for nesting. If so, spends the check the evaluation would have.
+inline bool TakeOverSettled(Context& context) {
+    if (!CanNestDeeper(context))
+        return false;
+    SpendChecks(context, 1);
+    return true;
+}
 
 }  // namespace expreval

@@ -23,22 +23,8 @@ enum class TwoLists { kRefused, kJoined };
 // For a family that works on every single value as text.
 struct AsTexts {};
 
-// Operands that are plain numbers (literals, results, variables holding
-// them) are read where they stand: the same value and integer test as
-// evaluating a copy and reading that. Not on the reference road.
-inline bool ReadInPlace(Context& context, std::string_view operand, PlainNumber& number) {
-    return ShortcutsOpen(context) && EvaluatePlainNumber(context, operand, number);
-}
-
 inline PlainNumber ReadValue(const std::string& value) {
     return PlainNumber{TextToNumber(value), IsIntegerText(value)};
-}
-
-// Operands read where they stand count the checks for an interrupt and the
-// budget that evaluating them would have made, so that every road spends
-// the same budget.
-inline void CheckOperandsRead(Context& context, int count) {
-    SpendChecks(context, count);
 }
 
 // An operand's value and what is known of it. A settled operand of the
@@ -61,10 +47,8 @@ inline OperandValue ValueOf(Context& context, const Operand& operand, bool joins
                             Settled::kUnknown};
     if (owner == nullptr)
         return OperandValue{EvaluateOperand(context, operand.text), Settled::kUnknown};
-    if (joins && operand.form != Settled::kUnknown && CanNestDeeper(context)) {
-        CheckOperandsRead(context, 1);
+    if (joins && operand.form != Settled::kUnknown && TakeOverSettled(context))
         return OperandValue{std::move(*owner), operand.form};
-    }
     return OperandValue{EvaluateOwned(context, std::move(*owner)), Settled::kUnknown};
 }
 
@@ -118,10 +102,9 @@ std::string ApplyToOperands(const Operand& left, const Operand& right, Context& 
     if constexpr (kNumbers) {
         PlainNumber a;
         PlainNumber b;
-        if (ReadInPlace(context, left.text, a) && ReadInPlace(context, right.text, b)) {
-            CheckOperandsRead(context, 2);
+        // Operands that are plain numbers are read where they stand.
+        if (EvaluatePlainNumbers(context, left.text, right.text, a, b))
             return numbers(a, b);
-        }
     }
     const bool joins = twoLists == TwoLists::kJoined;
     OperandValue l = ValueOf(context, left, joins);
@@ -156,10 +139,8 @@ template <typename Number>
 std::string ApplyToArgument(const Operand& argument, Context& context, Handler self,
                             Number number) {
     PlainNumber x;
-    if (ReadInPlace(context, argument.text, x)) {
-        CheckOperandsRead(context, 1);
+    if (EvaluatePlainNumber(context, argument.text, x))
         return number(x.value);
-    }
     std::string value = EvaluateOperand(context, argument.text);
     if (IsString(value))
         throw Exception("Function does not support strings.");

@@ -27,17 +27,18 @@ inline void StoreGlobal(std::string name, std::string value) {
 
 // A context in the process-wide tables for a test that calls the
 // evaluator's routines or a handler directly: TestContext() where a Context&
-// is asked for lives until the end of the call.
+// is asked for lives until the end of the call; on the program's road,
+// unless one is named.
 class TestContext {
   public:
-    TestContext() : thread_(Defaulted(context_), false) {}
+    explicit TestContext(Road road = DefaultRoad()) : thread_(OnRoad(context_, road), false) {}
     operator Context&() { return context_; }
     Context& operator*() { return context_; }
     Context* operator->() { return &context_; }
 
   private:
-    static Context& Defaulted(Context& context) {
-        context.road = DefaultRoad();
+    static Context& OnRoad(Context& context, Road road) {
+        context.road = road;
         return context;
     }
 
