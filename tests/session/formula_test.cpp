@@ -321,6 +321,7 @@ TEST(Formula, BoundToNoNumber) {
     // A refused binding leaves the one before it in place.
     double infinite = HUGE_VAL;
     EXPECT_THROW(session.BindVariable("a", &infinite), std::invalid_argument);
+    EXPECT_THROW(session.BindVariable("2a", &a), std::invalid_argument);
     a = 5;
     EXPECT_EQ(session.Evaluate(formula), "6.");
 }
