@@ -170,32 +170,32 @@ class Evaluation {
     // operator's row can work on are worked on as numbers; anything else
     // first applies what its operands wait for, then the handler.
     void Reduce(const Operator& op) {
-        const size_t count = operands_.size();
+        const size_t count = operands_.Size();
         Entry& left = operands_[count - 2];
         Entry& right = operands_[count - 1];
         if (ShortcutsOpen(context_)) {
             if (op.numbers != nullptr && ApplyToNumbers(op, left, right)) {
-                operands_.pop_back();
+                operands_.Pop();
                 return;
             }
             Write(left);
             Write(right);
             if (op.elementJoin != ElementJoin::kNone && GatherInFront(op, left, right)) {
                 std::swap(left, right);  // the growing value takes the left's place
-                operands_.pop_back();
+                operands_.Pop();
                 return;
             }
             if (op.elementJoin != ElementJoin::kNone && IsList(left.Text()) && !right.Waits() &&
                 GatherElementJoin(context_, op, left.Text(), left.form, right.Text(),
                                   left.Joins())) {
-                operands_.pop_back();
+                operands_.Pop();
                 return;
             }
             FinishJoins(left);
             FinishJoins(right);
         }
         Apply(context_, op.handler, left, right);
-        operands_.pop_back();
+        operands_.Pop();
     }
 
     // The one operand left: its value. A literal that is the whole of the
@@ -515,12 +515,12 @@ Token HereIn(const Context& context, const Token& token) {
 bool Run(Context& context, const Program& program, std::string* owned, std::string& result,
          double* number) {
     SpendChecks(context, program.ScanChecks());
-    if (program.size() == 1 && !program.Failed()) {
+    if (program.Size() == 1 && !program.Failed()) {
         result = TokenValue(context, HereIn(context, program[0].token), owned);
         return false;
     }
     Evaluation evaluation(context);
-    for (size_t i = 0; i < program.size(); ++i) {
+    for (size_t i = 0; i < program.Size(); ++i) {
         const Instruction& step = program[i];
         if (step.op != nullptr)
             evaluation.Reduce(*step.op);

@@ -57,10 +57,10 @@ class Grammar final : public TokenEvents {
 
     void CloseGroup() override {
         while (true) {
-            if (operators_.empty())
+            if (operators_.Empty())
                 throw Exception("Missing '('.");
             if (operators_.Top() == nullptr) {
-                operators_.pop_back();
+                operators_.Pop();
                 return;
             }
             Reduce();
@@ -70,7 +70,7 @@ class Grammar final : public TokenEvents {
     // After the scan: the operators left are applied, and exactly one
     // operand must remain.
     void Finish() {
-        while (!operators_.empty()) {
+        while (!operators_.Empty()) {
             if (operators_.Top() == nullptr)
                 RequireOperator(context_, "(");
             Reduce();
@@ -94,7 +94,7 @@ class Grammar final : public TokenEvents {
             ThrowNoSuchOperator(symbol);
         }
         const Operator& op = *found;
-        while (!operators_.empty() && operators_.Top() != nullptr &&
+        while (!operators_.Empty() && operators_.Top() != nullptr &&
                op.precedence >= operators_.Top()->precedence) {
             Reduce();
         }
@@ -103,7 +103,7 @@ class Grammar final : public TokenEvents {
 
     void Reduce() {
         const Operator* op = operators_.Top();
-        operators_.pop_back();
+        operators_.Pop();
         if (operands_ < 2)
             throw Exception("Not enough operands.");
         --operands_;

@@ -30,7 +30,7 @@ class NumberCompiler {
     bool Add(const Program& program, int calls) {
         if (program.Failed())
             return false;
-        for (std::size_t i = 0; i < program.size(); ++i) {
+        for (std::size_t i = 0; i < program.Size(); ++i) {
             const Instruction& step = program[i];
             const bool added = step.op != nullptr
                                    ? AddOperation(*step.op)

@@ -53,7 +53,7 @@ class Program {
         failure_ = std::move(message);
     }
 
-    std::size_t size() const { return code_.size(); }
+    std::size_t Size() const { return code_.Size(); }
     const Instruction& operator[](std::size_t i) const { return code_[i]; }
     bool Failed() const { return failed_; }
     const std::string& Failure() const { return failure_; }

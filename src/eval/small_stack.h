@@ -34,8 +34,8 @@ class SmallStack {
             std::destroy(Inline(), Inline() + built_);
     }
 
-    bool empty() const { return size_ == 0; }
-    std::size_t size() const { return size_; }
+    bool Empty() const { return size_ == 0; }
+    std::size_t Size() const { return size_; }
 
     T& operator[](std::size_t i) {
         if constexpr (kPlain)
@@ -71,7 +71,7 @@ class SmallStack {
         }
     }
 
-    void pop_back() {
+    void Pop() {
         --size_;
         if constexpr (!kPlain) {
             if (size_ >= N)
