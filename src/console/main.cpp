@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -38,6 +40,23 @@ void KeepLargeBlocksInHeap() {
     mallopt(M_MMAP_THRESHOLD, kMapThreshold);
     mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
 #endif
+}
+
+// A standard stream the program was started without would be taken by the
+// first descriptor it opens (its wake pipe, a file): answers would vanish
+// into it, or input be awaited from it forever, and the run look well or
+// hang. Each is opened on /dev/null the wrong way round instead, so that
+// using it fails and says so.
+void OpenMissingStandardStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int opened = open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (opened >= 0 && opened != fd) {
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
 }
 
 bool BothStreamsAreTerminals() {
@@ -102,6 +121,7 @@ int RunDialogue(const expreval::CommandLine& commandLine, [[maybe_unused]] bool 
 // read, must not look like one that went well; one that a signal ended
 // exits as the signal asks, once its answers are out.
 int main(int argc, char* argv[]) {
+    OpenMissingStandardStreams();
     std::ios::sync_with_stdio(false);
     const std::variant<expreval::CommandLine, int> commandLine =
         expreval::ReadCommandLine(std::span(argv, argc).subspan(1), std::cout, std::cerr);

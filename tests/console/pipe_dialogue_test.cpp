@@ -338,3 +338,55 @@ TEST(PipeDialogueTest, SigtermWithALateReaderLosesNoAnswer) {
 }
 
 }  // namespace
+
+// A console started without standard input or output must not take the first
+// descriptor it opens for it: it would wait on its own pipe for input, or
+// write its answers there and end as if they had been read.
+TEST(PipeDialogueTest, AMissingStandardStreamFailsTheRun) {
+    constexpr char kUnread[] = "expreval: standard input could not be read\n";
+    constexpr char kUnwritten[] = "expreval: standard output could not be written\n";
+    struct Case {
+        int closed;
+        const char* option;  // or null
+        const char* message;
+    };
+    const Case cases[] = {
+        {STDIN_FILENO, nullptr, kUnread},  {STDIN_FILENO, "-q", kUnread},
+        {STDIN_FILENO, "-", kUnread},      {STDOUT_FILENO, nullptr, kUnwritten},
+        {STDOUT_FILENO, "-q", kUnwritten}, {STDOUT_FILENO, "-e1", kUnwritten},
+    };
+    for (const Case& c : cases) {
+        int input[2];
+        int errors[2];
+        ASSERT_EQ(pipe(input), 0);
+        ASSERT_EQ(pipe(errors), 0);
+        ASSERT_EQ(write(input[1], "1+2\n", 4), 4);
+        close(input[1]);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(input[0], STDIN_FILENO);
+            dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);  // the banner
+            dup2(errors[1], STDERR_FILENO);
+            for (const int fd : {input[0], errors[0], errors[1]})
+                close(fd);
+            close(c.closed);
+            alarm(std::chrono::seconds(kPatience).count());  // a console that hangs fails
+            execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, c.option, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(input[0]);
+        close(errors[1]);
+        std::string text;
+        char block[4096];
+        for (ssize_t count; (count = read(errors[0], block, sizeof block)) > 0;)
+            text.append(block, static_cast<size_t>(count));
+        close(errors[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        const std::string what =
+            "fd " + std::to_string(c.closed) + " " + (c.option ? c.option : "");
+        ASSERT_TRUE(WIFEXITED(status)) << what;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << what;
+        EXPECT_EQ(text, c.message) << what;
+    }
+}
