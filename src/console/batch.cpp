@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -33,12 +34,16 @@ Descriptor OpenFile(const std::string& name, std::ostream& err) {
     return Descriptor();
 }
 
-// Answers the lines of fd; false when it could not be read to its end, which
-// err is told. name is the file's, empty for standard input.
-bool AnswerFile(QuietAnswers& answers, int fd, std::string_view name, std::ostream& out,
-                std::ostream& err, const Signals& signals) {
-    DescriptorLineSource source(
+// The lines of fd; the answers held back go out before each wait for more.
+DescriptorLineSource ReadLinesOf(int fd, std::ostream& out, const Signals& signals) {
+    return DescriptorLineSource(
         fd, [&out, fd] { FlushBeforeWaiting(out, fd); }, signals.wake);
+}
+
+// Answers the lines of source; false when it could not be read to its end,
+// which err is told. name is the file's, empty for standard input.
+bool AnswerFile(QuietAnswers& answers, DescriptorLineSource& source, std::string_view name,
+                std::ostream& out, std::ostream& err) {
     answers.AnswerLines(source, name);
     if (!source.Failed())
         return true;
@@ -57,7 +62,8 @@ int ExitCode(const QuietAnswers& answers, bool read, std::ostream& out) {
 int RunQuietly(int fd, std::ostream& out, std::ostream& err, Session& session, Signals& signals,
                bool flushEveryLine) {
     QuietAnswers answers(out, err, session, &signals, flushEveryLine);
-    const bool read = AnswerFile(answers, fd, "", out, err, signals);
+    DescriptorLineSource source = ReadLinesOf(fd, out, signals);
+    const bool read = AnswerFile(answers, source, "", out, err);
     return ExitCode(answers, read, out);
 }
 
@@ -72,16 +78,23 @@ int RunInputs(const std::vector<Input>& inputs, std::ostream& out, std::ostream&
             return 2;
     }
     QuietAnswers answers(out, err, session, &signals, false);
+    // Standard input given more than once goes on where the "." line before
+    // left it: the lines already read after that one belong to the next "-".
+    std::optional<DescriptorLineSource> standardInput;
     size_t expressions = 0;
     bool read = true;
     for (size_t i = 0; i < inputs.size() && read && !answers.Stopped(); ++i) {
         const Input& input = inputs[i];
-        if (input.kind == Input::Kind::kExpression)
+        if (input.kind == Input::Kind::kExpression) {
             answers.Answer(input.text, {"", "expression", ++expressions});
-        else if (files[i].Get() < 0)
-            read = AnswerFile(answers, STDIN_FILENO, "", out, err, signals);
-        else
-            read = AnswerFile(answers, files[i].Get(), input.text, out, err, signals);
+        } else if (files[i].Get() < 0) {
+            if (!standardInput || standardInput->Ended())
+                standardInput.emplace(ReadLinesOf(STDIN_FILENO, out, signals));
+            read = AnswerFile(answers, *standardInput, "", out, err);
+        } else {
+            DescriptorLineSource source = ReadLinesOf(files[i].Get(), out, signals);
+            read = AnswerFile(answers, source, input.text, out, err);
+        }
     }
     return ExitCode(answers, read, out);
 }

@@ -72,6 +72,9 @@ class DescriptorLineSource final : public LineSource {
     LineRead ViewLine(std::string_view& line, std::string& store) override;
     bool CallBeforeReading(std::function<void()> hook) override;
     bool Failed() const override { return failed_; }
+    // Whether a read found the end of input (or failed): nothing read is
+    // left unanswered, and only a new read could find more.
+    bool Ended() const { return ended_; }
 
   private:
     struct Free {

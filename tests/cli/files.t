@@ -30,3 +30,13 @@ $ expreval a.txt missing.txt
 $ expreval -- -q
 ! expreval: -q could not be opened: No such file or directory
 ? 2
+
+# Standard input named again goes on after the "." line that ended it: the
+# lines read ahead with that one are not lost.
+$ expreval - -e x -
+< x=1
+< .
+< x+1
+> 1
+> 1
+> 2
