@@ -67,16 +67,21 @@ int RunQuietly(int fd, std::ostream& out, std::ostream& err, Session& session, S
     return ExitCode(answers, read, out);
 }
 
-int RunInputs(const std::vector<Input>& inputs, std::ostream& out, std::ostream& err,
-              Session& session, Signals& signals) {
-    std::vector<Descriptor> files;  // -1 for expressions and standard input
+std::optional<std::vector<Descriptor>> OpenInputs(const std::vector<Input>& inputs,
+                                                  std::ostream& err) {
+    std::vector<Descriptor> files;
     files.reserve(inputs.size());
     for (const Input& input : inputs) {
         const bool named = input.kind == Input::Kind::kFile && input.text != "-";
         files.push_back(named ? OpenFile(input.text, err) : Descriptor());
         if (named && files.back().Get() < 0)
-            return 2;
+            return std::nullopt;
     }
+    return files;
+}
+
+int RunInputs(const std::vector<Input>& inputs, const std::vector<Descriptor>& files,
+              std::ostream& out, std::ostream& err, Session& session, Signals& signals) {
     QuietAnswers answers(out, err, session, &signals, false);
     // Standard input given more than once goes on where the "." line before
     // left it: the lines already read after that one belong to the next "-".

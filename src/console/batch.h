@@ -3,10 +3,12 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <vector>
 
 #include "console/command_line.h"
 #include "console/console.h"
+#include "console/descriptor.h"
 #include "expreval/session.h"
 
 namespace expreval {
@@ -19,11 +21,18 @@ namespace expreval {
 int RunQuietly(int fd, std::ostream& out, std::ostream& err, Session& session, Signals& signals,
                bool flushEveryLine);
 
-// Evaluates the inputs in the order given, in session, one started as the
-// console starts. Every file is opened first: when one cannot be, err names
-// it and nothing is evaluated (exit code 2). Otherwise as RunQuietly; an
+// The files among inputs opened for reading, in their order (-1 for
+// expressions and standard input); nullopt once err has named one that
+// cannot be opened, and then nothing is to be evaluated (exit code 2). Done
+// before signals are caught: opening a named pipe waits for a writer, and a
+// caught signal would not end that wait.
+std::optional<std::vector<Descriptor>> OpenInputs(const std::vector<Input>& inputs,
+                                                  std::ostream& err);
+
+// Evaluates the inputs in the order given, with the files OpenInputs opened,
+// in session, one started as the console starts. Otherwise as RunQuietly; an
 // input that cannot be read, or a signal that ends the program, ends the run.
-int RunInputs(const std::vector<Input>& inputs, std::ostream& out, std::ostream& err,
-              Session& session, Signals& signals);
+int RunInputs(const std::vector<Input>& inputs, const std::vector<Descriptor>& files,
+              std::ostream& out, std::ostream& err, Session& session, Signals& signals);
 
 }  // namespace expreval

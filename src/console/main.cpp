@@ -13,6 +13,7 @@
 #include "console/batch.h"
 #include "console/command_line.h"
 #include "console/console.h"
+#include "console/descriptor.h"
 #include "console/line_source.h"
 #include "console/memory_ceiling.h"
 #include "console/pipe_output.h"
@@ -129,6 +130,10 @@ int main(int argc, char* argv[]) {
         return *code;
     const std::vector<expreval::Input>& inputs =
         std::get<expreval::CommandLine>(commandLine).inputs;
+    const std::optional<std::vector<expreval::Descriptor>> files =
+        expreval::OpenInputs(inputs, std::cerr);
+    if (!files)
+        return 2;
     KeepLargeBlocksInHeap();
     expreval::ApplyMemoryCeiling();
     const bool atTerminal = inputs.empty() && BothStreamsAreTerminals();
@@ -138,7 +143,7 @@ int main(int argc, char* argv[]) {
     const int code =
         inputs.empty()
             ? RunDialogue(std::get<expreval::CommandLine>(commandLine), atTerminal, out, signals)
-            : expreval::RunInputs(inputs, out, std::cerr, ConsoleSession(), signals);
+            : expreval::RunInputs(inputs, *files, out, std::cerr, ConsoleSession(), signals);
     out.flush();
     if (const int ending = signals.ending.load())
         return expreval::ExitStatusAfter(ending);

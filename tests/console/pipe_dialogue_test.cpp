@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -389,4 +391,33 @@ TEST(PipeDialogueTest, AMissingStandardStreamFailsTheRun) {
         EXPECT_EQ(WEXITSTATUS(status), 1) << what;
         EXPECT_EQ(text, c.message) << what;
     }
+}
+
+// A named pipe given as a file is opened before anything is evaluated, which
+// waits for a writer; a signal that ends the program ends that wait too, in
+// a console driven by a script (SIGTERM) as at a terminal (Ctrl-C).
+TEST(PipeDialogueTest, ASignalEndsTheWaitForANamedPipeToOpen) {
+    char directory[] = "/tmp/expreval-fifo-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string fifo = std::string(directory) + "/input";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const int number : {SIGTERM, SIGINT}) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            signal(SIGINT, SIG_DFL);
+            alarm(std::chrono::seconds(kPatience).count());  // a console that hangs fails
+            execl(EXPREVAL_CONSOLE, EXPREVAL_CONSOLE, fifo.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        AwaitSettled(pid);
+        kill(pid, number);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        const bool ended = WIFSIGNALED(status)
+                               ? WTERMSIG(status) == number
+                               : WIFEXITED(status) && WEXITSTATUS(status) == 128 + number;
+        EXPECT_TRUE(ended) << "signal " << number << ", status " << status;
+    }
+    unlink(fifo.c_str());
+    rmdir(directory);
 }
