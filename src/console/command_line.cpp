@@ -53,9 +53,12 @@ constexpr char kUsage[] =
 
 constexpr char kVersion[] = "expreval " EXPREVAL_PROGRAM_VERSION "\n";
 
-int Show(std::ostream& out, std::string_view text) {
+int Show(std::ostream& out, std::ostream& err, std::string_view text) {
     out << text << std::flush;
-    return out ? 0 : 1;
+    if (out)
+        return 0;
+    err << "expreval: standard output could not be written\n";
+    return 1;
 }
 
 int Refuse(std::ostream& err, std::string_view complaint) {
@@ -110,9 +113,9 @@ std::variant<CommandLine, int> ReadCommandLine(std::span<char* const> arguments,
         }
     }
     if (reading.help)
-        return Show(out, kUsage);
+        return Show(out, err, kUsage);
     if (reading.version)
-        return Show(out, kVersion);
+        return Show(out, err, kVersion);
     return reading.commandLine;
 }
 

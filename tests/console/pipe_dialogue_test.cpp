@@ -339,11 +339,10 @@ TEST(PipeDialogueTest, SigtermWithALateReaderLosesNoAnswer) {
     }
 }
 
-}  // namespace
-
 // A console started without standard input or output must not take the first
 // descriptor it opens for it: it would wait on its own pipe for input, or
-// write its answers there and end as if they had been read.
+// write its answers there and end as if they had been read. Every run that
+// cannot write says so, --help and --version too.
 TEST(PipeDialogueTest, AMissingStandardStreamFailsTheRun) {
     constexpr char kUnread[] = "expreval: standard input could not be read\n";
     constexpr char kUnwritten[] = "expreval: standard output could not be written\n";
@@ -353,9 +352,14 @@ TEST(PipeDialogueTest, AMissingStandardStreamFailsTheRun) {
         const char* message;
     };
     const Case cases[] = {
-        {STDIN_FILENO, nullptr, kUnread},  {STDIN_FILENO, "-q", kUnread},
-        {STDIN_FILENO, "-", kUnread},      {STDOUT_FILENO, nullptr, kUnwritten},
-        {STDOUT_FILENO, "-q", kUnwritten}, {STDOUT_FILENO, "-e1", kUnwritten},
+        {STDIN_FILENO, nullptr, kUnread},
+        {STDIN_FILENO, "-q", kUnread},
+        {STDIN_FILENO, "-", kUnread},
+        {STDOUT_FILENO, nullptr, kUnwritten},
+        {STDOUT_FILENO, "-q", kUnwritten},
+        {STDOUT_FILENO, "-e1", kUnwritten},
+        {STDOUT_FILENO, "--version", kUnwritten},
+        {STDOUT_FILENO, "--help", kUnwritten},
     };
     for (const Case& c : cases) {
         int input[2];
@@ -421,3 +425,5 @@ TEST(PipeDialogueTest, ASignalEndsTheWaitForANamedPipeToOpen) {
     unlink(fifo.c_str());
     rmdir(directory);
 }
+
+}  // namespace
