@@ -25,9 +25,9 @@ struct CommandLine {
 };
 
 // What to run, or the exit code once the usage text or the version has been
-// written to out (0, or 1 when out failed, which err is told) or a complaint about an unknown
-// option or a missing expression to err (2). arguments leaves out the
-// program's name.
+// written to out (0, or 1 when out failed, which err is told) or a
+// complaint about an unknown option or a missing expression to err (2).
+// arguments leaves out the program's name.
 std::variant<CommandLine, int> ReadCommandLine(std::span<char* const> arguments, std::ostream& out,
                                                std::ostream& err);
 
