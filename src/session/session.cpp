@@ -242,6 +242,32 @@ double NumberOfResult(const std::string& result) {
 // After an evaluation: a number assigned to a bound variable is written to
 // its host's double; a string or a list assigned ends the binding. A bound
 // variable's value is read from its double when the evaluation reads it.
+void WriteBoundValues(SymbolList<expreval::Variable>& variables, std::vector<Binding>& bindings,
+                      std::uint64_t& found) {
+    // Records stay where they are while no variable joins or leaves.
+    if (found != variables.Membership()) {
+        for (Binding& binding : bindings)
+            binding.record =
+                const_cast<expreval::Variable*>(FindVariableIn(variables, binding.name));
+        found = variables.Membership();
+    }
+    std::erase_if(bindings, [](const Binding& binding) {
+        expreval::Variable* variable = binding.record;
+        if (variable == nullptr || !variable->assigned)
+            return variable == nullptr;
+        variable->assigned = false;
+        if (IsString(ValueText(*variable)) || IsList(ValueText(*variable))) {
+            variable->bound = nullptr;
+            return true;
+        }
+        *binding.value = NumberOf(ValueText(*variable));
+        // The text follows the double just written: the host setting the
+        // one before again is then a change, read as any other.
+        ValueText(*variable);
+        return false;
+    });
+}
+
 class BoundValues {
   public:
     BoundValues(SymbolList<expreval::Variable>& variables, std::vector<Binding>& bindings,
@@ -249,34 +275,12 @@ class BoundValues {
         : variables_(variables), bindings_(bindings), found_(found) {}
     ~BoundValues() {
         if (!bindings_.empty())
-            WriteBack();
+            WriteBoundValues(variables_, bindings_, found_);
     }
     BoundValues(const BoundValues&) = delete;
     BoundValues& operator=(const BoundValues&) = delete;
 
   private:
-    void WriteBack() {
-        // Records stay where they are while no variable joins or leaves.
-        if (found_ != variables_.Membership()) {
-            for (Binding& binding : bindings_)
-                binding.record =
-                    const_cast<expreval::Variable*>(FindVariableIn(variables_, binding.name));
-            found_ = variables_.Membership();
-        }
-        std::erase_if(bindings_, [](const Binding& binding) {
-            expreval::Variable* variable = binding.record;
-            if (variable == nullptr || !variable->assigned)
-                return variable == nullptr;
-            variable->assigned = false;
-            if (IsString(ValueText(*variable)) || IsList(ValueText(*variable))) {
-                variable->bound = nullptr;
-                return true;
-            }
-            *binding.value = NumberOf(ValueText(*variable));
-            return false;
-        });
-    }
-
     SymbolList<expreval::Variable>& variables_;
     std::vector<Binding>& bindings_;
     std::uint64_t& found_;
@@ -617,6 +621,10 @@ double Session::EvaluateNumber(const Formula& formula) {
 
 void Session::SetVariable(std::string_view name, std::string value) {
     StoreHostVariable(state_->tables.variables, name, std::move(value));
+    // Between evaluations, a bound variable set takes its double (or leaves
+    // it) now: by the next evaluation the host may have set the double.
+    if (!state_->evaluating && !state_->bindings.empty())
+        WriteBoundValues(state_->tables.variables, state_->bindings, state_->bindingsFound);
 }
 
 // A finite number set on a variable that holds a host's own double is

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -297,6 +298,44 @@ TEST(Formula, BoundVariable) {
     t = 8;
     EXPECT_EQ(session.Variable("t"), "\"x\"");
     EXPECT_EQ(session.Evaluate("t"), "\"x\"");
+    // So does a string the host sets, at once.
+    copy.SetVariable("t", "\"y\"");
+    t = 9;
+    EXPECT_EQ(copy.Evaluate("t"), "\"y\"");
+}
+
+// A number given to a bound variable, by an evaluation or by the host, is
+// written to the double; the host setting the double back to what it held
+// before is then read like any change, never the value given.
+TEST(Formula, BoundVariableSetBack) {
+    const std::vector<std::function<void(Session&)>> settings = {
+        [](Session& s) { s.Evaluate("t=2"); },
+        [](Session& s) { s.Evaluate("(t=2)+(t+=1)"); },
+        [](Session& s) { s.Evaluate("(t=2)+(t=3)"); },
+        [](Session& s) { s.SetVariable("t", 2.5); },
+        [](Session& s) { s.SetVariable("t", "4"); },
+    };
+    for (size_t i = 0; i < settings.size(); ++i) {
+        for (const double before : {5.0, HUGE_VAL}) {
+            SCOPED_TRACE(testing::Message() << "setting " << i << ", before " << before);
+            Session session;
+            double t = 5;
+            session.BindVariable("t", &t);
+            t = before;
+            const Formula formula = session.Compile("t*1");
+            settings[i](session);
+            EXPECT_NE(t, before);
+            t = before;
+            if (before == 5) {
+                EXPECT_EQ(session.Evaluate("t"), "5.");
+                EXPECT_EQ(session.Variable("t"), "5.");
+                EXPECT_EQ(session.EvaluateNumber(formula), 5);
+            } else {
+                EXPECT_THROW(session.Evaluate("t"), Exception);
+                EXPECT_THROW(session.EvaluateNumber(formula), Exception);
+            }
+        }
+    }
 }
 
 // A bound double that no value text holds fails wherever it is read, rather
