@@ -19,7 +19,8 @@ class EXPREVAL_API Formula {
     // The text it was compiled from, as given.
     const std::string& Text() const;
     // The names (lower case) of the variables and of the functions its text
-    // reads, call arguments included, each once, in the order they appear.
+    // reads, call arguments and list elements included, each once, in the
+    // order they appear.
     const std::vector<std::string>& VariableNames() const;
     const std::vector<std::string>& FunctionNames() const;
     // Empty when the text scans into a whole expression; otherwise the

@@ -183,6 +183,10 @@ class NameCollector final : public TokenEvents {
             const size_t open = FinalCallOpen(text);
             Add(functionsSeen_, compiled_.functions, text.substr(0, open));
             Collect(text.substr(open + 1, text.size() - open - 2));
+        } else if (token.kind == TokenKind::kList) {
+            // An operation on the list evaluates its elements: {a,b}*2 reads a.
+            for (const std::string_view element : ListElements(text))
+                Collect(element);
         }
     }
     void OperatorToken(std::string_view) override {}

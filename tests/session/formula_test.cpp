@@ -74,6 +74,10 @@ TEST(Formula, TellsItsNamesAndWhetherItScans) {
     EXPECT_EQ(formula.VariableNames(), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(formula.FunctionNames(), (std::vector<std::string>{"sin", "f"}));
     EXPECT_EQ(formula.SyntaxError(), "");
+    // A list's elements are read where an operation takes it apart.
+    const Formula list = session.Compile("{d,f(e)}*2+d");
+    EXPECT_EQ(list.VariableNames(), (std::vector<std::string>{"d", "e"}));
+    EXPECT_EQ(list.FunctionNames(), std::vector<std::string>{"f"});
     EXPECT_EQ(session.Compile("(a=1)+2$").SyntaxError(), "Operator $ does not exist.");
     EXPECT_EQ(session.Compile("sin(1").SyntaxError(), "Parameter list not closed.");
     // Names are told down to the deepest level evaluation reaches, and a
