@@ -1,5 +1,6 @@
 #include "ops/host_function.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +60,16 @@ std::vector<std::string_view> Arguments(const Function& function, std::string_vi
     return pieces;
 }
 
+// An argument that overflowed is the infinity (or not-a-number) its text
+// stands for, as the host reads results, not the 1 that text reads as.
+double ArgumentNumber(const std::string& value) {
+    if (value.find('#') != std::string::npos) {
+        if (const std::optional<double> nonFinite = NonFiniteNumber(value))
+            return *nonFinite;
+    }
+    return TextToNumber(value);
+}
+
 // Each argument is evaluated in turn, left to right, and checked before the
 // next one is evaluated: an assignment in one is seen by those after it.
 std::string CallWithNumbers(const Function& function, std::string_view argument, Context& context) {
@@ -72,7 +83,7 @@ std::string CallWithNumbers(const Function& function, std::string_view argument,
             throw Exception("Function does not support strings.");
         if (IsList(value))
             throw Exception("Function does not support lists.");
-        numbers.push_back(TextToNumber(value));
+        numbers.push_back(ArgumentNumber(value));
     }
     const double result = host.numbers(numbers);
     CheckTimeAfterHostCall(context);

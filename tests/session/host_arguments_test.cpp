@@ -71,6 +71,9 @@ TEST(HostFunctionArguments, AreCountedCutAndEvaluatedInOrder) {
         {"second(\"x,y\",{1,\"(\"})", "{1,\"(\"}"},
         {"list(1,\"A b\",-2.5)", "{1,\"A b\",-2.5}"},
         {"minus(a=1,a+1)", "-1."},
+        // An argument that overflowed is passed as the infinity it is.
+        {"minus(1e308*10,1)", "1.#INF"},
+        {"sum(1,-1e308*10)", "-1.#INF"},
         {"second(b=2,b*3)", "6"},
         // Failures.
         {"answer(1)", "failure: Function answer takes no arguments."},
