@@ -265,9 +265,10 @@ void WriteBoundValues(SymbolList<expreval::Variable>& variables, std::vector<Bin
             return true;
         }
         *binding.value = NumberOf(ValueText(*variable));
-        // The text follows the double just written: the host setting the
-        // one before again is then a change, read as any other.
-        ValueText(*variable);
+        // The value is the double just written, its text written as any
+        // bound double's, whatever the double was before: the host setting
+        // that one again is then a change, read as any other.
+        WriteDueText(*variable);
         return false;
     });
 }

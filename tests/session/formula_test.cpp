@@ -340,6 +340,14 @@ TEST(Formula, BoundVariableSetBack) {
             }
         }
     }
+    // The value is then the double's text, whatever the double held before.
+    for (const double before : {7.0, 3.0}) {
+        Session session;
+        double t = before;
+        session.BindVariable("t", &t);
+        session.Evaluate("t=7");
+        EXPECT_EQ(session.Evaluate("t.\"x\""), "\"7.x\"") << before;
+    }
 }
 
 // A bound double that no value text holds fails wherever it is read, rather
