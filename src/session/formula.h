@@ -23,6 +23,9 @@ struct CompiledFormula {
     // names before "(" are calls depends on them. A session with others
     // evaluates the text instead.
     std::vector<std::string> hostFunctions;
+    // The membership of that session's functions then: no other list ever
+    // has it, so a session whose functions still have it has those names.
+    std::uint64_t hostFunctionsMembership = 0;
     std::vector<std::string> variables;
     std::vector<std::string> functions;
     std::string syntaxError;

@@ -82,6 +82,11 @@ struct Session::State {
     // The variables' membership stamp when the bindings' records were found.
     std::uint64_t bindingsFound = 0;
     FormulaRecords formulaRecords;
+    // The formula whose host functions were last found to be this
+    // session's, and the membership of its functions then: a formula
+    // evaluated again is not compared name by name with every function.
+    std::uint64_t functionsHeldFormula = 0;
+    std::uint64_t functionsHeldMembership = 0;
     HeldRecord held;
     // The context every evaluation starts from, its budget not yet started:
     // kept with limits and road (SessionSettings::Refresh).
@@ -222,6 +227,7 @@ void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
     if (compiled.program.Failed())
         compiled.syntaxError = compiled.program.Failure();
     compiled.hostFunctions = HostFunctionNames(tables.functions);
+    compiled.hostFunctionsMembership = tables.functions.Membership();
     NameCollector(context, compiled).Collect(compiled.rewritten);
     NumberProgram numbers;
     if (CompileNumbers(context, compiled.program, numbers))
@@ -430,6 +436,7 @@ struct FormulaRunner {
     static bool RunProgram(Session& session, const CompiledFormula& compiled, std::string& result,
                            double* number);
     static bool FindRecords(Session::State& state, const CompiledFormula& compiled);
+    static bool HostFunctionsHold(Session::State& state, const CompiledFormula& compiled);
     static std::int64_t MeasureChecks(Session::State& state, const CompiledFormula& compiled);
 };
 
@@ -511,7 +518,7 @@ bool RecordsHold(const FormulaRecords& found, const CompiledFormula& compiled,
 bool FormulaRunner::FindRecords(Session::State& state, const CompiledFormula& compiled) {
     FormulaRecords& found = state.formulaRecords;
     found.formula = 0;
-    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions))
+    if (!HostFunctionsHold(state, compiled))
         return false;
     found.records.clear();
     for (const std::string& name : compiled.numbers->names) {
@@ -553,6 +560,21 @@ bool HoldNumber(expreval::Variable* record, double value) {
 
 }  // namespace
 
+// Whether the session's host functions are those compiled was compiled
+// for, by name. A session with many functions compares them all only when
+// they or the formula are not those of the last time.
+bool FormulaRunner::HostFunctionsHold(Session::State& state, const CompiledFormula& compiled) {
+    const std::uint64_t membership = state.tables.functions.Membership();
+    if (membership == compiled.hostFunctionsMembership ||
+        (state.functionsHeldFormula == compiled.id && state.functionsHeldMembership == membership))
+        return true;
+    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions))
+        return false;
+    state.functionsHeldFormula = compiled.id;
+    state.functionsHeldMembership = membership;
+    return true;
+}
+
 // The checks a run of the program spends, measured by running it where no
 // limit applies, and kept with the formula when the number form gives the
 // same result. The number form is asked first: only where it answers is the
@@ -584,7 +606,7 @@ std::int64_t FormulaRunner::MeasureChecks(Session::State& state, const CompiledF
 bool FormulaRunner::RunProgram(Session& session, const CompiledFormula& compiled,
                                std::string& result, double* number) {
     Session::State& state = *session.state_;
-    if (!SameHostFunctions(state.tables.functions, compiled.hostFunctions)) {
+    if (!HostFunctionsHold(state, compiled)) {
         result = session.Evaluate(compiled.text);
         return false;
     }

@@ -111,6 +111,16 @@ TEST(Formula, FollowsTheFunctionsOfTheSessionEvaluating) {
     gone.reset();
     EXPECT_EQ(copy.Evaluate(orphan), "4.");
     EXPECT_EQ(third.Evaluate(orphan), "6.");
+    // A function defined after a formula was evaluated is seen by the next
+    // evaluation, in the compiling session and in one with the same names.
+    const Formula both = compiling.Compile("g(2)+h(3)");
+    Session same = compiling;
+    for (Session* session : {&compiling, &same}) {
+        session->SetVariable("h", "10");
+        EXPECT_EQ(session->Evaluate(both), "33.");
+        session->DefineFunction("h", [](double x) { return -x; });
+        EXPECT_EQ(session->Evaluate(both), "0.");
+    }
 }
 
 // One formula evaluated on several threads at once, each in its own session.
