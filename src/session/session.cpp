@@ -249,6 +249,22 @@ double NumberOfResult(const std::string& result) {
     return NumberOf(result);
 }
 
+// A bound variable assigned since its double was last written: a number is
+// written to the double, and a string or a list ends the binding (false).
+bool WriteBoundValue(expreval::Variable& variable, double* value) {
+    variable.assigned = false;
+    if (IsString(ValueText(variable)) || IsList(ValueText(variable))) {
+        variable.bound = nullptr;
+        return false;
+    }
+    *value = NumberOf(ValueText(variable));
+    // The value is the double just written, its text written as any bound
+    // double's, whatever the double was before: the host setting that one
+    // again is then a change, read as any other.
+    WriteDueText(variable);
+    return true;
+}
+
 // After an evaluation: a number assigned to a bound variable is written to
 // its host's double; a string or a list assigned ends the binding. A bound
 // variable's value is read from its double when the evaluation reads it.
@@ -265,17 +281,7 @@ void WriteBoundValues(SymbolList<expreval::Variable>& variables, std::vector<Bin
         expreval::Variable* variable = binding.record;
         if (variable == nullptr || !variable->assigned)
             return variable == nullptr;
-        variable->assigned = false;
-        if (IsString(ValueText(*variable)) || IsList(ValueText(*variable))) {
-            variable->bound = nullptr;
-            return true;
-        }
-        *binding.value = NumberOf(ValueText(*variable));
-        // The value is the double just written, its text written as any
-        // bound double's, whatever the double was before: the host setting
-        // that one again is then a change, read as any other.
-        WriteDueText(*variable);
-        return false;
+        return !WriteBoundValue(*variable, binding.value);
     });
 }
 
@@ -650,8 +656,18 @@ void Session::SetVariable(std::string_view name, std::string value) {
     StoreHostVariable(state_->tables.variables, name, std::move(value));
     // Between evaluations, a bound variable set takes its double (or leaves
     // it) now: by the next evaluation the host may have set the double.
-    if (!state_->evaluating && !state_->bindings.empty())
-        WriteBoundValues(state_->tables.variables, state_->bindings, state_->bindingsFound);
+    if (state_->evaluating || state_->bindings.empty())
+        return;
+    auto* variable =
+        const_cast<expreval::Variable*>(FindVariableIn(state_->tables.variables, name));
+    if (variable == nullptr || !variable->assigned || variable->bound == nullptr ||
+        variable->bound == &variable->held)
+        return;
+    // The host's own double, bound through a pointer to non-const.
+    if (!WriteBoundValue(*variable, const_cast<double*>(variable->bound)))
+        std::erase_if(state_->bindings, [variable](const Binding& binding) {
+            return binding.name == variable->name;
+        });
 }
 
 // A finite number set on a variable that holds a host's own double is
