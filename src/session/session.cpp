@@ -79,8 +79,10 @@ struct Session::State {
     bool bounded = false;
     // Variables bound to a host's doubles (BindVariable), by name.
     std::vector<Binding> bindings;
-    // The variables' membership stamp when the bindings' records were found.
-    std::uint64_t bindingsFound = 0;
+    // Whether the bindings' records were found since a binding was made.
+    // A record stays where it is until it is removed, and removing it ends
+    // its binding: variables that join do not move it.
+    bool bindingsFound = false;
     FormulaRecords formulaRecords;
     // The formula whose host functions were last found to be this
     // session's, and the membership of its functions then: a formula
@@ -269,13 +271,12 @@ bool WriteBoundValue(expreval::Variable& variable, double* value) {
 // its host's double; a string or a list assigned ends the binding. A bound
 // variable's value is read from its double when the evaluation reads it.
 void WriteBoundValues(SymbolList<expreval::Variable>& variables, std::vector<Binding>& bindings,
-                      std::uint64_t& found) {
-    // Records stay where they are while no variable joins or leaves.
-    if (found != variables.Membership()) {
+                      bool& found) {
+    if (!found) {
         for (Binding& binding : bindings)
             binding.record =
                 const_cast<expreval::Variable*>(FindVariableIn(variables, binding.name));
-        found = variables.Membership();
+        found = true;
     }
     std::erase_if(bindings, [](const Binding& binding) {
         expreval::Variable* variable = binding.record;
@@ -288,7 +289,7 @@ void WriteBoundValues(SymbolList<expreval::Variable>& variables, std::vector<Bin
 class BoundValues {
   public:
     BoundValues(SymbolList<expreval::Variable>& variables, std::vector<Binding>& bindings,
-                std::uint64_t& found)
+                bool& found)
         : variables_(variables), bindings_(bindings), found_(found) {}
     ~BoundValues() {
         if (!bindings_.empty())
@@ -300,7 +301,7 @@ class BoundValues {
   private:
     SymbolList<expreval::Variable>& variables_;
     std::vector<Binding>& bindings_;
-    std::uint64_t& found_;
+    bool& found_;
 };
 
 // Binds the variable name of variables, which exists, to value.
@@ -413,7 +414,7 @@ Session::Session(const Session& other) : state_(std::make_unique<State>()) {
     state_->road = from.road;
     SessionSettings::Refresh(*state_);
     state_->bindings = from.bindings;
-    state_->bindingsFound = 0;
+    state_->bindingsFound = false;
     for (const Binding& binding : state_->bindings)
         Bind(state_->tables.variables, binding.name, binding.value);
 }
@@ -697,7 +698,7 @@ void Session::BindVariable(std::string_view name, double* value) {
     SetVariable(key, NumberToText(*value));  // checks the name
     Bind(state_->tables.variables, key, value);
     state_->bindings.push_back(Binding{std::move(key), value});
-    state_->bindingsFound = 0;
+    state_->bindingsFound = false;
 }
 
 // Removing a record an evaluation may still be reading would free it under

@@ -358,6 +358,18 @@ TEST(Formula, BoundVariableSetBack) {
         session.Evaluate("t=7");
         EXPECT_EQ(session.Evaluate("t.\"x\""), "\"7.x\"") << before;
     }
+    // Variables that join, or another bound one that leaves, keep the
+    // binding where it is.
+    Session session;
+    double a = 1;
+    double b = 2;
+    session.BindVariable("a", &a);
+    session.BindVariable("b", &b);
+    session.Evaluate("(c=1)+(a=3)");
+    session.RemoveVariable("b");
+    session.Evaluate("(d=1)+(a=4)");
+    EXPECT_EQ(a, 4);
+    EXPECT_EQ(b, 2);
 }
 
 // A bound double that no value text holds fails wherever it is read, rather
