@@ -336,11 +336,15 @@ inline constexpr int kFusedLowestBinary = 1023 - 26;
 #define EXPREVAL_FUSED_CASE(n)     \
     case kFusedLowestBinary + (n): \
         return FusedScaleOf<kFusedLowestBinary + (n)>(magnitude, scale);
-#define EXPREVAL_FUSED_CASES8(n)                                                     \
-    EXPREVAL_FUSED_CASE(n)                                                           \
-    EXPREVAL_FUSED_CASE(n + 1)                                                       \
-    EXPREVAL_FUSED_CASE(n + 2) EXPREVAL_FUSED_CASE(n + 3) EXPREVAL_FUSED_CASE(n + 4) \
-        EXPREVAL_FUSED_CASE(n + 5) EXPREVAL_FUSED_CASE(n + 6) EXPREVAL_FUSED_CASE(n + 7)
+// Laid out by hand: the formatter lays out a run of macro calls anew at
+// each pass.
+// clang-format off
+#define EXPREVAL_FUSED_CASES8(n)                                             \
+    EXPREVAL_FUSED_CASE(n) EXPREVAL_FUSED_CASE(n + 1)                        \
+    EXPREVAL_FUSED_CASE(n + 2) EXPREVAL_FUSED_CASE(n + 3)                    \
+    EXPREVAL_FUSED_CASE(n + 4) EXPREVAL_FUSED_CASE(n + 5)                    \
+    EXPREVAL_FUSED_CASE(n + 6) EXPREVAL_FUSED_CASE(n + 7)
+// clang-format on
 
 [[gnu::always_inline]] inline bool ChooseFusedScale(double magnitude, FusedScale& scale) {
     constexpr int kExponentShift = 52;
