@@ -1,6 +1,5 @@
 #include "ops/host_function.h"
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,16 +59,6 @@ std::vector<std::string_view> Arguments(const Function& function, std::string_vi
     return pieces;
 }
 
-// An argument that overflowed is the infinity (or not-a-number) its text
-// stands for, as the host reads results, not the 1 that text reads as.
-double ArgumentNumber(const std::string& value) {
-    if (value.find('#') != std::string::npos) {
-        if (const std::optional<double> nonFinite = NonFiniteNumber(value))
-            return *nonFinite;
-    }
-    return TextToNumber(value);
-}
-
 // Each argument is evaluated in turn, left to right, and checked before the
 // next one is evaluated: an assignment in one is seen by those after it.
 std::string CallWithNumbers(const Function& function, std::string_view argument, Context& context) {
@@ -83,7 +72,8 @@ std::string CallWithNumbers(const Function& function, std::string_view argument,
             throw Exception("Function does not support strings.");
         if (IsList(value))
             throw Exception("Function does not support lists.");
-        numbers.push_back(ArgumentNumber(value));
+        // An argument that overflowed is passed as the infinity it stands for.
+        numbers.push_back(HostNumber(value));
     }
     const double result = host.numbers(numbers);
     CheckTimeAfterHostCall(context);

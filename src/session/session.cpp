@@ -236,19 +236,11 @@ void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
         compiled.numbers = std::move(numbers);
 }
 
-// The double a number text stands for: what it reads as, or for the forms
-// of infinity and not-a-number, which read as 1, the value written so.
-double NumberOf(const std::string& text) {
-    if (const std::optional<double> nonFinite = NonFiniteNumber(text))
-        return *nonFinite;
-    return TextToNumber(text);
-}
-
 // A string or list result is refused.
 double NumberOfResult(const std::string& result) {
     if (IsString(result) || IsList(result))
         throw Exception("Result is not a number.");
-    return NumberOf(result);
+    return HostNumber(result);
 }
 
 // A bound variable assigned since its double was last written: a number is
@@ -259,7 +251,7 @@ bool WriteBoundValue(expreval::Variable& variable, double* value) {
         variable.bound = nullptr;
         return false;
     }
-    *value = NumberOf(ValueText(variable));
+    *value = HostNumber(ValueText(variable));
     // The value is the double just written, its text written as any bound
     // double's, whatever the double was before: the host setting that one
     // again is then a change, read as any other.
@@ -685,8 +677,11 @@ void Session::BindVariable(std::string_view name, double* value) {
     std::string key(name);
     FoldCase(key);
     // A refused binding changes nothing: the binding before it stays.
-    if (value != nullptr)
-        CheckHostVariable(key, NumberToText(*value));
+    std::string text;
+    if (value != nullptr) {
+        text = NumberToText(*value);
+        CheckHostVariable(key, text);
+    }
     std::erase_if(state_->bindings, [&key](const Binding& binding) { return binding.name == key; });
     const expreval::Variable* variable = FindVariableIn(state_->tables.variables, key);
     if (variable != nullptr) {
@@ -695,7 +690,7 @@ void Session::BindVariable(std::string_view name, double* value) {
     }
     if (value == nullptr)
         return;
-    SetVariable(key, NumberToText(*value));  // checks the name
+    StoreVariable(state_->tables.variables, std::string(key), std::move(text));
     Bind(state_->tables.variables, key, value);
     state_->bindings.push_back(Binding{std::move(key), value});
     state_->bindingsFound = false;

@@ -89,6 +89,15 @@ std::optional<double> NonFiniteNumber(std::string_view text) {
     return std::nullopt;
 }
 
+double HostNumber(std::string_view text) {
+    // Only those forms hold a '#': other texts are not compared with them.
+    if (text.find('#') != std::string_view::npos) {
+        if (const std::optional<double> nonFinite = NonFiniteNumber(text))
+            return *nonFinite;
+    }
+    return TextToNumber(text);
+}
+
 namespace {
 
 // Copies the leading kProbeDigits digits of to_chars scientific output

@@ -89,6 +89,10 @@ double TextToNumber(std::string_view text);
 // that must tell them from 1 and -1, which is what TextToNumber reads them
 // as; nothing for any other text.
 std::optional<double> NonFiniteNumber(std::string_view text);
+// The double a number text stands for, as a host reads it: what
+// TextToNumber reads, but the forms of infinity and not-a-number stand for
+// themselves.
+double HostNumber(std::string_view text);
 
 // A number read from a text that is nothing but a plain number: its value
 // (what TextToNumber gives) and whether IsIntegerText holds for the text.
