@@ -273,10 +273,13 @@ inline bool RoundToSignificant(double m, int& exponent, double& rounded, bool to
 // - The result r / 10^k is r x 10^-k rounded plus r times what rounding
 //   10^-k left out, in one fused multiply-add. That small term comes from x
 //   rather than r (r lies within a half of x 10^k), so it is worked out
-//   beside r, not after it: the error this leaves lies some 13 orders below
-//   a place of the result.
-// - It is kept only when it lies within kTrustedHalf of a place from
-//   r / 10^k (of the smaller place, at a power of two): it is then the
+//   beside r, not after it. The sum lies within 5.1e-14 of a place of the
+//   result from r / 10^k, and r / 10^k at least 1 / (2 x 5^k) of a place
+//   from any midpoint between two doubles (for whole r and j, r 2^j is even
+//   and 5^k odd), so up to k = 18 (kProvenPowers) the sum rounds to the
+//   correctly rounded quotient.
+// - Beyond, it is kept only when it lies within kTrustedHalf of a place
+//   from r / 10^k (of the smaller place, at a power of two): it is then the
 //   correctly rounded quotient. Ties (which round half up here), a rounding
 //   up to 10^14, and results the test does not trust, which are too rare to
 //   meet, are left to the plain routine.
@@ -286,7 +289,10 @@ struct FusedScale {
     double lost;       // 1 - 10^k x inverse, exactly but for one rounding
     double halfPlace;  // 10^k x kTrustedHalf x 2^-52: with a binary power, half a place
     int exponent;      // 14 - k, RoundToSignificant's exponent
+    bool proven;       // k <= kProvenPowers: the result needs no test
 };
+
+inline constexpr int kProvenPowers = 18;
 
 // 1 - p x q, for doubles p and q whose product lies near 1: their exact
 // product as a rounded one and its error (Dekker's product, each factor
@@ -319,8 +325,8 @@ template <int e>
     } else {
         constexpr double kInverse = 1 / kExactPowers[k];
         constexpr double kLost = OneLessProduct(kExactPowers[k], kInverse);
-        scale = FusedScale{kExactPowers[k], kInverse, kLost,
-                           kExactPowers[k] * kTrustedHalf * 0x1p-52, e};
+        constexpr double kHalfPlace = kExactPowers[k] * kTrustedHalf * 0x1p-52;
+        scale = FusedScale{kExactPowers[k], kInverse, kLost, kHalfPlace, e, k <= kProvenPowers};
 #if defined(__x86_64__) || defined(__i386__)
         asm("" : "+x"(scale.power), "+x"(scale.inverse), "+x"(scale.lost), "+x"(scale.halfPlace));
 #elif defined(__aarch64__)
@@ -403,6 +409,8 @@ inline constexpr int kFusedLowestBinary = 1023 - 26;
     const double size = std::fabs(rounded);
     if (size < kLowest || size >= kBeyond || std::fabs(away) == 0.5)
         return false;
+    if (scale.proven)
+        return true;
     // A binary power at value, or below it at a power of two.
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const double power = std::bit_cast<double>((bits - 1) & kExponentBits);
