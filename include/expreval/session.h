@@ -106,6 +106,19 @@ class EXPREVAL_API Session {
     // is that of a built-in function, or for an empty function, and
     // std::logic_error while this session evaluates.
     void DefineFunction(std::string_view name, std::function<double(double)> function);
+    // Whether a numeric function may be called more often than the text
+    // calls it. kPure: its result depends on its arguments alone, and it
+    // neither uses this session nor does anything the host counts on
+    // happening once a call. A compiled formula whose host functions are all
+    // pure ones can then be evaluated on doubles alone, as a formula of
+    // arithmetic and built-in functions is (EvaluateNumber at its fastest);
+    // where that way gives up (a result it cannot work out on doubles, a
+    // failure), the formula is evaluated again the general way, and such a
+    // function may be called again. The forms without a Purity are
+    // kMayHaveEffects: called exactly as the text calls them.
+    enum class Purity { kMayHaveEffects, kPure };
+    void DefineFunction(std::string_view name, std::function<double(double)> function,
+                        Purity purity);
     // The same for a function given the argument's value text (a number, a
     // string with its quotes, a list with its braces) that returns a value
     // text as SetVariable takes them; any other result fails the evaluation
@@ -125,6 +138,8 @@ class EXPREVAL_API Session {
     // std::invalid_argument for an arity below kVariadic.
     void DefineFunction(std::string_view name, int arity,
                         std::function<double(const std::vector<double>&)> function);
+    void DefineFunction(std::string_view name, int arity,
+                        std::function<double(const std::vector<double>&)> function, Purity purity);
     // The same for a function given the arguments' value texts, whose result
     // is a value text as for the form above.
     void DefineValueFunction(std::string_view name, int arity,

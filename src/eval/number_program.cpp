@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "eval/arguments.h"
 #include "value/lexicon.h"
 #include "value/number_text.h"
 
@@ -89,6 +90,9 @@ class NumberCompiler {
                 step.variable = NameIndex(token.text);
                 break;
             case TokenKind::kCall:
+                // A host's function: the compiled program holds none.
+                if (token.function == nullptr)
+                    return AddHostCall(token.text, calls);
                 if (!AddArgument(token, calls))
                     return false;
                 step.kind = NumberStep::Kind::kCall;
@@ -117,6 +121,45 @@ class NumberCompiler {
         Program argument;
         Compile(context_, text.substr(open + 1, text.size() - open - 2), argument);
         return Add(argument, calls + 1);
+    }
+
+    // A call of a host's function: each argument, cut where the call of
+    // several cuts them, compiled as a text of its own and giving one value.
+    bool AddHostCall(std::string_view text, int calls) {
+        const std::size_t open = FinalCallOpen(text);
+        if (open == std::string_view::npos || text.size() < open + 2 || calls >= kDeepestCall)
+            return false;
+        bool scanned = true;
+        const std::vector<std::string_view> pieces =
+            SplitArguments(context_, text.substr(open + 1, text.size() - open - 2), &scanned);
+        if (!scanned)
+            return false;
+        for (const std::string_view piece : pieces) {
+            const std::size_t height = height_;
+            Program argument;
+            Compile(context_, piece, argument);
+            if (!Add(argument, calls + 1) || height_ != height + 1)
+                return false;
+        }
+        NumberStep step;
+        step.kind = NumberStep::Kind::kHostCall;
+        step.integerText = IsIntegerText(text);
+        step.arguments = static_cast<std::uint32_t>(pieces.size());
+        step.host = HostIndex(text.substr(0, open), step.arguments);
+        numbers_.steps.push_back(step);
+        height_ = height_ + 1 - pieces.size();
+        return true;
+    }
+
+    std::uint32_t HostIndex(std::string_view name, std::uint32_t arguments) {
+        std::vector<HostCallSite>& hosts = numbers_.hosts;
+        const auto found = std::find_if(hosts.begin(), hosts.end(), [&](const HostCallSite& site) {
+            return site.name == name && site.arguments == arguments;
+        });
+        if (found != hosts.end())
+            return static_cast<std::uint32_t>(found - hosts.begin());
+        hosts.push_back(HostCallSite{std::string(name), arguments});
+        return static_cast<std::uint32_t>(hosts.size() - 1);
     }
 
     std::uint32_t NameIndex(std::string_view name) {
@@ -209,8 +252,9 @@ template <bool kFused, NumberKernel::Basic kBasic>
 template <bool kFused>
 class NumberRun {
   public:
-    NumberRun(const NumberProgram& numbers, const Variable* const* variables)
-        : numbers_(numbers), variables_(variables) {}
+    NumberRun(const NumberProgram& numbers, const Variable* const* variables,
+              const NumberCalls& calls)
+        : numbers_(numbers), variables_(variables), calls_(calls) {}
 
     [[gnu::always_inline]] bool Answer(NumberResult& result) {
         if (!ReadVariables())
@@ -253,6 +297,12 @@ class NumberRun {
                     if (!Settle<kFused>(work.raw, false, step.integerText, top))
                         return false;
                     break;
+                case Kind::kHostCall:
+                    work = Work{CallHost(step, top, height), false};
+                    if (InterruptRequested() ||
+                        !Settle<kFused>(work.raw, false, step.integerText, top))
+                        return false;
+                    break;
                     EXPREVAL_OPERATION_CASES(Basic::kNone)
                     EXPREVAL_OPERATION_CASES(Basic::kAdd)
                     EXPREVAL_OPERATION_CASES(Basic::kSubtract)
@@ -293,6 +343,29 @@ class NumberRun {
         return true;
     }
 
+    // A host's function of the values on top, which it takes off: of the
+    // one on top, or of as many as the call has arguments, none included.
+    [[gnu::noinline]] double CallHost(const NumberStep& step, Held top, std::size_t& height) {
+        const NumberHost& host = calls_.hosts[step.host];
+        if (host.one != nullptr)
+            return (*host.one)(top.value);
+        std::vector<double>& arguments = *calls_.arguments;
+        arguments.clear();
+        if (step.arguments == 0) {
+            stack_[height++] = top;
+        } else {
+            height -= step.arguments - 1;
+            for (std::size_t i = 1; i < step.arguments; ++i)
+                arguments.push_back(stack_[height + i - 1].value);
+            arguments.push_back(top.value);
+        }
+        return (*host.several)(arguments);
+    }
+
+    bool InterruptRequested() const {
+        return calls_.interrupt != nullptr && calls_.interrupt->load(std::memory_order_relaxed);
+    }
+
     // The number or variable a step holds, with its token's text.
     [[gnu::always_inline]] static Held OwnNumber(const NumberStep& step) {
         return Held{step.number.value, step.number.integer, step.integerText};
@@ -303,6 +376,7 @@ class NumberRun {
 
     const NumberProgram& numbers_;
     const Variable* const* variables_;
+    const NumberCalls& calls_;
     Held values_[kMostNames];
     Held stack_[kDeepestStack];
 };
@@ -321,19 +395,19 @@ bool CompileNumbers(Context& context, const Program& program, NumberProgram& num
 namespace {
 
 bool RunPlain(const NumberProgram& numbers, const Variable* const* variables,
-              NumberResult& result) {
-    return NumberRun<false>(numbers, variables).Answer(result);
+              const NumberCalls& calls, NumberResult& result) {
+    return NumberRun<false>(numbers, variables, calls).Answer(result);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
 [[gnu::target("fma")]] bool RunFused(const NumberProgram& numbers, const Variable* const* variables,
-                                     NumberResult& result) {
-    return NumberRun<true>(numbers, variables).Answer(result);
+                                     const NumberCalls& calls, NumberResult& result) {
+    return NumberRun<true>(numbers, variables, calls).Answer(result);
 }
 #else
 bool RunFused(const NumberProgram& numbers, const Variable* const* variables,
-              NumberResult& result) {
-    return RunPlain(numbers, variables, result);
+              const NumberCalls& calls, NumberResult& result) {
+    return RunPlain(numbers, variables, calls, result);
 }
 #endif
 
@@ -341,10 +415,10 @@ bool RunFused(const NumberProgram& numbers, const Variable* const* variables,
 
 // A failure of a function or an operation is the program's to report.
 bool RunNumbers(const NumberProgram& numbers, const Variable* const* variables,
-                NumberResult& result) {
+                const NumberCalls& calls, NumberResult& result) {
     try {
-        return FusedRoundingAvailable() ? RunFused(numbers, variables, result)
-                                        : RunPlain(numbers, variables, result);
+        return FusedRoundingAvailable() ? RunFused(numbers, variables, calls, result)
+                                        : RunPlain(numbers, variables, calls, result);
     } catch (const Exception&) {
         return false;
     }

@@ -1,13 +1,14 @@
 // A compiled form for formulas of numbers alone: number literals,
-// variables, the math functions and arithmetic, run on doubles with no text
-// written or read. It is made from the compiled form (eval/program.h), step
-// for step, and a run gives what running that program gives, or declines:
+// variables, the math functions, a host's functions of numbers and
+// arithmetic, run on doubles with no text written or read. It is made from the compiled form
+// (eval/program.h), step for step, and a run gives what running that program gives, or declines:
 // the program is then run instead. A host evaluating one formula many times
 // takes this road.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ struct NumberStep {
         kNumber,
         kVariable,
         kCall,
+        kHostCall,
         kComparison,
         kComparisonOnNumber,
         kComparisonOnVariable,
@@ -60,9 +62,17 @@ struct NumberStep {
     bool integerText = false;
     PlainNumber number;                    // kNumber, or the right operand's
     std::uint32_t variable = 0;            // kVariable or the right operand's: its index in names
+    std::uint32_t host = 0;                // kHostCall: its index in hosts
+    std::uint32_t arguments = 0;           // kHostCall: how many values it takes
     double (*function)(double) = nullptr;  // kCall: the function row's work
     const NumberKernel* kernel = nullptr;  // the operations
     NumberPredicate compares = nullptr;    // the comparisons
+};
+
+// A host's function called with so many arguments.
+struct HostCallSite {
+    std::string name;
+    std::uint32_t arguments = 0;
 };
 
 struct NumberProgram {
@@ -71,7 +81,28 @@ struct NumberProgram {
     // The variables read, each once; a run is given their records in this
     // order.
     std::vector<std::string> names;
+    // The host's functions called, each way once, in the order a run is
+    // given them. Which of them a session may call on doubles is its own
+    // to say.
+    std::vector<HostCallSite> hosts;
     std::size_t depth = 0;  // the most values the run holds at once
+};
+
+// A host's function as the session that runs a number form has it: of one
+// number, or of several (the values of the call, in order).
+struct NumberHost {
+    const std::function<double(double)>* one = nullptr;
+    const std::function<double(const std::vector<double>&)>* several = nullptr;
+};
+
+// What a run that calls a host's functions needs of its session: the
+// functions, in the order of hosts; a vector to pass arguments in; and the
+// flag an interrupt sets, looked at after each call, which may have been
+// long.
+struct NumberCalls {
+    const NumberHost* hosts = nullptr;
+    std::vector<double>* arguments = nullptr;
+    const InterruptFlag* interrupt = nullptr;
 };
 
 // What a run gives: the double the result's text reads as, and how that
@@ -83,16 +114,18 @@ struct NumberResult {
 };
 
 // Fills numbers from program, a text compiled, when every step is a number,
-// a variable, a built-in math function's call, an arithmetic operator or a
-// comparison,
-// and a call's argument, compiled here, is such a text too. False otherwise.
+// a variable, a call of a built-in math function or of a host's function
+// (any: the session judges), an arithmetic operator or a comparison, and
+// a call's arguments, compiled here, are such texts too. False otherwise.
 bool CompileNumbers(Context& context, const Program& program, NumberProgram& numbers);
 
-// Runs numbers with variables[i] the record named numbers.names[i]. False
-// when a variable holds no plain number, a function or operation fails, or
-// a result is one that only its text tells (1.#INF): the program itself
-// then gives what it gives, failure included.
+// Runs numbers with variables[i] the record named numbers.names[i] and
+// calls.hosts[i] the function of numbers.hosts[i]. False when a variable
+// holds no plain number, a function or operation fails, a result is one that
+// only its text tells (1.#INF), or an interrupt came during a host's call:
+// the program itself then gives what it gives, failure included. Anything
+// but an Exception that a host's function throws goes on up.
 bool RunNumbers(const NumberProgram& numbers, const Variable* const* variables,
-                NumberResult& result);
+                const NumberCalls& calls, NumberResult& result);
 
 }  // namespace expreval

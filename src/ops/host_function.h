@@ -25,6 +25,10 @@ struct HostFunction {
     std::function<std::string(const std::vector<std::string>&)> values;
     // For numbers and values only.
     int arity = 0;
+    // numeric or numbers, said by the host to depend on its arguments alone
+    // and to leave the session be: a formula's number form may call it, and
+    // call it again where the formula's program then runs instead.
+    bool pure = false;
 };
 
 // The arity of a function that takes any number of arguments.
@@ -33,13 +37,6 @@ inline constexpr int kAnyArity = -1;
 // The result of a call of function, a host's (its host is set), with the
 // argument text of the call, which it evaluates.
 std::string CallHostFunction(const Function& function, std::string_view argument, Context& context);
-
-// The arguments of a call, from the text between its parentheses: the
-// pieces between the commas the scanner would meet outside any string,
-// list, group or call. An empty text has none. Where the scan fails, the
-// rest is the last piece, and scanned (when given) is set false.
-std::vector<std::string_view> SplitArguments(Context& context, std::string_view argument,
-                                             bool* scanned = nullptr);
 
 // A name as the scanner reads one: a letter, then letters and digits.
 bool IsValidName(std::string_view name);

@@ -54,6 +54,11 @@ struct FormulaRecords {
     std::uint64_t variables = 0;
     std::uint64_t functions = 0;
     std::vector<const expreval::Variable*> records;
+    // The host's functions it calls, as records: a function defined again
+    // keeps its record and changes what it holds, which each run reads.
+    std::vector<const Function*> hostRecords;
+    std::vector<NumberHost> hosts;
+    std::vector<double> arguments;
 };
 
 // The record a number was last set on, by the name as given, with the
@@ -216,6 +221,27 @@ class NameCollector final : public TokenEvents {
 };
 
 // Compiles compiled.text for the functions of tables, in place.
+// How the number form may call the host's function of record with so many
+// arguments: only a pure one of numbers, taking that many. False otherwise.
+bool CallsOnDoubles(const Function* record, std::uint32_t arguments, NumberHost& host) {
+    const HostFunction* function = record != nullptr ? record->host.get() : nullptr;
+    if (function == nullptr || !function->pure)
+        return false;
+    if (function->numeric) {
+        host = NumberHost{&function->numeric, nullptr};
+        return arguments == 1;
+    }
+    host = NumberHost{nullptr, &function->numbers};
+    return function->numbers &&
+           (function->arity == kAnyArity || function->arity == static_cast<int>(arguments));
+}
+
+// The session's own function of that name, or null.
+const Function* HostFunctionNamed(const SymbolList<Function>& functions, std::string_view name) {
+    const Function* record = functions.FindKey(name);
+    return record == functions.Sentinel() ? nullptr : record;
+}
+
 void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
     InterruptFlag never{false};
     // No limits: there is no budget to start.
@@ -232,8 +258,14 @@ void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
     compiled.hostFunctionsMembership = tables.functions.Membership();
     NameCollector(context, compiled).Collect(compiled.rewritten);
     NumberProgram numbers;
-    if (CompileNumbers(context, compiled.program, numbers))
-        compiled.numbers = std::move(numbers);
+    if (!CompileNumbers(context, compiled.program, numbers))
+        return;
+    NumberHost host;
+    for (const HostCallSite& site : numbers.hosts) {
+        if (!CallsOnDoubles(HostFunctionNamed(tables.functions, site.name), site.arguments, host))
+            return;
+    }
+    compiled.numbers = std::move(numbers);
 }
 
 // A string or list result is refused.
@@ -434,6 +466,8 @@ struct FormulaRunner {
                            NumberResult& found);
     static bool RunProgram(Session& session, const CompiledFormula& compiled, std::string& result,
                            double* number);
+    static bool RunNumbersCallingHosts(Session::State& state, const CompiledFormula& compiled,
+                                       NumberResult& found);
     static bool FindRecords(Session::State& state, const CompiledFormula& compiled);
     static bool HostFunctionsHold(Session::State& state, const CompiledFormula& compiled);
     static std::int64_t MeasureChecks(Session::State& state, const CompiledFormula& compiled);
@@ -499,17 +533,40 @@ bool RecordsHold(const FormulaRecords& found, const CompiledFormula& compiled,
         !(RecordsHold(state.formulaRecords, compiled, state.tables) ||
           FindRecords(state, compiled)))
         return false;
+    if (!compiled.numbers->hosts.empty())
+        return RunNumbersCallingHosts(state, compiled, found);
     std::int64_t checks = compiled.numberChecks.load(std::memory_order_relaxed);
     if (checks == CompiledFormula::kUnknownChecks &&
         (checks = MeasureChecks(state, compiled)) == CompiledFormula::kUnknownChecks)
         return false;
-    if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), found))
+    if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), NumberCalls(),
+                              found))
         return false;
     if (state.bounded) {
         Context context = SessionSettings::ContextFor(state);
         SpendChecks(context, checks);
     }
     return true;
+}
+
+// A number form that calls the host's functions: where no limit bounds the
+// work (its steps are then not measured, and a host's call needs no reading
+// of the clock), with the functions the session holds now, while the
+// session counts as evaluating, as its program's run would.
+bool FormulaRunner::RunNumbersCallingHosts(Session::State& state, const CompiledFormula& compiled,
+                                           NumberResult& found) {
+    const NumberProgram& numbers = *compiled.numbers;
+    FormulaRecords& records = state.formulaRecords;
+    if (state.bounded)
+        return false;
+    records.hosts.resize(numbers.hosts.size());
+    for (std::size_t i = 0; i < numbers.hosts.size(); ++i) {
+        if (!CallsOnDoubles(records.hostRecords[i], numbers.hosts[i].arguments, records.hosts[i]))
+            return false;
+    }
+    const NumberCalls calls{records.hosts.data(), &records.arguments, &state.interrupt};
+    const Evaluating evaluating(state.evaluating);
+    return expreval::RunNumbers(numbers, records.records.data(), calls, found);
 }
 
 // The records of the variables the number form reads, found again; false
@@ -525,6 +582,13 @@ bool FormulaRunner::FindRecords(Session::State& state, const CompiledFormula& co
         if (record == nullptr)
             return false;
         found.records.push_back(record);
+    }
+    found.hostRecords.clear();
+    for (const HostCallSite& site : compiled.numbers->hosts) {
+        const Function* record = HostFunctionNamed(state.tables.functions, site.name);
+        if (record == nullptr)
+            return false;
+        found.hostRecords.push_back(record);
     }
     found.formula = compiled.id;
     found.variables = state.tables.variables.Membership();
@@ -583,7 +647,8 @@ std::int64_t FormulaRunner::MeasureChecks(Session::State& state, const CompiledF
     if (compiled.measures.fetch_add(1, std::memory_order_relaxed) >= CompiledFormula::kMostMeasures)
         return CompiledFormula::kUnknownChecks;
     NumberResult found;
-    if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), found))
+    if (!expreval::RunNumbers(*compiled.numbers, state.formulaRecords.records.data(), NumberCalls(),
+                              found))
         return CompiledFormula::kUnknownChecks;
     InterruptFlag never{false};
     Context context = UnstartedContext(state.tables, never, Limits(), Road::kFast);
@@ -748,11 +813,17 @@ std::vector<std::string> Session::FunctionNames() const {
 }
 
 void Session::DefineFunction(std::string_view name, std::function<double(double)> function) {
+    DefineFunction(name, std::move(function), Purity::kMayHaveEffects);
+}
+
+void Session::DefineFunction(std::string_view name, std::function<double(double)> function,
+                             Purity purity) {
     RefuseDuringEvaluation(state_->evaluating, "DefineFunction");
     if (!function)
         throw std::invalid_argument("expreval: no function given for " + std::string(name));
     HostFunction host;
     host.numeric = std::move(function);
+    host.pure = purity == Purity::kPure;
     StoreFunction(state_->tables.functions, name,
                   std::make_shared<const HostFunction>(std::move(host)));
 }
@@ -785,10 +856,17 @@ static_assert(Session::kVariadic == kAnyArity);
 
 void Session::DefineFunction(std::string_view name, int arity,
                              std::function<double(const std::vector<double>&)> function) {
+    DefineFunction(name, arity, std::move(function), Purity::kMayHaveEffects);
+}
+
+void Session::DefineFunction(std::string_view name, int arity,
+                             std::function<double(const std::vector<double>&)> function,
+                             Purity purity) {
     CheckDefinition(state_->evaluating, "DefineFunction", name, arity, bool(function));
     HostFunction host;
     host.numbers = std::move(function);
     host.arity = arity;
+    host.pure = purity == Purity::kPure;
     StoreFunction(state_->tables.functions, name,
                   std::make_shared<const HostFunction>(std::move(host)));
 }

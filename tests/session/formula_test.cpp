@@ -5,11 +5,14 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "eval/road.h"
 #include "expreval/session.h"
+#include "session/session.h"
 
 namespace expreval {
 namespace {
@@ -475,6 +478,128 @@ TEST(Formula, OfNumbersAloneAsItsText) {
             }
         }
     }
+}
+
+// Pure host functions let a formula run on doubles; the host's other
+// functions, and pure ones where doubles do not do, as the text. Each is
+// defined twice, pure and not, so the same texts try both.
+void DefineHostFunctions(Session& session, Session::Purity purity) {
+    session.DefineFunction(
+        "sq", [](double x) { return x * x; }, purity);
+    session.DefineFunction(
+        "inv", [](double x) { return 1 / x; }, purity);
+    session.DefineFunction(
+        "root",
+        [](double x) {
+            if (x < 0)
+                throw Exception("No root.");
+            return std::sqrt(x);
+        },
+        purity);
+    session.DefineFunction(
+        "hyp", 2, [](const std::vector<double>& v) { return std::hypot(v[0], v[1]); }, purity);
+    session.DefineFunction(
+        "sum", Session::kVariadic,
+        [](const std::vector<double>& v) {
+            double sum = 0;
+            for (const double x : v)
+                sum += x;
+            return sum;
+        },
+        purity);
+    session.DefineFunction(
+        "one", 0, [](const std::vector<double>&) { return 1.5; }, purity);
+}
+
+TEST(Formula, PureHostFunctionsAsTheirTexts) {
+    const std::vector<std::string> texts = {
+        "sq(a)*b",    "hyp(a,b)+sq(c)", "sum()+sum(a)+sum(a,b,c)*2",
+        "one()*a",    "sq(sq(a))",      "sin(sq(a))+1",
+        "sq(sin(a))", "inv(a-a)+1",     "inv(a)*2",
+        "root(a)-b",  "sq(a,b)",        "hyp(a)",
+        "sq()",       "hyp(a,{1})",     "sq(a)+q",
+        "sum(a,,b)",  "sq(a",           "hyp((a,b),c)",
+        "sq(a=2)*a",  "hyp(a,sq(b))/c"};
+    const std::vector<std::string> values = {"1", "-2", "0", "1e200", "0.1", "\"s\"", "{1,2}"};
+    for (const std::string& text : texts) {
+        Session byText;
+        Session byFormula;
+        DefineHostFunctions(byText, Session::Purity::kMayHaveEffects);
+        DefineHostFunctions(byFormula, Session::Purity::kPure);
+        for (Session* session : {&byText, &byFormula}) {
+            session->SetVariable("b", "2");
+            session->SetVariable("c", "0.3");
+        }
+        const Formula formula = byFormula.Compile(text);
+        for (const std::string& value : values) {
+            byText.SetVariable("a", value);
+            byFormula.SetVariable("a", value);
+            for (int round = 0; round < 2; ++round) {
+                const std::string expected = ValueOrFailure([&] { return byText.Evaluate(text); });
+                EXPECT_EQ(ValueOrFailure([&] { return byFormula.Evaluate(formula); }), expected)
+                    << text << " with a = " << value;
+                EXPECT_EQ(byFormula.Variables(), byText.Variables()) << text;
+                if (expected.rfind("failed", 0) != 0 && expected[0] != '"' && expected[0] != '{') {
+                    EXPECT_EQ(byFormula.EvaluateNumber(formula), byText.EvaluateNumber(text))
+                        << text << " with a = " << value;
+                }
+            }
+        }
+    }
+}
+
+// A function that may have effects is called as often as the text calls it,
+// whichever session compiled the formula, and once one of that name is
+// defined again.
+TEST(Formula, HostFunctionsWithEffectsCalledAsWritten) {
+    int calls = 0;
+    const auto counted = [&calls](double x) {
+        ++calls;
+        return x + 1;
+    };
+    Session pure;
+    pure.DefineFunction("f", counted, Session::Purity::kPure);
+    // Doubles give way to the program after two calls, at the division.
+    const Formula formula = pure.Compile("f(1)*f(2)+f(1/(a-a))");
+    Session other;
+    other.DefineFunction("f", counted);
+    pure.DefineFunction("f", counted);
+    for (Session* session : {&other, &pure}) {
+        session->SetVariable("a", 1.0);
+        for (int round = 0; round < 2; ++round) {
+            calls = 0;
+            EXPECT_EQ(ValueOrFailure([&] { return session->Evaluate(formula); }),
+                      "failed: Division by 0 is not allowed.");
+            EXPECT_EQ(calls, 2);
+        }
+    }
+}
+
+// An interrupt that comes during a pure function's call (here from the
+// function itself, standing for another thread during a long call) ends
+// the evaluation on doubles, whatever follows the call; a host's own
+// exception goes on up as it does from the text.
+TEST(Formula, PureHostFunctionsInterruptedOrThrowing) {
+    Session session;
+    SetRoad(session, Road::kFast);
+    session.DefineFunction(
+        "stop",
+        [&session](double x) {
+            session.Interrupt();
+            return x;
+        },
+        Session::Purity::kPure);
+    session.DefineFunction(
+        "bad", [](double) -> double { throw std::runtime_error("host"); }, Session::Purity::kPure);
+    for (const std::string text : {"stop(1)", "stop(1)+2", "2*stop(3)"}) {
+        const Formula formula = session.Compile(text);
+        EXPECT_EQ(ValueOrFailure([&] { return session.Evaluate(formula); }),
+                  "failed: Interrupted.");
+    }
+    const Formula formula = session.Compile("bad(1)+1");
+    EXPECT_THROW(session.Evaluate(formula), std::runtime_error);
+    EXPECT_THROW(session.EvaluateNumber(formula), std::runtime_error);
+    EXPECT_EQ(session.Evaluate("1+1"), "2");  // the session evaluates again
 }
 
 }  // namespace
