@@ -65,7 +65,24 @@ std::vector<Pair> W7Formulas() {
         {"base-10 logarithms", "log(a)*b+log(c)", "log10(a)*b+log10(c)"},
         {"sum of 10 products", "a*b+b*c+c*a+a*a*b+b*b*c+c*c*a+a*b*c+1.5*a+2.5*b+3.5*c",
          "a*b+b*c+c*a+a*a*b+b*b*c+c*c*a+a*b*c+1.5*a+2.5*b+3.5*c"},
+        {"host functions of one and two arguments", "half(a)*b+fma(a,c,b)", "half(a)*b+fma(a,c,b)"},
     };
+}
+
+// The host's functions, the same for both: expreval's declared pure, as
+// muparser takes every function it is given.
+double Half(double x) {
+    return x / 2;
+}
+double Fma(double x, double y, double z) {
+    return x * y + z;
+}
+
+void DefineHostFunctions(expreval::Session& session) {
+    session.DefineFunction("half", Half, expreval::Session::Purity::kPure);
+    session.DefineFunction(
+        "fma", 3, [](const std::vector<double>& x) { return Fma(x[0], x[1], x[2]); },
+        expreval::Session::Purity::kPure);
 }
 
 constexpr double kB = 0.75;
@@ -125,6 +142,8 @@ struct Muparser {
         parser.DefineVar("a", &a);
         parser.DefineVar("b", &b);
         parser.DefineVar("c", &c);
+        parser.DefineFun("half", Half);
+        parser.DefineFun("fma", Fma);
         parser.SetExpr(text);
     }
     Muparser(const Muparser&) = delete;
@@ -161,6 +180,7 @@ volatile double g_sink;
 
 void W7Check(const Pair& pair, const Values& values) {
     expreval::Session session;
+    DefineHostFunctions(session);
     session.SetVariable("b", kB);
     session.SetVariable("c", kC);
     const expreval::Formula formula = session.Compile(pair.expreval);
@@ -190,6 +210,7 @@ void W7(long count) {
         double sum = 0;
 
         expreval::Session session;
+        DefineHostFunctions(session);
         session.SetVariable("b", kB);
         session.SetVariable("c", kC);
         const expreval::Formula formula = session.Compile(pair.expreval);

@@ -32,10 +32,10 @@ foreach(installed bin/expreval include/expreval/expreval.h include/expreval/vers
     endif()
 endforeach()
 
-# A 2.0 package serves a host written for 2.0 and refuses one that needs 2.1
-# or was written for 1.x, whose binary interface it does not keep.
-set(requests 2.0 2.1 1.0 1.1)
-set(acceptances TRUE FALSE FALSE FALSE)
+# A 2.1 package serves a host written for 2.0 or 2.1 and refuses one that
+# needs 2.2 or was written for 1.x, whose binary interface it does not keep.
+set(requests 2.0 2.1 2.2 1.0 1.1)
+set(acceptances TRUE TRUE FALSE FALSE FALSE)
 foreach(request accepted IN ZIP_LISTS requests acceptances)
     execute_process(
         COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/version_probe -B ${WORK_DIR}/probe-${request}

@@ -130,14 +130,25 @@ TEST(Formula, FollowsTheFunctionsOfTheSessionEvaluating) {
 TEST(Formula, SharedByThreads) {
     const Formula formula = Session().Compile("x=x+1;x*2");
     const Formula sum = Session().Compile("n=n+1+sin(0)");
+    // Each session calls its own function of that name.
+    Session compiling;
+    compiling.DefineFunction(
+        "f", [](double x) { return x; }, Session::Purity::kPure);
+    const Formula numbers = compiling.Compile("f(a)*2+1");
     std::vector<std::thread> threads;
     std::vector<std::string> results(4);
+    std::vector<double> totals(4);
     for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&sum, &results, t] {
+        threads.emplace_back([&sum, &numbers, &results, &totals, t] {
             Session session;
             session.SetVariable("n", 0.0);
-            for (int i = 0; i < 200; ++i)
+            session.DefineFunction(
+                "f", [t](double x) { return x * t; }, Session::Purity::kPure);
+            for (int i = 0; i < 200; ++i) {
                 session.Evaluate(sum);
+                session.SetVariable("a", i);
+                totals[t] += session.EvaluateNumber(numbers);
+            }
             results[t] = *session.Variable("n");
         });
     }
@@ -145,6 +156,8 @@ TEST(Formula, SharedByThreads) {
         thread.join();
     for (const std::string& result : results)
         EXPECT_EQ(result, "200.");
+    for (int t = 0; t < 4; ++t)
+        EXPECT_EQ(totals[t], 200 + 2 * t * (199 * 200 / 2));
     EXPECT_EQ(formula.SyntaxError(), "Operator ; does not exist.");
 }
 
