@@ -350,14 +350,14 @@ class NumberRun {
         if (host.one != nullptr)
             return (*host.one)(top.value);
         std::vector<double>& arguments = *calls_.arguments;
-        arguments.clear();
+        arguments.resize(step.arguments);
         if (step.arguments == 0) {
             stack_[height++] = top;
         } else {
             height -= step.arguments - 1;
-            for (std::size_t i = 1; i < step.arguments; ++i)
-                arguments.push_back(stack_[height + i - 1].value);
-            arguments.push_back(top.value);
+            for (std::size_t i = 0; i + 1 < step.arguments; ++i)
+                arguments[i] = stack_[height + i].value;
+            arguments.back() = top.value;
         }
         return (*host.several)(arguments);
     }

@@ -220,7 +220,6 @@ class NameCollector final : public TokenEvents {
     std::unordered_set<std::string_view> functionsSeen_;
 };
 
-// Compiles compiled.text for the functions of tables, in place.
 // How the number form may call the host's function of record with so many
 // arguments: only a pure one of numbers, taking that many. False otherwise.
 bool CallsOnDoubles(const Function* record, std::uint32_t arguments, NumberHost& host) {
@@ -242,6 +241,7 @@ const Function* HostFunctionNamed(const SymbolList<Function>& functions, std::st
     return record == functions.Sentinel() ? nullptr : record;
 }
 
+// Compiles compiled.text for the functions of tables, in place.
 void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
     InterruptFlag never{false};
     // No limits: there is no budget to start.
