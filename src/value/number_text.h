@@ -280,9 +280,11 @@ inline bool RoundToSignificant(double m, int& exponent, double& rounded, bool to
 //   correctly rounded quotient.
 // - Beyond, it is kept only when it lies within kTrustedHalf of a place
 //   from r / 10^k (of the smaller place, at a power of two): it is then the
-//   correctly rounded quotient. Ties (which round half up here), a rounding
-//   up to 10^14, and results the test does not trust, which are too rare to
-//   meet, are left to the plain routine.
+//   correctly rounded quotient.
+// - Ties (which round half up here), magnitudes whose 14 digits may round up
+//   to a power of ten, and results the test does not trust, which are too
+//   rare to meet, are left to the plain routine. The first two are told from
+//   x alone, beside the chain rather than after it.
 struct FusedScale {
     double power;      // 10^k
     double inverse;    // 10^-k rounded
@@ -338,10 +340,12 @@ template <int e>
 
 // For magnitudes of the biased binary exponent b, in [2^(b-1023),
 // 2^(b-1022)): at most one power of ten lies among them, and which side of
-// it the magnitude lies on gives its count of integer digits. Below 1 that
-// power is a rounded double, which can misplace a magnitude within a unit of
-// it: the rounding then lands outside 14 digits, or on 10^13 with the same
-// result and an exponent as negative as the true one.
+// it the magnitude lies on gives its count of integer digits. Every such
+// range ends at least 2% below the next power of ten, so that x's 14 digits
+// lie from 10^13 up to below 10^14, but just below a power of ten within it,
+// where they may round up to it: those are left to the plain routine. Below
+// 1 that power is a rounded double, the nearest to it: a magnitude above it
+// lies above the power too, and one equal to it is left too.
 template <int b>
 [[gnu::always_inline]] inline bool FusedScaleOf(double magnitude, FusedScale& scale) {
     constexpr int u = b - 1023;
@@ -352,12 +356,33 @@ template <int b>
     } else {
         constexpr double kPower =
             low >= 0 ? kExactPowers[low < 0 ? 0 : low] : 1 / kExactPowers[low < 0 ? -low : 0];
-        return magnitude >= kPower ? FusedScaleFor<low + 1>(scale) : FusedScaleFor<low>(scale);
+        constexpr double kBelowPower = kPower * (1 - 1e-14);
+        if (low >= 0 ? magnitude >= kPower : magnitude > kPower)
+            return FusedScaleFor<low + 1>(scale);
+        return magnitude < kBelowPower && FusedScaleFor<low>(scale);
     }
 }
 
 // The binary exponents of magnitudes from below 10^-7 to above 10^14.
 inline constexpr int kFusedLowestBinary = 1023 - 26;
+inline constexpr int kFusedBinaries = 80;
+
+// What FusedScaleOf counts on: each range of a binary exponent ends 2% or
+// more below the power of ten above it.
+constexpr bool RangesEndBelowPowers() {
+    for (int b = kFusedLowestBinary; b < kFusedLowestBinary + kFusedBinaries; ++b) {
+        const int u = b - 1023;
+        const int high = (((u + 1) * kLog10Of2Scaled) >> kLog10Of2Shift) + 1;
+        double top = 1;
+        for (int i = 0; i < (u + 1 < 0 ? -(u + 1) : u + 1); ++i)
+            top = u + 1 < 0 ? top / 2 : top * 2;
+        const double power = high >= 0 ? kExactPowers[high] : 1 / kExactPowers[-high];
+        if (top > 0.98 * power)
+            return false;
+    }
+    return true;
+}
+static_assert(RangesEndBelowPowers());
 
 #define EXPREVAL_FUSED_CASE(n)     \
     case kFusedLowestBinary + (n): \
@@ -399,15 +424,22 @@ inline constexpr int kFusedLowestBinary = 1023 - 26;
 [[gnu::always_inline]] inline bool RoundFused(double x, int& exponent, double& value) {
     constexpr double kToInteger = 0x1.8p52;
     constexpr std::uint64_t kExponentBits = 0x7FF0000000000000;
+    const double magnitude = std::fabs(x);
     FusedScale scale;
-    if (!ChooseFusedScale(std::fabs(x), scale))
+    if (!ChooseFusedScale(magnitude, scale))
         return false;
     const double rounded = std::fma(x, scale.power, kToInteger) - kToInteger;
     value = std::fma(rounded, scale.inverse, x * scale.lost);
-    const double away = std::fma(-x, scale.power, rounded);  // r - x 10^k
     exponent = scale.exponent;
-    const double size = std::fabs(rounded);
-    if (size < kLowest || size >= kBeyond || std::fabs(away) == 0.5)
+    // A tie: x is an odd number times 2^(z + b - 1075), z the count of zero
+    // bits that end its significand with its hidden bit and b its biased
+    // exponent, so x 10^k = odd x 5^k x 2^(z + b - 1075 + k) lies halfway
+    // between two integers just when that power is 2^-1: z + b = 1060 + e.
+    constexpr int kTieSum = 1074 - kSignificant;
+    constexpr std::uint64_t kHiddenBit = std::uint64_t{1} << 52;
+    const auto magnitudeBits = std::bit_cast<std::uint64_t>(magnitude);
+    if (std::countr_zero(magnitudeBits | kHiddenBit) + static_cast<int>(magnitudeBits >> 52) ==
+        kTieSum + scale.exponent)
         return false;
     if (scale.proven)
         return true;
