@@ -413,13 +413,15 @@ bool RunFused(const NumberProgram& numbers, const Variable* const* variables,
 
 }  // namespace
 
-// A failure of a function or an operation is the program's to report.
+// A failure of a function or an operation is the program's to report, and
+// so is anything a host's function throws: the program, which applies
+// operators as the scan meets them, may fail before it calls it.
 bool RunNumbers(const NumberProgram& numbers, const Variable* const* variables,
                 const NumberCalls& calls, NumberResult& result) {
     try {
         return FusedRoundingAvailable() ? RunFused(numbers, variables, calls, result)
                                         : RunPlain(numbers, variables, calls, result);
-    } catch (const Exception&) {
+    } catch (...) {
         return false;
     }
 }

@@ -122,9 +122,9 @@ bool CompileNumbers(Context& context, const Program& program, NumberProgram& num
 // Runs numbers with variables[i] the record named numbers.names[i] and
 // calls.hosts[i] the function of numbers.hosts[i]. False when a variable
 // holds no plain number, a function or operation fails, a result is one that
-// only its text tells (1.#INF), or an interrupt came during a host's call:
-// the program itself then gives what it gives, failure included. Anything
-// but an Exception that a host's function throws goes on up.
+// only its text tells (1.#INF), a host's function throws, or an interrupt
+// came during a host's call: the program itself then gives what it gives,
+// failure included.
 bool RunNumbers(const NumberProgram& numbers, const Variable* const* variables,
                 const NumberCalls& calls, NumberResult& result);
 

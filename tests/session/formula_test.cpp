@@ -612,6 +612,10 @@ TEST(Formula, PureHostFunctionsInterruptedOrThrowing) {
     const Formula formula = session.Compile("bad(1)+1");
     EXPECT_THROW(session.Evaluate(formula), std::runtime_error);
     EXPECT_THROW(session.EvaluateNumber(formula), std::runtime_error);
+    // The text applies / before it calls bad: its failure is the answer.
+    const Formula first = session.Compile("bad(1)+1/0");
+    EXPECT_EQ(ValueOrFailure([&] { return session.Evaluate(first); }),
+              "failed: Division by 0 is not allowed.");
     EXPECT_EQ(session.Evaluate("1+1"), "2");  // the session evaluates again
 }
 
