@@ -53,6 +53,12 @@ struct OnRoad {
             calls.push_back("v" + value);
             return value;
         });
+        // p, of two numbers, pure where lines are formulas (which may then
+        // call it more than once): its calls are no effect to compare.
+        session.DefineFunction(
+            "p", 2, [](const std::vector<double>& x) { return x[0] * 3 - x[1]; },
+            formulas ? expreval::Session::Purity::kPure
+                     : expreval::Session::Purity::kMayHaveEffects);
     }
 
     // The variables of a fresh run: zurp, and names that mutated lines meet
