@@ -1,9 +1,9 @@
 // A compiled form for formulas of numbers alone: number literals,
 // variables, the math functions, a host's functions of numbers and
-// arithmetic, run on doubles with no text written or read. It is made from the compiled form
-// (eval/program.h), step for step, and a run gives what running that program gives, or declines:
-// the program is then run instead. A host evaluating one formula many times
-// takes this road.
+// arithmetic, run on doubles with no text written or read. It is made from
+// the compiled form (eval/program.h), step for step, and a run gives what
+// running that program gives, or declines: the program is then run instead.
+// A host evaluating one formula many times takes this road.
 #pragma once
 
 #include <cstddef>
