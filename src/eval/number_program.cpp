@@ -108,44 +108,54 @@ class NumberCompiler {
         return true;
     }
 
-    // A built-in math function's argument, compiled as a text of its own.
-    bool AddArgument(const Token& call, int calls) {
-        const Function* function = call.function;
-        if (function == nullptr || function->number == nullptr || function->hostCall != nullptr ||
-            calls >= kDeepestCall)
-            return false;
-        const std::string_view text = call.text;
+    // A call's text cut into the function's name and its argument, the text
+    // between the parentheses; false when it is not whole.
+    static bool CutCall(std::string_view text, std::string_view& name, std::string_view& argument) {
         const std::size_t open = FinalCallOpen(text);
         if (open == std::string_view::npos || text.size() < open + 2)
             return false;
+        name = text.substr(0, open);
+        argument = text.substr(open + 1, text.size() - open - 2);
+        return true;
+    }
+
+    // A text of a call's argument, compiled here one call deeper.
+    bool AddText(std::string_view text, int calls) {
         Program argument;
-        Compile(context_, text.substr(open + 1, text.size() - open - 2), argument);
+        Compile(context_, text, argument);
         return Add(argument, calls + 1);
+    }
+
+    // A built-in math function's argument.
+    bool AddArgument(const Token& call, int calls) {
+        const Function* function = call.function;
+        std::string_view name;
+        std::string_view argument;
+        return function->number != nullptr && calls < kDeepestCall &&
+               CutCall(call.text, name, argument) && AddText(argument, calls);
     }
 
     // A call of a host's function: each argument, cut where the call of
     // several cuts them, compiled as a text of its own and giving one value.
     bool AddHostCall(std::string_view text, int calls) {
-        const std::size_t open = FinalCallOpen(text);
-        if (open == std::string_view::npos || text.size() < open + 2 || calls >= kDeepestCall)
+        std::string_view name;
+        std::string_view argument;
+        if (calls >= kDeepestCall || !CutCall(text, name, argument))
             return false;
         bool scanned = true;
-        const std::vector<std::string_view> pieces =
-            SplitArguments(context_, text.substr(open + 1, text.size() - open - 2), &scanned);
+        const std::vector<std::string_view> pieces = SplitArguments(context_, argument, &scanned);
         if (!scanned)
             return false;
         for (const std::string_view piece : pieces) {
             const std::size_t height = height_;
-            Program argument;
-            Compile(context_, piece, argument);
-            if (!Add(argument, calls + 1) || height_ != height + 1)
+            if (!AddText(piece, calls) || height_ != height + 1)
                 return false;
         }
         NumberStep step;
         step.kind = NumberStep::Kind::kHostCall;
         step.integerText = IsIntegerText(text);
         step.arguments = static_cast<std::uint32_t>(pieces.size());
-        step.host = HostIndex(text.substr(0, open), step.arguments);
+        step.host = HostIndex(name, step.arguments);
         numbers_.steps.push_back(step);
         height_ = height_ + 1 - pieces.size();
         return true;

@@ -235,12 +235,6 @@ bool CallsOnDoubles(const Function* record, std::uint32_t arguments, NumberHost&
            (function->arity == kAnyArity || function->arity == static_cast<int>(arguments));
 }
 
-// The session's own function of that name, or null.
-const Function* HostFunctionNamed(const SymbolList<Function>& functions, std::string_view name) {
-    const Function* record = functions.FindKey(name);
-    return record == functions.Sentinel() ? nullptr : record;
-}
-
 // Compiles compiled.text for the functions of tables, in place.
 void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
     InterruptFlag never{false};
@@ -262,7 +256,7 @@ void CompileFormula(SessionTables& tables, CompiledFormula& compiled) {
         return;
     NumberHost host;
     for (const HostCallSite& site : numbers.hosts) {
-        if (!CallsOnDoubles(HostFunctionNamed(tables.functions, site.name), site.arguments, host))
+        if (!CallsOnDoubles(FindHostFunction(tables.functions, site.name), site.arguments, host))
             return;
     }
     compiled.numbers = std::move(numbers);
@@ -585,7 +579,7 @@ bool FormulaRunner::FindRecords(Session::State& state, const CompiledFormula& co
     }
     found.hostRecords.clear();
     for (const HostCallSite& site : compiled.numbers->hosts) {
-        const Function* record = HostFunctionNamed(state.tables.functions, site.name);
+        const Function* record = FindHostFunction(state.tables.functions, site.name);
         if (record == nullptr)
             return false;
         found.hostRecords.push_back(record);

@@ -58,8 +58,6 @@ const Operator* LookUpOperator(std::string_view symbol) {
                   [](std::string key) { return Operator(std::move(key), nullptr, 0); });
 }
 
-namespace {
-
 // Out of line: the built-in functions' lookup stays small.
 [[gnu::noinline]] const Function* FindHostFunction(const SymbolList<Function>& hosts,
                                                    std::string_view name) {
@@ -67,8 +65,6 @@ namespace {
         return nullptr;
     return Lookup(hosts, name, [](std::string key) { return Function(std::move(key), nullptr); });
 }
-
-}  // namespace
 
 // A host's function cannot have a built-in one's name, so the order of the
 // two lookups changes no answer; the built-in one comes first for speed.

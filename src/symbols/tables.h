@@ -38,6 +38,8 @@ void ResetVariables();
 // function": a built-in one, else one of session's (which may be null).
 const Function* FindFunctionIn(LookupCache<Function>& cache, const SessionTables* session,
                                std::string_view name);
+// A session's own function of that name alone.
+const Function* FindHostFunction(const SymbolList<Function>& hosts, std::string_view name);
 const Operator* LookUpOperator(std::string_view symbol);
 // Inline: the scanner asks for every operator it meets.
 inline const Operator* FindOperatorIn(LookupCache<Operator>& cache, std::string_view symbol) {
