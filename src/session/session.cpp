@@ -343,9 +343,8 @@ void StoreFunction(SymbolList<Function>& functions, std::string_view name,
     FoldCase(key);
     if (IsBuiltInFunction(key))
         throw std::invalid_argument("expreval: cannot replace the built-in function " + key);
-    Function* place = functions.LowerBound(key);
-    if (place == functions.Sentinel() || place->name != key)
-        place = functions.InsertBefore(place, new Function(std::move(key), nullptr));
+    Function* place = functions.InsertOrAssign(
+        key, [&key] { return new Function(key, nullptr); }, [](Function&) {});
     place->host = std::move(host);
     place->hostCall = CallHostFunction;
 }
@@ -761,7 +760,7 @@ bool Session::RemoveVariable(std::string_view name) {
     RefuseDuringEvaluation(state_->evaluating, "RemoveVariable");
     SymbolList<expreval::Variable>& list = state_->tables.variables;
     expreval::Variable* variable = list.Find(expreval::Variable(std::string(name), std::string()));
-    if (variable == list.Sentinel())
+    if (list.IsSentinel(variable))
         return false;
     std::erase_if(state_->bindings,
                   [variable](const Binding& binding) { return binding.name == variable->name; });

@@ -1,21 +1,21 @@
 // SymbolList: the sorted, intrusive, circular doubly linked list that holds
 // the functions, the operators and the variables. One sentinel record marks
-// both ends; the list owns every record linked into it. An index by key sits
-// beside the links, so that finding a record or the place of a new key takes
-// a search of the index, not a walk: a session may hold many thousands of
-// variables. The links keep the order for those that read it (listing,
-// completion).
+// both ends; the list owns every record linked into it. A hash index sits
+// beside the links, so that finding a record takes a probe, not a walk: a
+// session may hold many thousands of variables. The links keep the order
+// for those that read it (listing, completion): a key stored anew joins
+// them at the end, and the records that joined so are put in order when the
+// links are next read, from the sentinel, all at once.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <memory_resource>
+#include <mutex>
 #include <string_view>
-#include <utility>
 
+#include "symbols/key_hash_index.h"
 #include "symbols/key_text.h"
 
 namespace expreval {
@@ -25,7 +25,7 @@ namespace expreval {
 template <typename T>
 class SymbolList {
   public:
-    SymbolList() : sentinel_(new T()), tail_(sentinel_) {
+    SymbolList() : sentinel_(new T()) {
         sentinel_->next = sentinel_;
         sentinel_->previous = sentinel_;
         Changed();
@@ -39,7 +39,17 @@ class SymbolList {
     SymbolList(const SymbolList&) = delete;
     SymbolList& operator=(const SymbolList&) = delete;
 
-    T* Sentinel() const { return sentinel_; }
+    // The end of the links, which are in key order from here: a walk starts
+    // here.
+    T* Sentinel() const {
+        Order();
+        return sentinel_;
+    }
+
+    // Whether record is the sentinel, as Find gives for a key not stored:
+    // without putting the links in order.
+    bool IsSentinel(const T* record) const { return record == sentinel_; }
+    bool Empty() const { return sentinel_->next == sentinel_; }
 
     // A stamp that changes whenever records join or leave the list or a
     // record takes new data, and that no other list of this kind has had:
@@ -55,7 +65,8 @@ class SymbolList {
     T* InsertBefore(T* position, T* record) {
         if (position == nullptr || record == nullptr)
             return nullptr;
-        return Insert(index_.end(), position, record);
+        Order();
+        return Insert(position, record);
     }
 
     T* Append(T* record) { return InsertBefore(sentinel_, record); }
@@ -63,26 +74,23 @@ class SymbolList {
     // The stored record whose key equals key's, or the sentinel.
     T* Find(const T& key) const { return FindKey(T::Key(key)); }
 
-    // The first record whose key is not less than key, a text already
-    // normalised as the record constructor would make it, or the sentinel:
-    // where InsertOrReplace stores a new key.
-    T* LowerBound(std::string_view key) const {
-        return RecordAt(index_.lower_bound(IndexKey(key)));
-    }
-
     // Find for a normalised key text, without building a key record.
-    T* FindKey(std::string_view key) const { return RecordAt(index_.find(IndexKey(key))); }
+    T* FindKey(std::string_view key) const {
+        T* found = hashed_.Find(key, KeyHashIndex<T>::Hash(key));
+        return found != nullptr ? found : sentinel_;
+    }
 
     // Stores record by key; an existing record of equal key takes its data
     // by the record's own assignment, which keeps its key and links, and
     // record is destroyed.
     T* InsertOrReplace(T* record) {
         std::unique_ptr<T> owned(record);
-        const auto place = index_.lower_bound(IndexKey(T::Key(*record)));
-        if (!Holds(place, T::Key(*record)))
-            return Insert(place, RecordAt(place), owned.release());
-        Replace(*place->second, std::move(*record));
-        return place->second;
+        T* stored = FindKey(T::Key(*record));
+        if (stored == sentinel_)
+            return InsertUnordered(owned.release());
+        stored->operator=(std::move(*record));
+        DataChanged();
+        return stored;
     }
 
     // The same without a record to replace with: the stored record of key,
@@ -91,30 +99,32 @@ class SymbolList {
     // Replacing a value builds and allocates nothing.
     template <typename Make, typename Assign>
     T* InsertOrAssign(std::string_view key, Make make, Assign assign) {
-        const auto place = index_.lower_bound(IndexKey(key));
-        if (!Holds(place, key))
-            return Insert(place, RecordAt(place), make());
-        assign(*place->second);
+        T* stored = FindKey(key);
+        if (stored == sentinel_)
+            return InsertUnordered(make());
+        assign(*stored);
         DataChanged();
-        return place->second;
+        return stored;
     }
 
-    // Unlinks record, one of the list's, and destroys it. Its index node's
-    // memory serves the next key indexed.
+    // Unlinks record, one of the list's, and destroys it.
     void Remove(T* record) {
-        index_.erase(IndexKey(T::Key(*record)));
+        hashed_.Erase(record, KeyHashIndex<T>::Hash(T::Key(*record)));
+        if (firstUnordered_ == record && record->next == sentinel_) {
+            firstUnordered_ = nullptr;
+            unordered_.store(false, std::memory_order_release);
+        } else if (firstUnordered_ == record) {
+            firstUnordered_ = record->next;
+        }
         record->previous->next = record->next;
         record->next->previous = record->previous;
-        if (tail_ == record)
-            tail_ = record->previous;
         delete record;
         Changed();
     }
 
     // Destroys every record but the sentinel.
     void Clear() {
-        index_.clear();
-        nodes_.release();
+        hashed_.Clear();
         for (T* p = sentinel_->next; p != sentinel_;) {
             T* next = p->next;
             delete p;
@@ -122,53 +132,118 @@ class SymbolList {
         }
         sentinel_->next = sentinel_;
         sentinel_->previous = sentinel_;
-        tail_ = sentinel_;
+        firstUnordered_ = nullptr;
+        unordered_.store(false, std::memory_order_release);
         Changed();
     }
 
   private:
-    // A stored record's key: a view of its text, and its head, which settles
-    // most comparisons in the index's own node, without reaching the text.
-    struct IndexKey {
-        explicit IndexKey(std::string_view key) : head(KeyHead(key)), text(key) {}
-        std::uint64_t head;
-        std::string_view text;
-    };
-    struct KeyOrder {
-        bool operator()(const IndexKey& a, const IndexKey& b) const {
-            return a.head != b.head ? a.head < b.head : KeyTextLess(a.text, b.text);
-        }
-    };
-    using Index = std::pmr::map<IndexKey, T*, KeyOrder>;
-    using Place = typename Index::const_iterator;
-
-    T* RecordAt(Place place) const { return place == index_.end() ? sentinel_ : place->second; }
-
-    bool Holds(Place place, std::string_view key) const {
-        return place != index_.end() && place->first.text == key;
-    }
-
-    // Indexes record, at hint when that is its place in the index, and links
-    // it before position. The record is the list's from here on: it is
-    // destroyed when indexing fails for want of memory.
-    T* Insert(Place hint, T* position, T* record) {
+    // Indexes record and links it before position. The record is the
+    // list's from here on: it is destroyed when indexing fails for want of
+    // memory.
+    T* Insert(T* position, T* record) {
         std::unique_ptr<T> owned(record);
-        index_.emplace_hint(hint, IndexKey(T::Key(*record)), record);
-        owned.release();
-        if (position == sentinel_) {
-            tail_->next = record;
-            record->next = sentinel_;
-            record->previous = tail_;
-            tail_ = record;
-            sentinel_->previous = record;
-        } else {
-            record->next = position;
-            record->previous = position->previous;
-            position->previous = record;
-            record->previous->next = record;
-        }
+        hashed_.Reserve();
+        hashed_.Insert(owned.release(), KeyHashIndex<T>::Hash(T::Key(*record)));
+        record->next = position;
+        record->previous = position->previous;
+        position->previous = record;
+        record->previous->next = record;
         Changed();
         return record;
+    }
+
+    // A new key joins the links at the end, to be put in order when they
+    // are read.
+    T* InsertUnordered(T* record) {
+        Insert(sentinel_, record);
+        if (firstUnordered_ == nullptr) {
+            firstUnordered_ = record;
+            unordered_.store(true, std::memory_order_release);
+        }
+        return record;
+    }
+
+    // Puts the records that joined at the end in order among the others: a
+    // merge sort of them, then a merge with the ordered ones, with no memory
+    // taken. Links only move, so whatever was found stays found. Readers of
+    // one list on several threads order it once, under the lock.
+    void Order() const {
+        if (!unordered_.load(std::memory_order_acquire))
+            return;
+        const std::lock_guard<std::mutex> lock(ordering_);
+        if (firstUnordered_ == nullptr)
+            return;
+        // The ordered records and the unordered run, as two chains ended by
+        // null.
+        T* unordered = firstUnordered_;
+        T* lastOrdered = unordered->previous;
+        T* ordered = lastOrdered != sentinel_ ? sentinel_->next : nullptr;
+        sentinel_->previous->next = nullptr;
+        lastOrdered->next = nullptr;
+        T* chain = Merge(ordered, SortChain(unordered));
+        // Link the whole again, both ways.
+        T* previous = sentinel_;
+        for (T* p = chain; p != nullptr; p = p->next) {
+            previous->next = p;
+            p->previous = previous;
+            previous = p;
+        }
+        previous->next = sentinel_;
+        sentinel_->previous = previous;
+        firstUnordered_ = nullptr;
+        unordered_.store(false, std::memory_order_release);
+    }
+
+    static bool Before(const T* a, const T* b) { return KeyTextLess(T::Key(*a), T::Key(*b)); }
+
+    // Two chains in key order, linked by next and ended by null, made one.
+    static T* Merge(T* a, T* b) {
+        T head;
+        T* last = &head;
+        while (a != nullptr && b != nullptr) {
+            T*& first = Before(a, b) ? a : b;
+            last->next = first;
+            last = first;
+            first = first->next;
+        }
+        last->next = a != nullptr ? a : b;
+        return head.next;
+    }
+
+    // A chain linked by next and ended by null, in key order: runs of one,
+    // two, four... records merged in turn, so that no recursion or memory
+    // grows with its length.
+    static T* SortChain(T* chain) {
+        std::size_t length = 0;
+        for (T* p = chain; p != nullptr; p = p->next)
+            ++length;
+        T head;
+        head.next = chain;
+        for (std::size_t run = 1; run < length; run *= 2) {
+            T* last = &head;
+            T* rest = head.next;
+            while (rest != nullptr) {
+                T* left = rest;
+                T* right = Cut(left, run);
+                rest = Cut(right, run);
+                last->next = Merge(left, right);
+                while (last->next != nullptr)
+                    last = last->next;
+            }
+        }
+        return head.next;
+    }
+
+    // Ends chain after count records; what followed, or null.
+    static T* Cut(T* chain, std::size_t count) {
+        for (std::size_t i = 1; chain != nullptr && i < count; ++i)
+            chain = chain->next;
+        if (chain == nullptr)
+            return nullptr;
+        T* rest = chain->next;
+        chain->next = nullptr;
+        return rest;
     }
 
     // Lists of different sessions change on different threads at once.
@@ -179,20 +254,15 @@ class SymbolList {
 
     // A cached handler or precedence of the stored record must be looked up
     // again.
-    void Replace(T& stored, T&& record) {
-        stored = std::move(record);
-        DataChanged();
-    }
     void DataChanged() { stamp_ = lastStamp_.fetch_add(1, std::memory_order_relaxed) + 1; }
 
     T* sentinel_;
-    T* tail_;
-    // The index's nodes lie together in blocks of their own, not among the
-    // records, so that a search of many thousands of keys touches fewer
-    // cache lines. A removed key's node is reused, so that a host adding and
-    // removing variables in a loop does not grow; Clear gives back all.
-    std::pmr::unsynchronized_pool_resource nodes_;
-    Index index_{&nodes_};
+    KeyHashIndex<T> hashed_;
+    // The first of the records that joined at the end, out of order, or
+    // null; all after it did too.
+    mutable T* firstUnordered_ = nullptr;
+    mutable std::atomic<bool> unordered_ = false;
+    mutable std::mutex ordering_;
     std::uint64_t stamp_ = 0;
     std::uint64_t membership_ = 0;
     static inline std::atomic<std::uint64_t> lastStamp_ = 0;

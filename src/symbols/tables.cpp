@@ -43,7 +43,7 @@ template <typename T, typename MakeKey>
 [[gnu::always_inline]] inline const T* Lookup(const SymbolList<T>& list, std::string_view key,
                                               MakeKey makeKey) {
     const T* found = HasCapital(key) ? list.Find(makeKey(std::string(key))) : list.FindKey(key);
-    return found == list.Sentinel() ? nullptr : found;
+    return list.IsSentinel(found) ? nullptr : found;
 }
 
 const Function* LookUpFunction(std::string_view name) {
@@ -61,7 +61,7 @@ const Operator* LookUpOperator(std::string_view symbol) {
 // Out of line: the built-in functions' lookup stays small.
 [[gnu::noinline]] const Function* FindHostFunction(const SymbolList<Function>& hosts,
                                                    std::string_view name) {
-    if (hosts.Sentinel()->next == hosts.Sentinel())
+    if (hosts.Empty())
         return nullptr;
     return Lookup(hosts, name, [](std::string key) { return Function(std::move(key), nullptr); });
 }
