@@ -81,7 +81,7 @@ void QuietAnswers::AnswerLines(LineSource& in, std::string_view file) {
             Finish();
         } else if (IsQuitLine(line)) {
             return;
-        } else if (!line.empty()) {
+        } else if (!line.empty() && line != "\r") {  // "\r": a blank line ended by CR LF
             Answer(line, place);
         }
     }

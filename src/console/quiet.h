@@ -37,7 +37,8 @@ class QuietAnswers {
     // Evaluates text and writes its answer.
     void Answer(const std::string& text, const LinePlace& place);
 
-    // Answers the lines of in, passing over empty ones, up to a line that
+    // Answers the lines of in, passing over empty ones (and those of a
+    // lone carriage return, a file's with CR LF line ends), up to a line that
     // starts with "." or the end of in. file names in ("" for standard
     // input).
     void AnswerLines(LineSource& in, std::string_view file);
