@@ -107,9 +107,15 @@ class NumberLine {
     // After the scan and the grammar: the answer, false when the line is
     // the stacks' to evaluate.
     bool Answer(NumberLineAnswer& answer) const {
-        if (gaveUp_ || checks_ == 0)  // every reduction spends checks
+        // A line with no operand fails on the stacks. One without an
+        // operator is a lone token: a literal or a variable is answered as
+        // its text or its variable's value, as the stacks would answer it;
+        // any other name is theirs to resolve or refuse.
+        if (gaveUp_ || count_ == 0)
             return false;
         const Held& top = operands_[count_ - 1];
+        if (checks_ == 0 && top.kind == Held::Kind::kName)
+            return false;
         // Only the fields of the operand's kind are set: the others are not
         // read.
         const bool computed = top.kind == Held::Kind::kComputed;
