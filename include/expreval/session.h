@@ -160,9 +160,9 @@ class EXPREVAL_API Session {
     struct State;
     std::unique_ptr<State> state_;
 
-    // The console's line editor completes the names of its session, and the
-    // console evaluates each line where its input holds it; test programs
-    // choose how its evaluations run.
+    // The console evaluates each line where its input holds it; the road
+    // fuzzer starts its sessions over with the predefined variables; test
+    // programs choose how its evaluations run.
     friend SessionTables& TablesOf(Session& session);
     friend std::string EvaluateLine(Session& session, std::string_view line);
     friend struct SessionSettings;

@@ -27,16 +27,16 @@ class ArgumentCutter final : public TokenEvents {
         const auto at = static_cast<size_t>(symbol.data() - argument_.data());
         for (size_t i = 0; i < symbol.size(); ++i) {
             if (symbol[i] == ',') {
-                pieces.push_back(argument_.substr(start_, at + i - start_));
+                parts.push_back(argument_.substr(start_, at + i - start_));
                 start_ = at + i + 1;
             }
         }
     }
 
-    // The last piece: whatever follows the last comma.
-    void Finish() { pieces.push_back(argument_.substr(start_)); }
+    // The last part: whatever follows the last comma.
+    void Finish() { parts.push_back(argument_.substr(start_)); }
 
-    std::vector<std::string_view> pieces;
+    std::vector<std::string_view> parts;
 
   private:
     std::string_view argument_;
@@ -59,7 +59,7 @@ std::vector<std::string_view> SplitArguments(Context& context, std::string_view 
             *scanned = false;
     }
     cutter.Finish();
-    return std::move(cutter.pieces);
+    return std::move(cutter.parts);
 }
 
 }  // namespace expreval

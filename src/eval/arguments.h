@@ -9,8 +9,8 @@
 
 namespace expreval {
 
-// The pieces of argument, the text between a call's parentheses. An empty
-// text has none. Where the scan fails, the rest is the last piece, and
+// The parts of argument, the text between a call's parentheses. An empty
+// text has none. Where the scan fails, the rest is the last part, and
 // scanned (when given) is set false.
 std::vector<std::string_view> SplitArguments(Context& context, std::string_view argument,
                                              bool* scanned = nullptr);

@@ -50,7 +50,7 @@ void Append(ElementJoins& joins, std::string_view right) {
 // Each gathered join would run an element's evaluation two levels below
 // this one, and under a limit on value sizes might be the one refused.
 bool NothingCanFail(const Context& context) {
-    return context.nestingLevel + 2 < kMaxNesting && context.maxValueSize == SIZE_MAX;
+    return CanNestDeeper(context, 3) && context.maxValueSize == SIZE_MAX;
 }
 
 }  // namespace

@@ -198,8 +198,6 @@ class Evaluation {
         operands_.Pop();
     }
 
-    // The one operand left: its value. A literal that is the whole of the
-    // text held in whole is taken over from it.
     // The one operand left, when it is a number worked out here: the double
     // its text reads as, without writing the text.
     bool NumberResult(double& value) {
@@ -211,7 +209,9 @@ class Evaluation {
         return true;
     }
 
-    // On the fast road a token is resolved by what the scan found it to be.
+    // The one operand left: its value. A literal that is the whole of the
+    // text held in whole is taken over from it. On the fast road a token is
+    // resolved by what the scan found it to be.
     std::string Result(std::string* whole) {
         Entry& entry = operands_.Top();
         Write(entry);
@@ -320,7 +320,7 @@ class Evaluation {
     // (ops/operands.h), with the checks that reading counts, done here
     // without writing the result: the next operation mostly reads it as a
     // number again. / and % work on integers when both operand texts are
-    // integer texts; a name is not one, whatever its value.
+    // integer texts: a name is judged by its own letters, whatever its value.
     bool ApplyToNumbers(const Operator& op, Entry& left, Entry& right) {
         if (IsMathCall(left) || IsMathCall(right))
             return ApplyToCalls(op, left, right);
@@ -349,11 +349,12 @@ class Evaluation {
     // level further down, one check more. Done here where that is all it
     // would do: each operand a number read in place, each call's argument
     // too; the function's work comes from its row. / and % look at the
-    // operand texts: a call is an integer text when it holds no point.
+    // operand texts: a call is an integer text when it holds no point and
+    // no "e".
     bool ApplyToCalls(const Operator& op, Entry& left, Entry& right) {
         PlainNumber leftArgument;
         PlainNumber rightArgument;
-        if (context_.nestingLevel + 1 >= kMaxNesting || !ReadOperand(left, leftArgument) ||
+        if (!CanNestDeeper(context_, 2) || !ReadOperand(left, leftArgument) ||
             !ReadOperand(right, rightArgument))
             return false;
         const PlainNumber a = OperandValue(left, leftArgument);
@@ -422,7 +423,7 @@ class Evaluation {
     bool GatherInFront(const Operator& op, Entry& left, Entry& right) {
         if (left.owns || left.computed || left.Waits() || !right.owns ||
             (right.joins != nullptr && right.joins->join != nullptr) ||
-            context_.nestingLevel + 1 >= kMaxNesting || context_.maxValueSize != SIZE_MAX)
+            !CanNestDeeper(context_, 2) || context_.maxValueSize != SIZE_MAX)
             return false;
         if (right.front == nullptr)
             right.front = std::make_unique<FrontJoins>();
@@ -498,8 +499,6 @@ bool EvaluatePlainNumbers(Context& context, std::string_view left, std::string_v
 
 namespace {
 
-// Runs program on the stacks of an evaluation. A program of one token, the
-// commonest operand, needs no stacks.
 // A call whose function the program does not hold (a host's) names the
 // function of the context's session by that name.
 Token HereIn(const Context& context, const Token& token) {
@@ -510,8 +509,9 @@ Token HereIn(const Context& context, const Token& token) {
     return here;
 }
 
-// With number, a result worked out as a number is put there instead
-// (true), and no text is written.
+// Runs program on the stacks of an evaluation. A program of one token, the
+// commonest operand, needs no stacks. With number, a result worked out as a
+// number is put there instead (true), and no text is written.
 bool Run(Context& context, const Program& program, std::string* owned, std::string& result,
          double* number) {
     SpendChecks(context, program.ScanChecks());
@@ -570,7 +570,7 @@ namespace {
 // owned, when given, holds text and may be taken over. A view into the line
 // under evaluation needs no look for the rewrite when the line's memo knows
 // it kept.
-std::string TakeRoad(Context& context, std::string_view text, std::string* owned) {
+std::string EvaluateEntry(Context& context, std::string_view text, std::string* owned) {
     const NestingGuard guard(context);
     // A long text is first asked whether the rewrite keeps it: one it would
     // change is not tried as it stands, since the number line would give it
@@ -623,18 +623,14 @@ bool EvaluateProgram(Context& context, std::string_view text, const Program& pro
 }
 
 std::string EvaluateOwned(Context& context, std::string expression) {
-    return TakeRoad(context, expression, &expression);
+    return EvaluateEntry(context, expression, &expression);
 }
 
 std::string EvaluateText(Context& context, std::string_view text) {
-    return TakeRoad(context, text, nullptr);
+    return EvaluateEntry(context, text, nullptr);
 }
 
-std::string EvaluateOperand(Context& context, std::string_view operand) {
-    return TakeRoad(context, operand, nullptr);
-}
-
-// A literal is its own value at TakeRoad's first look. A name or call that
+// A literal is its own value at EvaluateEntry's first look. A name or call that
 // the rewrite would change, alone, is another text than the scan saw in its
 // line (1e"Ab" holds the name Ab, whose text alone folds to ab): that one is
 // evaluated as a text too.
@@ -642,7 +638,7 @@ std::string EvaluateToken(Context& context, std::string_view text, TokenKind kin
                           const Function* function) {
     const bool nameOrCall = kind == TokenKind::kName || kind == TokenKind::kCall;
     if (!nameOrCall || !KeptByRewriteBySkipping(text))
-        return EvaluateOperand(context, text);
+        return EvaluateText(context, text);
     const NestingGuard guard(context);
     return TokenValue(context, Token{text, kind, function}, nullptr);
 }

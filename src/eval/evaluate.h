@@ -44,26 +44,23 @@ namespace expreval {
 // of expreval.h builds them first when a host has not.
 std::string EvaluateOwned(Context& context, std::string expression);
 
-// Evaluate for a text that the caller keeps, such as the console's line: the
-// same value and failures, without a copy of a text that needs none.
+// Evaluate for a text that the caller keeps while it runs: the console's
+// line, or a handler's operand or argument, perhaps a view into the middle
+// of a longer text. The same value and failures, with the text copied only
+// where the rewrite changes it or the value is the text itself.
 std::string EvaluateText(Context& context, std::string_view text);
 
-// Evaluate for an operand or argument that a handler keeps while it runs,
-// such as a view into the middle of a longer text: the same roads, value and
-// failures, with the text copied only where the rewrite changes it or the
-// value is the text itself.
-std::string EvaluateOperand(Context& context, std::string_view operand);
-
-// EvaluateOperand for a token of a text on the fast road, by what the scan
+// EvaluateText for a token of a text on the fast road, by what the scan
 // found it to be (for a call, naming function): the same value, failures
 // and checks, without reading the token again.
 std::string EvaluateToken(Context& context, std::string_view text, TokenKind kind,
                           const Function* function);
 
-// The stacks road for a text already rewritten (no white space or capitals
+// The stacks for a text already rewritten (no white space or capitals
 // outside quotes): the scan, the two stacks and the handlers, without the
-// roads tried before it. Evaluate runs it inside its nesting guard; tests
-// compare the shortcuts with it.
+// number line tried before them (on the fast road the reductions still take
+// their shortcuts). Evaluate runs it inside its nesting guard; tests compare
+// the number line with it.
 // owned, when given, holds text and may be taken over as the value.
 std::string EvaluateOnStacks(Context& context, std::string_view text, std::string* owned = nullptr);
 

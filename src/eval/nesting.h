@@ -43,10 +43,10 @@ class NestingGuard {
     Context& context_;
 };
 
-// False when one more level would be refused. Inline: the handlers ask it
-// for every operand they read in place.
-inline bool CanNestDeeper(const Context& context) {
-    return context.nestingLevel < kMaxNesting;
+// False when levels more would be refused. Inline: the handlers ask it for
+// every operand they read in place.
+inline bool CanNestDeeper(const Context& context, int levels = 1) {
+    return context.nestingLevel + levels <= kMaxNesting;
 }
 
 }  // namespace expreval

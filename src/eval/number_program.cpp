@@ -143,21 +143,21 @@ class NumberCompiler {
         if (calls >= kDeepestCall || !CutCall(text, name, argument))
             return false;
         bool scanned = true;
-        const std::vector<std::string_view> pieces = SplitArguments(context_, argument, &scanned);
+        const std::vector<std::string_view> parts = SplitArguments(context_, argument, &scanned);
         if (!scanned)
             return false;
-        for (const std::string_view piece : pieces) {
+        for (const std::string_view part : parts) {
             const std::size_t height = height_;
-            if (!AddText(piece, calls) || height_ != height + 1)
+            if (!AddText(part, calls) || height_ != height + 1)
                 return false;
         }
         NumberStep step;
         step.kind = NumberStep::Kind::kHostCall;
         step.integerText = IsIntegerText(text);
-        step.arguments = static_cast<std::uint32_t>(pieces.size());
+        step.arguments = static_cast<std::uint32_t>(parts.size());
         step.host = HostIndex(name, step.arguments);
         numbers_.steps.push_back(step);
-        height_ = height_ + 1 - pieces.size();
+        height_ = height_ + 1 - parts.size();
         return true;
     }
 
@@ -213,7 +213,7 @@ struct Written {
 // The result of work is what reading its text gives: worked out, or where
 // it is too rare for that, read from the text.
 template <bool kFused>
-[[gnu::always_inline]] inline bool Settle(double raw, bool cut, bool integerText, Held& held) {
+[[gnu::always_inline]] inline bool ReadResult(double raw, bool cut, bool integerText, Held& held) {
     PlainNumber number;
     if (ResultNumber<kFused>(raw, cut, number)) {
         held = Held{number.value, number.integer, integerText};
@@ -241,7 +241,7 @@ template <bool kFused, NumberKernel::Basic kBasic>
     work.raw = step.kernel->ComputeAs<kBasic>(left.integerText & right.integerText, left.value,
                                               right.value);
     work.cut = left.integer & right.integer;
-    if (!Settle<kFused>(work.raw, work.cut, false, left))
+    if (!ReadResult<kFused>(work.raw, work.cut, false, left))
         return false;
     left.integerText = left.integer;
     return true;
@@ -304,13 +304,13 @@ class NumberRun {
                     break;
                 case Kind::kCall:
                     work = Work{step.function(top.value), false};
-                    if (!Settle<kFused>(work.raw, false, step.integerText, top))
+                    if (!ReadResult<kFused>(work.raw, false, step.integerText, top))
                         return false;
                     break;
                 case Kind::kHostCall:
                     work = Work{CallHost(step, top, height), false};
                     if (InterruptRequested() ||
-                        !Settle<kFused>(work.raw, false, step.integerText, top))
+                        !ReadResult<kFused>(work.raw, false, step.integerText, top))
                         return false;
                     break;
                     EXPREVAL_OPERATION_CASES(Basic::kNone)

@@ -3,7 +3,7 @@
 // arithmetic, run on doubles with no text written or read. It is made from
 // the compiled form (eval/program.h), step for step, and a run gives what
 // running that program gives, or declines: the program is then run instead.
-// A host evaluating one formula many times takes this road.
+// A host evaluating one formula many times takes this path.
 #pragma once
 
 #include <cstddef>

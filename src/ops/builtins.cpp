@@ -98,8 +98,8 @@ constexpr OperatorRow kOperatorRows[] = {
 };
 static_assert(Ascending(kOperatorRows));
 
-}  // namespace
-
+// Each creates its table and appends the built-in rows: only once, by
+// EnsureBuiltInTables.
 void BuildFunctionTable() {
     g_functions = new SymbolList<Function>();
     for (const FunctionRow& row : kFunctionRows) {
@@ -117,6 +117,8 @@ void BuildOperatorTable() {
         op->elementJoin = row.elementJoin;
     }
 }
+
+}  // namespace
 
 void EnsureBuiltInTables() {
     static std::once_flag built;

@@ -4,10 +4,6 @@
 
 namespace expreval {
 
-// Creates g_functions and g_operators and appends the built-in rows.
-void BuildFunctionTable();
-void BuildOperatorTable();
-
 // Builds g_functions and g_operators on the first call, from any thread, and
 // does nothing on later ones: after it they are only read.
 void EnsureBuiltInTables();

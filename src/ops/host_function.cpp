@@ -51,24 +51,24 @@ void CheckArity(const Function& function, int arity, size_t count) {
 std::vector<std::string_view> Arguments(const Function& function, std::string_view argument,
                                         Context& context) {
     bool scanned = true;
-    const std::vector<std::string_view> pieces = SplitArguments(context, argument, &scanned);
+    const std::vector<std::string_view> parts = SplitArguments(context, argument, &scanned);
     if (!scanned) {
-        for (const std::string_view piece : pieces)
-            EvaluateOperand(context, piece);
+        for (const std::string_view part : parts)
+            EvaluateText(context, part);
     }
-    CheckArity(function, function.host->arity, pieces.size());
-    return pieces;
+    CheckArity(function, function.host->arity, parts.size());
+    return parts;
 }
 
 // Each argument is evaluated in turn, left to right, and checked before the
 // next one is evaluated: an assignment in one is seen by those after it.
 std::string CallWithNumbers(const Function& function, std::string_view argument, Context& context) {
     const HostFunction& host = *function.host;
-    const std::vector<std::string_view> pieces = Arguments(function, argument, context);
+    const std::vector<std::string_view> parts = Arguments(function, argument, context);
     std::vector<double> numbers;
-    numbers.reserve(pieces.size());
-    for (const std::string_view piece : pieces) {
-        const std::string value = EvaluateOperand(context, piece);
+    numbers.reserve(parts.size());
+    for (const std::string_view part : parts) {
+        const std::string value = EvaluateText(context, part);
         if (IsString(value))
             throw Exception("Function does not support strings.");
         if (IsList(value))
@@ -83,11 +83,11 @@ std::string CallWithNumbers(const Function& function, std::string_view argument,
 
 std::string CallWithValues(const Function& function, std::string_view argument, Context& context) {
     const HostFunction& host = *function.host;
-    const std::vector<std::string_view> pieces = Arguments(function, argument, context);
+    const std::vector<std::string_view> parts = Arguments(function, argument, context);
     std::vector<std::string> values;
-    values.reserve(pieces.size());
-    for (const std::string_view piece : pieces)
-        values.push_back(EvaluateOperand(context, piece));
+    values.reserve(parts.size());
+    for (const std::string_view part : parts)
+        values.push_back(EvaluateText(context, part));
     return host.values(values);
 }
 
@@ -120,7 +120,7 @@ std::string CallHostFunction(const Function& function, std::string_view argument
         return CallWithNumbers(function, argument, context);
     if (host.values)
         return CheckedResult(function, CallWithValues(function, argument, context), context);
-    const std::string value = EvaluateOperand(context, argument);
+    const std::string value = EvaluateText(context, argument);
     return CheckedResult(function, host.general(value), context);
 }
 

@@ -46,7 +46,7 @@ inline OperandValue ValueOf(Context& context, const Operand& operand, bool joins
         return OperandValue{EvaluateToken(context, operand.text, operand.kind, operand.function),
                             Settled::kUnknown};
     if (owner == nullptr)
-        return OperandValue{EvaluateOperand(context, operand.text), Settled::kUnknown};
+        return OperandValue{EvaluateText(context, operand.text), Settled::kUnknown};
     if (joins && operand.form != Settled::kUnknown && TakeOverSettled(context))
         return OperandValue{std::move(*owner), operand.form};
     return OperandValue{EvaluateOwned(context, std::move(*owner)), Settled::kUnknown};
@@ -141,7 +141,7 @@ std::string ApplyToArgument(const Operand& argument, Context& context, Handler s
     PlainNumber x;
     if (EvaluatePlainNumber(context, argument.text, x))
         return number(x.value);
-    std::string value = EvaluateOperand(context, argument.text);
+    std::string value = EvaluateText(context, argument.text);
     if (IsString(value))
         throw Exception("Function does not support strings.");
     if (IsList(value))

@@ -1,4 +1,4 @@
-// Lookups in the tables that never change after start-up, remembered.
+// Lookups in the symbol tables, remembered while the table is as it was.
 #pragma once
 
 #include <array>

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "value/lexicon.h"
 #include "value/value.h"
 
 namespace expreval {
@@ -31,7 +32,7 @@ namespace {
 
 bool HasCapital(std::string_view text) {
     for (const char ch : text) {
-        if (ch >= 'A' && ch <= 'Z')
+        if (IsCapital(ch))
             return true;
     }
     return false;

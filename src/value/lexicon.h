@@ -2,9 +2,11 @@
 // name, string, list, call and operator token covers, and where an operand
 // implies a "*". The tokenizer reads expression text by them; the final
 // resolution on the reference road, the plain-number reader and the checks
-// of a host's names and values use them too; none keeps a copy. A faster
-// form of a rule stands beside the plain one, and lexicon_test holds the two
-// equal.
+// of a host's names and values use them too. Two readers walk text in their
+// own way, on these rules: the memo of a long line (eval/line_memo.h), which
+// finds where its groups close in one pass, and the completion's search
+// back for the name being typed (session/values.cpp). A faster form of a
+// rule stands beside the plain one, and lexicon_test holds the two equal.
 #pragma once
 
 #include <array>

@@ -1,6 +1,6 @@
 // Number texts read as doubles, the way the C library's atof reads them.
 // Built on std::from_chars, which is locale-free and exact; the common short
-// texts take a faster road to the same doubles.
+// texts take a faster path to the same doubles.
 
 #include <algorithm>
 #include <charconv>
@@ -126,7 +126,7 @@ inline const char* ReadDigits(const char* p, const char* end, std::uint64_t& man
 
 // An exponent from p on (at the "e"), when it has digits of its own: adds it
 // to power, notes its mark and returns its end; p itself when there is none;
-// null when it is too long for the short road.
+// null when it is too long for the short path.
 const char* ReadShortExponent(const char* p, const char* end, int& power, char& mark) {
     if (p == end || (*p != 'e' && *p != 'E'))
         return p;
@@ -148,7 +148,7 @@ const char* ReadShortExponent(const char* p, const char* end, int& power, char& 
     return q;
 }
 
-// What the short road found at the start of a text.
+// What the short path found at the start of a text.
 struct ShortDecimal {
     double value = 0;
     const char* end = nullptr;  // of the number read; null when it needs the full reading
@@ -200,12 +200,12 @@ bool ReadSimpleDecimal(const char* p, const char* end, PlainNumber& number) {
 }
 
 // The other plain numbers: exponents and long mantissas. Kept out of line so
-// that the common road stays short.
+// that the common path stays short.
 [[gnu::noinline]] bool ReadOtherPlainNumber(std::string_view text, PlainNumber& number) {
     const char* const end = text.data() + text.size();
     const ShortDecimal read = ReadShortDecimal(text.data(), end);
     if (read.end != end)
-        return false;  // not all of it read on the short road
+        return false;  // not all of it read on the short path
     number.value = read.value;
     number.integer = !read.point && read.exponentMark == 0;
     return true;
@@ -239,7 +239,7 @@ double TextToNumber(std::string_view text) {
 }
 
 // A text that the scan reads as one number token evaluates to itself;
-// reading all of it on the short road gives what TextToNumber gives. The
+// reading all of it on the short path gives what TextToNumber gives. The
 // commonest texts, digits with at most one point after a start of a number,
 // are whole number tokens, and are read before the rest of the token is
 // looked at.

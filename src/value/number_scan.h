@@ -32,7 +32,7 @@ inline const char* AppendDigits(const char* p, const char* end, std::uint64_t& m
 // instructions a digit from the start of p..end: where they end, and whether
 // number holds their value. Up to 15 digits the mantissa is an exact double,
 // and the value the one quotient that ReadShortDecimal computes; longer
-// runs, or none, are left to the general road.
+// runs, or none, are left to the general path.
 struct SimpleDecimal {
     const char* end;
     bool read;

@@ -231,7 +231,7 @@ Decimal DecomposeExactly(double magnitude) {
 // S's exponent is V's too, except when S is a power of ten just above V
 // (1e23): rounding V then carries to the same digits and exponent.
 // Subnormal doubles hold fewer bits, so their interval is too wide for the
-// first rule; they take the exact road.
+// first rule; they take the exact path.
 Decimal Decompose(double magnitude) {
     if (magnitude < std::numeric_limits<double>::min()) {
         return DecomposeExactly(magnitude);

@@ -122,8 +122,8 @@ TEST_F(EvaluateTest, EvaluateTextAgreesWithEvaluate) {
         // An operand is a view into a longer text: what follows it is not its own.
         const std::string longer = text + "9e5";
         ASSERT_EQ(ValueOrFailure([&] {
-                      return EvaluateOperand(TestContext(),
-                                             std::string_view(longer).substr(0, text.size()));
+                      return EvaluateText(TestContext(),
+                                          std::string_view(longer).substr(0, text.size()));
                   }),
                   viaCopy)
             << text;
