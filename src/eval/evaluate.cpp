@@ -55,28 +55,20 @@ std::string VariableValue(const Context& context, std::string_view name) {
     return ValueText(*variable);
 }
 
-// What stands between the "(" of the call text at open and its last
-// character, the closing parenthesis.
-std::string_view ArgumentOf(std::string_view call, size_t open) {
-    const size_t argumentEnd = std::max(call.size() - 1, open + 1);
-    return call.substr(open + 1, argumentEnd - open - 1);
-}
-
 // The argument is a view of the call text: no copy per call level.
-std::string CallFunction(Context& context, const Function& function, std::string_view call,
-                         size_t open) {
-    const std::string_view argument = ArgumentOf(call, open);
+std::string CallFunction(Context& context, const Function& function, std::string_view call) {
+    const std::string_view argument = CutCall(call).argument;
     if (function.hostCall != nullptr)
         return function.hostCall(function, argument, context);
     return function.handler(argument, std::string_view(), context);
 }
 
-std::string CallFunction(Context& context, std::string_view call, size_t open) {
-    const std::string_view name = call.substr(0, open);
+std::string CallFunction(Context& context, std::string_view call) {
+    const std::string_view name = CutCall(call).name;
     const Function* function = FindFunction(context, name);
     if (function == nullptr)
         throw Exception("Function " + std::string(name) + " does not exist.");
-    return CallFunction(context, *function, call, open);
+    return CallFunction(context, *function, call);
 }
 
 // A lone name becomes its variable's value, a lone call its function's
@@ -85,10 +77,9 @@ std::string CallFunction(Context& context, std::string_view call, size_t open) {
 std::string Resolve(Context& context, std::string_view text, std::string* owner) {
     if (text.empty() || !IsNameStart(text[0]))
         return owner != nullptr ? std::move(*owner) : std::string(text);
-    const size_t open = FinalCallOpen(text);
-    if (open == std::string::npos)
+    if (FinalCallOpen(text) == std::string::npos)
         return VariableValue(context, text);
-    return CallFunction(context, text, open);
+    return CallFunction(context, text);
 }
 
 // The value of a token as the scan found it: a literal is its own value,
@@ -99,8 +90,8 @@ std::string TokenValue(Context& context, const Token& token, std::string* owned)
             return VariableValue(context, token.text);
         case TokenKind::kCall:
             if (token.function == nullptr)
-                return CallFunction(context, token.text, FinalCallOpen(token.text));
-            return CallFunction(context, *token.function, token.text, FinalCallOpen(token.text));
+                return CallFunction(context, token.text);
+            return CallFunction(context, *token.function, token.text);
         case TokenKind::kNumber:
         case TokenKind::kString:
         case TokenKind::kList:
@@ -372,7 +363,7 @@ class Evaluation {
         if (!IsMathCall(entry))
             return ReadNumber(entry, number);
         const std::string_view call = entry.token;
-        return ReadTextNumber(context_, ArgumentOf(call, FinalCallOpen(call)), number);
+        return ReadTextNumber(context_, CutCall(call).argument, number);
     }
 
     // The operand's evaluation, with its checks: what reading the value's
@@ -505,7 +496,7 @@ Token HereIn(const Context& context, const Token& token) {
     if (token.kind != TokenKind::kCall || token.function != nullptr)
         return token;
     Token here = token;
-    here.function = FindFunction(context, token.text.substr(0, FinalCallOpen(token.text)));
+    here.function = FindFunction(context, CutCall(token.text).name);
     return here;
 }
 

@@ -108,17 +108,6 @@ class NumberCompiler {
         return true;
     }
 
-    // A call's text cut into the function's name and its argument, the text
-    // between the parentheses; false when it is not whole.
-    static bool CutCall(std::string_view text, std::string_view& name, std::string_view& argument) {
-        const std::size_t open = FinalCallOpen(text);
-        if (open == std::string_view::npos || text.size() < open + 2)
-            return false;
-        name = text.substr(0, open);
-        argument = text.substr(open + 1, text.size() - open - 2);
-        return true;
-    }
-
     // A text of a call's argument, compiled here one call deeper.
     bool AddText(std::string_view text, int calls) {
         Program argument;
@@ -128,22 +117,19 @@ class NumberCompiler {
 
     // A built-in math function's argument.
     bool AddArgument(const Token& call, int calls) {
-        const Function* function = call.function;
-        std::string_view name;
-        std::string_view argument;
-        return function->number != nullptr && calls < kDeepestCall &&
-               CutCall(call.text, name, argument) && AddText(argument, calls);
+        return call.function->number != nullptr && calls < kDeepestCall &&
+               AddText(CutCall(call.text).argument, calls);
     }
 
     // A call of a host's function: each argument, cut where the call of
     // several cuts them, compiled as a text of its own and giving one value.
     bool AddHostCall(std::string_view text, int calls) {
-        std::string_view name;
-        std::string_view argument;
-        if (calls >= kDeepestCall || !CutCall(text, name, argument))
+        if (calls >= kDeepestCall)
             return false;
+        const CallParts call = CutCall(text);
         bool scanned = true;
-        const std::vector<std::string_view> parts = SplitArguments(context_, argument, &scanned);
+        const std::vector<std::string_view> parts =
+            SplitArguments(context_, call.argument, &scanned);
         if (!scanned)
             return false;
         for (const std::string_view part : parts) {
@@ -155,7 +141,7 @@ class NumberCompiler {
         step.kind = NumberStep::Kind::kHostCall;
         step.integerText = IsIntegerText(text);
         step.arguments = static_cast<std::uint32_t>(parts.size());
-        step.host = HostIndex(name, step.arguments);
+        step.host = HostIndex(call.name, step.arguments);
         numbers_.steps.push_back(step);
         height_ = height_ + 1 - parts.size();
         return true;

@@ -192,9 +192,9 @@ class NameCollector final : public TokenEvents {
         if (token.kind == TokenKind::kName) {
             Add(variablesSeen_, compiled_.variables, text);
         } else if (token.kind == TokenKind::kCall) {
-            const size_t open = FinalCallOpen(text);
-            Add(functionsSeen_, compiled_.functions, text.substr(0, open));
-            Collect(text.substr(open + 1, text.size() - open - 2));
+            const CallParts call = CutCall(text);
+            Add(functionsSeen_, compiled_.functions, call.name);
+            Collect(call.argument);
         } else if (token.kind == TokenKind::kList) {
             // An operation on the list evaluates its elements: {a,b}*2 reads a.
             for (const std::string_view element : ListElements(text))

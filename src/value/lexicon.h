@@ -259,6 +259,19 @@ inline size_t FinalCallOpen(std::string_view text) {
     return text.find('(');
 }
 
+// A call's text, which holds a "(", cut at the first one: the function's
+// name before it, and the argument between it and the last character, the
+// closing parenthesis.
+struct CallParts {
+    std::string_view name;
+    std::string_view argument;
+};
+inline CallParts CutCall(std::string_view call) {
+    const size_t open = FinalCallOpen(call);
+    const size_t argumentEnd = call.size() - 1 > open + 1 ? call.size() - 1 : open + 1;
+    return CallParts{call.substr(0, open), call.substr(open + 1, argumentEnd - open - 1)};
+}
+
 // A string runs from its quote to the next quote not after a backslash,
 // which takes the character after it along; a list from "{" to the first
 // "}". kNoToken when the text ends first: the token is dropped.
