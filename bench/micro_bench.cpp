@@ -76,7 +76,8 @@ void BM_ApplyToElements(benchmark::State& state) {
     Context context;
     const ThreadContext thread(context, false);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ApplyToElements(context, Multiply, list, three, false));
+        benchmark::DoNotOptimize(
+            ApplyToElements(context, Arithmetic<kMultiplication>, list, three, false));
     }
     state.SetItemsProcessed(state.iterations() * size);
 }

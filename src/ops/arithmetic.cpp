@@ -107,20 +107,4 @@ std::string Add(const Operand& left, const Operand& right, Context& context) {
         });
 }
 
-std::string Subtract(const Operand& left, const Operand& right, Context& context) {
-    return ApplyArithmetic(left, right, context, kSubtraction, Subtract);
-}
-
-std::string Multiply(const Operand& left, const Operand& right, Context& context) {
-    return ApplyArithmetic(left, right, context, kMultiplication, Multiply);
-}
-
-std::string Divide(const Operand& left, const Operand& right, Context& context) {
-    return ApplyArithmetic(left, right, context, kDivision, Divide);
-}
-
-std::string Remainder(const Operand& left, const Operand& right, Context& context) {
-    return ApplyArithmetic(left, right, context, kRemaindering, Remainder);
-}
-
 }  // namespace expreval

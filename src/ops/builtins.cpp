@@ -29,10 +29,16 @@ struct FunctionRow {
     RawFunction number;
 };
 
+// The row of the function whose raw work is kRaw.
+template <RawFunction kRaw>
+constexpr FunctionRow Math(const char* key) {
+    return FunctionRow{key, MathFunction<kRaw>, kRaw};
+}
+
 constexpr FunctionRow kFunctionRows[] = {
-    {"cos", Cosine, Cos},           {"cot", Cotangent, GuardedCot}, {"csc", Cosecant, GuardedCsc},
-    {"log", Logarithm, GuardedLog}, {"sec", Secant, GuardedSec},    {"sin", Sine, Sin},
-    {"tan", Tangent, GuardedTan},
+    Math<Cos>("cos"),        Math<GuardedCot>("cot"), Math<GuardedCsc>("csc"),
+    Math<GuardedLog>("log"), Math<GuardedSec>("sec"), Math<Sin>("sin"),
+    Math<GuardedTan>("tan"),
 };
 static_assert(Ascending(kFunctionRows));
 
@@ -59,42 +65,52 @@ constexpr OperatorRow CompoundAssignment(const char* key, Handler handler) {
     return OperatorRow{key, handler, kAssignmentPrecedence, nullptr, Assigns::kComputed};
 }
 
-constexpr OperatorRow Comparison(const char* key, Handler handler, int precedence,
-                                 NumberPredicate compares) {
-    return OperatorRow{key,     handler, precedence, nullptr, Assigns::kNothing, ElementJoin::kNone,
-                       compares};
+// An arithmetic operator's row, its handler made from its kernel.
+template <const NumberKernel& kKernel>
+constexpr OperatorRow Arithmetic(const char* key, int precedence) {
+    return OperatorRow{key, expreval::Arithmetic<kKernel>, precedence, &kKernel};
+}
+
+// A comparison's row, its handler made from its tests: of two numbers,
+// which the evaluator applies too (null: every value is compared as text),
+// and of two texts (null: strings are refused).
+template <NumberPredicate kNumbers, TextPredicate kTexts>
+constexpr OperatorRow Comparison(const char* key, int precedence) {
+    return OperatorRow{key,     Comparing<kNumbers, kTexts>, precedence,
+                       nullptr, Assigns::kNothing,           ElementJoin::kNone,
+                       kNumbers};
 }
 
 constexpr OperatorRow kOperatorRows[] = {
-    Comparison("!=", NotEqual, 8, IsNotEqual),
-    {"!~", DoesNotMatch, 3},
-    {"%", Remainder, 4, &kRemaindering},
-    CompoundAssignment("%=", CompoundAssign<Remainder>),
+    Comparison<IsNotEqual, TextsDiffer>("!=", 8),
+    Comparison<nullptr, TextLacks>("!~", 3),
+    Arithmetic<kRemaindering>("%", 4),
+    CompoundAssignment("%=", CompoundAssign<expreval::Arithmetic<kRemaindering>>),
     {"&", BitwiseAnd, 9},
-    Comparison("&&", LogicalAnd, 12, AreBothTrue),
+    Comparison<AreBothTrue, nullptr>("&&", 12),
     CompoundAssignment("&=", CompoundAssign<BitwiseAnd>),
-    {"*", Multiply, 4, &kMultiplication},
-    CompoundAssignment("*=", CompoundAssign<Multiply>),
+    Arithmetic<kMultiplication>("*", 4),
+    CompoundAssignment("*=", CompoundAssign<expreval::Arithmetic<kMultiplication>>),
     {"+", Add, 5, &kAddition, Assigns::kNothing, ElementJoin::kStrings},
     CompoundAssignment("+=", CompoundAssign<Add>),
-    {"-", Subtract, 5, &kSubtraction},
-    CompoundAssignment("-=", CompoundAssign<Subtract>),
+    Arithmetic<kSubtraction>("-", 5),
+    CompoundAssignment("-=", CompoundAssign<expreval::Arithmetic<kSubtraction>>),
     {".", Concatenate, 5, nullptr, Assigns::kNothing, ElementJoin::kStringsAndNumbers},
     CompoundAssignment(".=", CompoundAssign<Concatenate>),
-    {"/", Divide, 4, &kDivision},
-    CompoundAssignment("/=", CompoundAssign<Divide>),
-    Comparison("<", Less, 7, IsLess),
-    Comparison("<=", LessOrEqual, 7, IsLessOrEqual),
+    Arithmetic<kDivision>("/", 4),
+    CompoundAssignment("/=", CompoundAssign<expreval::Arithmetic<kDivision>>),
+    Comparison<IsLess, TextLess>("<", 7),
+    Comparison<IsLessOrEqual, TextLessOrEqual>("<=", 7),
     Assignment("=", Assign),
-    Comparison("==", Equal, 8, IsEqual),
-    {"=~", Matches, 3},
-    Comparison(">", Greater, 7, IsGreater),
-    Comparison(">=", GreaterOrEqual, 7, IsGreaterOrEqual),
+    Comparison<IsEqual, TextsEqual>("==", 8),
+    Comparison<nullptr, TextContains>("=~", 3),
+    Comparison<IsGreater, TextGreater>(">", 7),
+    Comparison<IsGreaterOrEqual, TextGreaterOrEqual>(">=", 7),
     {"^", BitwiseXor, 10},
     CompoundAssignment("^=", CompoundAssign<BitwiseXor>),
     {"|", BitwiseOr, 11},
     CompoundAssignment("|=", CompoundAssign<BitwiseOr>),
-    Comparison("||", LogicalOr, 13, IsEitherTrue),
+    Comparison<IsEitherTrue, nullptr>("||", 13),
 };
 static_assert(Ascending(kOperatorRows));
 

@@ -19,15 +19,6 @@ std::string Truth(bool value) {
     return value ? "1" : "0";
 }
 
-// string_view compares bytes as unsigned values, shorter prefix first.
-bool TextLess(std::string_view l, std::string_view r) {
-    return l < r;
-}
-
-bool TextLessPredicate(std::string_view l, std::string_view r, Context&) {
-    return TextLess(l, r);
-}
-
 // Between the windows of a long search.
 void PauseToCheck(void* context) {
     CheckInterrupt(*static_cast<Context*>(context));
@@ -86,66 +77,37 @@ std::string ApplyComparison(const Operand& left, const Operand& right, Context& 
         texts);
 }
 
-std::string Equal(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, IsEqual,
-        [](std::string_view l, std::string_view r, Context&) { return l == r; }, Equal);
+bool TextsEqual(std::string_view l, std::string_view r, Context&) {
+    return l == r;
 }
 
-std::string NotEqual(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, IsNotEqual,
-        [](std::string_view l, std::string_view r, Context&) { return l != r; }, NotEqual);
+bool TextsDiffer(std::string_view l, std::string_view r, Context&) {
+    return l != r;
 }
 
-std::string Less(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(left, right, context, IsLess, TextLessPredicate, Less);
+// string_view compares bytes as unsigned values, shorter prefix first.
+bool TextLess(std::string_view l, std::string_view r, Context&) {
+    return l < r;
 }
 
-std::string LessOrEqual(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, IsLessOrEqual,
-        [](std::string_view l, std::string_view r, Context&) { return !TextLess(r, l); },
-        LessOrEqual);
+bool TextLessOrEqual(std::string_view l, std::string_view r, Context&) {
+    return !(r < l);
 }
 
-std::string Greater(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, IsGreater,
-        [](std::string_view l, std::string_view r, Context&) { return TextLess(r, l); }, Greater);
+bool TextGreater(std::string_view l, std::string_view r, Context&) {
+    return r < l;
 }
 
-std::string GreaterOrEqual(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, IsGreaterOrEqual,
-        [](std::string_view l, std::string_view r, Context&) { return !TextLess(l, r); },
-        GreaterOrEqual);
+bool TextGreaterOrEqual(std::string_view l, std::string_view r, Context&) {
+    return !(l < r);
 }
 
-std::string Matches(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, nullptr,
-        [](std::string_view l, std::string_view r, Context& c) {
-            return ContainsText(l, r, PauseToCheck, &c);
-        },
-        Matches);
+bool TextContains(std::string_view l, std::string_view r, Context& context) {
+    return ContainsText(l, r, PauseToCheck, &context);
 }
 
-std::string DoesNotMatch(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(
-        left, right, context, nullptr,
-        [](std::string_view l, std::string_view r, Context& c) {
-            return LacksText(l, r, PauseToCheck, &c);
-        },
-        DoesNotMatch);
-}
-
-std::string LogicalAnd(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(left, right, context, AreBothTrue, nullptr, LogicalAnd);
-}
-
-std::string LogicalOr(const Operand& left, const Operand& right, Context& context) {
-    return ApplyComparison(left, right, context, IsEitherTrue, nullptr, LogicalOr);
+bool TextLacks(std::string_view l, std::string_view r, Context& context) {
+    return LacksText(l, r, PauseToCheck, &context);
 }
 
 }  // namespace expreval

@@ -59,32 +59,9 @@ double GuardedCot(double x) {
     return std::cos(x) / s;
 }
 
-std::string Cosine(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(argument, context, Cos, Cosine);
-}
-
-std::string Cotangent(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(argument, context, GuardedCot, Cotangent);
-}
-
-std::string Cosecant(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(argument, context, GuardedCsc, Cosecant);
-}
-
-std::string Logarithm(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(argument, context, GuardedLog, Logarithm);
-}
-
-std::string Secant(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(argument, context, GuardedSec, Secant);
-}
-
-std::string Sine(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(argument, context, Sin, Sine);
-}
-
-std::string Tangent(const Operand& argument, const Operand&, Context& context) {
-    return ApplyFunction(argument, context, GuardedTan, Tangent);
+std::string ApplyMathFunction(const Operand& argument, Context& context, RawFunction raw,
+                              Handler self) {
+    return ApplyFunction(argument, context, raw, self);
 }
 
 }  // namespace expreval

@@ -35,7 +35,7 @@ std::string JoinSettledNumbers(std::string left, const std::string& right, bool 
                                Settled* form);
 
 // Arithmetic: + - * / %. Each operator's work on two numbers is its
-// kernel, which its handler and its row share.
+// kernel: its row names it once, and the handler of - * / % is made from it.
 extern const NumberKernel kAddition;
 extern const NumberKernel kSubtraction;
 extern const NumberKernel kMultiplication;
@@ -48,11 +48,12 @@ double RealRemainder(double a, double b);
 double IntegerDivide(double a, double b);
 double IntegerRemainder(double a, double b);
 
+// "+" also joins strings, and lists.
 std::string Add(const Operand& left, const Operand& right, Context& context);
-std::string Subtract(const Operand& left, const Operand& right, Context& context);
-std::string Multiply(const Operand& left, const Operand& right, Context& context);
-std::string Divide(const Operand& left, const Operand& right, Context& context);
-std::string Remainder(const Operand& left, const Operand& right, Context& context);
+template <const NumberKernel& kKernel>
+std::string Arithmetic(const Operand& left, const Operand& right, Context& context) {
+    return ApplyArithmetic(left, right, context, kKernel, Arithmetic<kKernel>);
+}
 
 // Bitwise: & | ^ on 32-bit signed integers.
 using IntegerOperation = int32_t (*)(int32_t i, int32_t j);
@@ -74,6 +75,7 @@ std::string ApplyComparison(const Operand& left, const Operand& right, Context& 
                             NumberPredicate numberPredicate, TextPredicate textPredicate,
                             Handler self);
 
+// The tests of two numbers, which the rows give the evaluator too.
 bool IsEqual(double a, double b);
 bool IsNotEqual(double a, double b);
 bool IsLess(double a, double b);
@@ -82,16 +84,20 @@ bool IsGreater(double a, double b);
 bool IsGreaterOrEqual(double a, double b);
 bool AreBothTrue(double a, double b);
 bool IsEitherTrue(double a, double b);
-std::string Equal(const Operand& left, const Operand& right, Context& context);
-std::string NotEqual(const Operand& left, const Operand& right, Context& context);
-std::string Less(const Operand& left, const Operand& right, Context& context);
-std::string LessOrEqual(const Operand& left, const Operand& right, Context& context);
-std::string Greater(const Operand& left, const Operand& right, Context& context);
-std::string GreaterOrEqual(const Operand& left, const Operand& right, Context& context);
-std::string Matches(const Operand& left, const Operand& right, Context& context);
-std::string DoesNotMatch(const Operand& left, const Operand& right, Context& context);
-std::string LogicalAnd(const Operand& left, const Operand& right, Context& context);
-std::string LogicalOr(const Operand& left, const Operand& right, Context& context);
+// The tests of two string contents, or of other values' texts.
+bool TextsEqual(std::string_view left, std::string_view right, Context& context);
+bool TextsDiffer(std::string_view left, std::string_view right, Context& context);
+bool TextLess(std::string_view left, std::string_view right, Context& context);
+bool TextLessOrEqual(std::string_view left, std::string_view right, Context& context);
+bool TextGreater(std::string_view left, std::string_view right, Context& context);
+bool TextGreaterOrEqual(std::string_view left, std::string_view right, Context& context);
+bool TextContains(std::string_view left, std::string_view right, Context& context);
+bool TextLacks(std::string_view left, std::string_view right, Context& context);
+// The handler of the comparison made of these tests.
+template <NumberPredicate kNumbers, TextPredicate kTexts>
+std::string Comparing(const Operand& left, const Operand& right, Context& context) {
+    return ApplyComparison(left, right, context, kNumbers, kTexts, Comparing<kNumbers, kTexts>);
+}
 
 // Assignment: = and the compound forms, which store what their underlying
 // operator's handler computes. underlying is null for "=".
@@ -119,12 +125,12 @@ double GuardedCsc(double x);
 double GuardedSec(double x);
 double GuardedCot(double x);
 
-std::string Cosine(const Operand& argument, const Operand& unused, Context& context);
-std::string Cotangent(const Operand& argument, const Operand& unused, Context& context);
-std::string Cosecant(const Operand& argument, const Operand& unused, Context& context);
-std::string Logarithm(const Operand& argument, const Operand& unused, Context& context);
-std::string Secant(const Operand& argument, const Operand& unused, Context& context);
-std::string Sine(const Operand& argument, const Operand& unused, Context& context);
-std::string Tangent(const Operand& argument, const Operand& unused, Context& context);
+std::string ApplyMathFunction(const Operand& argument, Context& context, RawFunction raw,
+                              Handler self);
+// The handler of the function whose raw function is kRaw.
+template <RawFunction kRaw>
+std::string MathFunction(const Operand& argument, const Operand&, Context& context) {
+    return ApplyMathFunction(argument, context, kRaw, MathFunction<kRaw>);
+}
 
 }  // namespace expreval

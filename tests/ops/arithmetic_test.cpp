@@ -9,6 +9,7 @@
 
 #include "eval/evaluate.h"
 #include "ops/ops.h"
+#include "support/handlers.h"
 #include "support/tables.h"
 #include "symbols/tables.h"
 #include "value/value.h"

@@ -6,6 +6,7 @@
 
 #include "ops/ops.h"
 #include "support/evaluation.h"
+#include "support/handlers.h"
 
 namespace expreval {
 namespace {
