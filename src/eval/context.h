@@ -67,6 +67,15 @@ inline bool ShortcutsOpen(const Context& context) {
 inline const Variable* FindVariable(const Context& context, std::string_view name) {
     return FindVariableIn(context.caches->variables, context.Variables(), name);
 }
+// The variable named name when it holds a plain number, read into number;
+// null otherwise.
+inline const Variable* FindNumberVariable(const Context& context, std::string_view name,
+                                          PlainNumber& number) {
+    const Variable* variable = FindVariable(context, name);
+    return variable != nullptr && ReadVariableNumber(*variable, number, &context.caches->lastNumber)
+               ? variable
+               : nullptr;
+}
 inline const Function* FindFunction(const Context& context, std::string_view name) {
     return FindFunctionIn(context.caches->functions, context.session, name);
 }

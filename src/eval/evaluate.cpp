@@ -38,11 +38,7 @@ bool StartsWithCall(std::string_view text) {
 bool ReadTextNumber(const Context& context, std::string_view text, PlainNumber& number) {
     if (ReadPlainNumber(text, number, &context.caches->lastNumber))
         return true;
-    if (!IsKeptName(text))
-        return false;
-    const Variable* variable = FindVariable(context, text);
-    return variable != nullptr &&
-           ReadVariableNumber(*variable, number, &context.caches->lastNumber);
+    return IsKeptName(text) && FindNumberVariable(context, text, number) != nullptr;
 }
 
 std::string VariableValue(const Context& context, std::string_view name) {
@@ -300,11 +296,8 @@ class Evaluation {
             }
             return ReadPlainNumber(entry.token, number, &context_.caches->lastNumber);
         }
-        if (entry.kind != TokenKind::kName || !IsKeptName(entry.token))
-            return false;
-        const Variable* variable = FindVariable(context_, entry.token);
-        return variable != nullptr &&
-               ReadVariableNumber(*variable, number, &context_.caches->lastNumber);
+        return entry.kind == TokenKind::kName && IsKeptName(entry.token) &&
+               FindNumberVariable(context_, entry.token, number) != nullptr;
     }
 
     // The handler's own work on two numbers that it would read in place

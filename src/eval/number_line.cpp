@@ -21,7 +21,7 @@ namespace {
 // from, should it be the line's result: a literal's own text, a variable's
 // value, or the work it came from. A name that is no variable holding a
 // plain number can only be assigned. Small: the line moves many.
-struct Held {
+struct LineOperand {
     enum class Kind : unsigned char { kLiteral, kVariable, kName, kComputed };
     double value;
     double raw;         // a computed one's work, before it is read as its text
@@ -51,12 +51,12 @@ class NumberLine {
             gaveUp_ = true;  // no operand is pushed: the line is given up
             return;
         }
-        Held& held = operands_[count_++];
+        LineOperand& held = operands_[count_++];
         held.token = token.text.data();
         held.tokenSize = static_cast<std::uint32_t>(token.text.size());
         // A literal the scan read is short; only other tokens can be too long.
         if (token.number != nullptr) [[likely]] {
-            held.kind = Held::Kind::kLiteral;
+            held.kind = LineOperand::Kind::kLiteral;
             held.value = token.number->value;
             held.integer = token.number->integer;
             held.integerText = token.number->integer;  // a number's reading tells
@@ -68,10 +68,11 @@ class NumberLine {
     void Reduce(const Operator& op) {
         if (gaveUp_)
             return;  // the stacks take the line: its operands need not be kept
-        Held& left = operands_[count_ - 2];
-        const Held& right = operands_[count_ - 1];
+        LineOperand& left = operands_[count_ - 2];
+        const LineOperand& right = operands_[count_ - 1];
         if (!assigned_ && op.assigns == Assigns::kNothing && op.numbers != nullptr &&
-            left.kind != Held::Kind::kName && right.kind != Held::Kind::kName) [[likely]] {
+            left.kind != LineOperand::Kind::kName && right.kind != LineOperand::Kind::kName)
+            [[likely]] {
             // Plain ands of flags already read: no jump for each.
             const double raw =
                 op.numbers->Compute(left.integerText & right.integerText, left.value, right.value);
@@ -82,14 +83,14 @@ class NumberLine {
             } else {
                 left.value = number.value;
                 left.raw = raw;
-                left.kind = Held::Kind::kComputed;
+                left.kind = LineOperand::Kind::kComputed;
                 left.integer = number.integer;
                 left.integerText = number.integer;
                 left.cut = cut;
                 checks_ += 2;  // the handler's evaluations of its two operands
             }
         } else if (!assigned_ && op.assigns != Assigns::kNothing &&
-                   right.kind != Held::Kind::kName) {
+                   right.kind != LineOperand::Kind::kName) {
             Assign(op, left, right);
         } else {
             gaveUp_ = true;
@@ -113,13 +114,13 @@ class NumberLine {
         // any other name is theirs to resolve or refuse.
         if (gaveUp_ || count_ == 0)
             return false;
-        const Held& top = operands_[count_ - 1];
-        if (checks_ == 0 && top.kind == Held::Kind::kName)
+        const LineOperand& top = operands_[count_ - 1];
+        if (checks_ == 0 && top.kind == LineOperand::Kind::kName)
             return false;
         // Only the fields of the operand's kind are set: the others are not
         // read.
-        const bool computed = top.kind == Held::Kind::kComputed;
-        const bool variable = top.kind == Held::Kind::kVariable;
+        const bool computed = top.kind == LineOperand::Kind::kComputed;
+        const bool variable = top.kind == LineOperand::Kind::kVariable;
         answer.from = computed   ? NumberLineAnswer::From::kWork
                       : variable ? NumberLineAnswer::From::kVariable
                                  : NumberLineAnswer::From::kToken;
@@ -137,33 +138,31 @@ class NumberLine {
 
   private:
     // A literal the scan could not read on the way, or a name.
-    [[gnu::noinline]] void PushOther(Held& held, const Token& token) {
+    [[gnu::noinline]] void PushOther(LineOperand& held, const Token& token) {
         PlainNumber number;
         if (token.text.size() > kLongestToken) {
-            held.kind = Held::Kind::kName;
+            held.kind = LineOperand::Kind::kName;
             gaveUp_ = true;
             return;
         }
         if (token.kind == TokenKind::kNumber) {
-            held.kind = Held::Kind::kLiteral;
+            held.kind = LineOperand::Kind::kLiteral;
             if (!ReadPlainNumber(token.text, number))
                 gaveUp_ = true;
             held.integerText = number.integer;
         } else if (token.kind != TokenKind::kName || !IsKeptName(token.text)) {
             // Strings, lists and calls are the stacks'; a name the rewrite
             // would change is another name.
-            held.kind = Held::Kind::kName;
+            held.kind = LineOperand::Kind::kName;
             gaveUp_ = true;
             return;
         } else {
             held.integerText = IsIntegerText(token.text);
-            const Variable* variable = FindVariable(context_, token.text);
-            if (variable != nullptr &&
-                ReadVariableNumber(*variable, number, &context_.caches->lastNumber)) {
-                held.kind = Held::Kind::kVariable;
+            if (const Variable* variable = FindNumberVariable(context_, token.text, number)) {
+                held.kind = LineOperand::Kind::kVariable;
                 held.variable = variable;
             } else {
-                held.kind = Held::Kind::kName;
+                held.kind = LineOperand::Kind::kName;
             }
         }
         held.value = number.value;
@@ -172,16 +171,16 @@ class NumberLine {
 
     // "name=" applied last, to a value already worked out: the stacks'
     // handler evaluates its right side, one check, and stores it.
-    [[gnu::noinline]] void Assign(const Operator& op, Held& left, const Held& right) {
-        if (op.assigns != Assigns::kValue || left.kind == Held::Kind::kLiteral ||
-            left.kind == Held::Kind::kComputed) {
+    [[gnu::noinline]] void Assign(const Operator& op, LineOperand& left, const LineOperand& right) {
+        if (op.assigns != Assigns::kValue || left.kind == LineOperand::Kind::kLiteral ||
+            left.kind == LineOperand::Kind::kComputed) {
             gaveUp_ = true;
             return;
         }
         assigned_ = true;
         room_ = 0;
         target_ = left.Token();
-        targetVariable_ = left.kind == Held::Kind::kVariable ? left.variable : nullptr;
+        targetVariable_ = left.kind == LineOperand::Kind::kVariable ? left.variable : nullptr;
         left = right;
         checks_ += 1;
     }
@@ -196,7 +195,7 @@ class NumberLine {
     static constexpr std::size_t kMostOperands = 64;
 
     Context& context_;
-    std::array<Held, kMostOperands> operands_;
+    std::array<LineOperand, kMostOperands> operands_;
     std::size_t count_ = 0;
     std::int64_t checks_ = 0;
     std::int64_t scanChecks_ = 0;

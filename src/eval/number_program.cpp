@@ -175,7 +175,7 @@ class NumberCompiler {
 // A value on the run's stack: what its text reads as, and whether the
 // operand's text is an integer text. Left uninitialised until pushed: a run
 // is a few dozen instructions.
-struct Held {
+struct RunValue {
     double value;
     bool integer;  // the value's text is an integer text
     bool integerText;
@@ -199,16 +199,17 @@ struct Written {
 // The result of work is what reading its text gives: worked out, or where
 // it is too rare for that, read from the text.
 template <bool kFused>
-[[gnu::always_inline]] inline bool ReadResult(double raw, bool cut, bool integerText, Held& held) {
+[[gnu::always_inline]] inline bool ReadResult(double raw, bool cut, bool integerText,
+                                              RunValue& held) {
     PlainNumber number;
     if (ResultNumber<kFused>(raw, cut, number)) {
-        held = Held{number.value, number.integer, integerText};
+        held = RunValue{number.value, number.integer, integerText};
         return true;
     }
     const Written written = ReadWritten(raw, cut);
     if (!written.read)
         return false;
-    held = Held{written.value, written.integer, integerText};
+    held = RunValue{written.value, written.integer, integerText};
     return true;
 }
 
@@ -221,7 +222,7 @@ struct Work {
 // An operation's result, in place of its left operand; its text is an
 // integer text when its value's is. kBasic is the kernel's basic operation.
 template <bool kFused, NumberKernel::Basic kBasic>
-[[gnu::always_inline]] inline bool Operate(const NumberStep& step, Held& left, Held right,
+[[gnu::always_inline]] inline bool Operate(const NumberStep& step, RunValue& left, RunValue right,
                                            Work& work) {
     // Flags both held: & rather than && leaves no branch to mispredict.
     work.raw = step.kernel->ComputeAs<kBasic>(left.integerText & right.integerText, left.value,
@@ -235,10 +236,10 @@ template <bool kFused, NumberKernel::Basic kBasic>
 
 // "1" or "0", in place of the left operand: written as an operation on two
 // integers writes it.
-[[gnu::always_inline]] inline void Compare(const NumberStep& step, Held& left, Held right,
+[[gnu::always_inline]] inline void Compare(const NumberStep& step, RunValue& left, RunValue right,
                                            Work& work) {
     const double truth = step.compares(left.value, right.value) ? 1 : 0;
-    left = Held{truth, true, true};
+    left = RunValue{truth, true, true};
     work = Work{truth, true};
 }
 
@@ -261,7 +262,7 @@ class NumberRun {
 // The three steps of one basic operation, by where its right operand is.
 #define EXPREVAL_OPERATION_CASES(basic)                                  \
     case NumberStep::OperationOn(Right::kTop, basic): {                  \
-        const Held right = top;                                          \
+        const RunValue right = top;                                      \
         top = stack_[--height];                                          \
         if (!Operate<kFused, basic>(step, top, right, work))             \
             return false;                                                \
@@ -275,7 +276,7 @@ class NumberRun {
         if (!Operate<kFused, basic>(step, top, OwnVariable(step), work)) \
             return false;                                                \
         break;
-        Held top{0, false, false};
+        RunValue top{0, false, false};
         std::size_t height = 0;
         Work work;
         for (const NumberStep& step : numbers_.steps) {
@@ -304,7 +305,7 @@ class NumberRun {
                     EXPREVAL_OPERATION_CASES(Basic::kSubtract)
                     EXPREVAL_OPERATION_CASES(Basic::kMultiply)
                 case Kind::kComparison: {
-                    const Held right = top;
+                    const RunValue right = top;
                     top = stack_[--height];
                     Compare(step, top, right, work);
                     break;
@@ -334,14 +335,14 @@ class NumberRun {
             PlainNumber number;
             if (!ReadVariableNumber<kFused>(*variables_[i], number, nullptr))
                 return false;
-            values_[i] = Held{number.value, number.integer, false};
+            values_[i] = RunValue{number.value, number.integer, false};
         }
         return true;
     }
 
     // A host's function of the values on top, which it takes off: of the
     // one on top, or of as many as the call has arguments, none included.
-    [[gnu::noinline]] double CallHost(const NumberStep& step, Held top, std::size_t& height) {
+    [[gnu::noinline]] double CallHost(const NumberStep& step, RunValue top, std::size_t& height) {
         const NumberHost& host = calls_.hosts[step.host];
         if (host.one != nullptr)
             return (*host.one)(top.value);
@@ -363,18 +364,19 @@ class NumberRun {
     }
 
     // The number or variable a step holds, with its token's text.
-    [[gnu::always_inline]] static Held OwnNumber(const NumberStep& step) {
-        return Held{step.number.value, step.number.integer, step.integerText};
+    [[gnu::always_inline]] static RunValue OwnNumber(const NumberStep& step) {
+        return RunValue{step.number.value, step.number.integer, step.integerText};
     }
-    [[gnu::always_inline]] Held OwnVariable(const NumberStep& step) const {
-        return Held{values_[step.variable].value, values_[step.variable].integer, step.integerText};
+    [[gnu::always_inline]] RunValue OwnVariable(const NumberStep& step) const {
+        return RunValue{values_[step.variable].value, values_[step.variable].integer,
+                        step.integerText};
     }
 
     const NumberProgram& numbers_;
     const Variable* const* variables_;
     const NumberCalls& calls_;
-    Held values_[kMostNames];
-    Held stack_[kDeepestStack];
+    RunValue values_[kMostNames];
+    RunValue stack_[kDeepestStack];
 };
 
 }  // namespace

@@ -207,7 +207,7 @@ bool ReadSimpleDecimal(const char* p, const char* end, PlainNumber& number) {
     if (read.end != end)
         return false;  // not all of it read on the short path
     number.value = read.value;
-    number.integer = !read.point && read.exponentMark == 0;
+    number.integer = !read.point && read.exponentMark == 0;  // IsIntegerText, from the reading
     return true;
 }
 

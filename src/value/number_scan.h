@@ -60,7 +60,7 @@ inline SimpleDecimal ReadSimpleDecimalPrefix(const char* p, const char* end, Pla
     const auto m = static_cast<double>(static_cast<std::int64_t>(mantissa));
     const double value = fraction > 0 ? m / kExactPowers[fraction] : m;
     number.value = negative ? -value : value;
-    number.integer = !point;
+    number.integer = !point;  // IsIntegerText: no point, and (here) no exponent
     return {p, true};
 }
 
