@@ -13,19 +13,10 @@ namespace {
 // strings too, a settled number or string: each then evaluates to itself,
 // and so does each element joined with such a piece.
 bool ElementsAreSettled(std::string_view list, bool stringsToo) {
-    const size_t last = list.size() - 1;  // the closing brace
-    size_t start = 1;
-    while (true) {
-        size_t end = FindTopLevel(list, ',', start);
-        if (end == kNotFound || end > last)
-            end = last;
-        const Settled form = ClassifySettled(list.substr(start, end - start));
-        if (!IsNumberForm(form) && !(stringsToo && form == Settled::kString))
-            return false;
-        if (end == last)
-            return true;
-        start = end + 1;
-    }
+    return ForEachListElement(list, [stringsToo](std::string_view element) {
+        const Settled form = ClassifySettled(element);
+        return IsNumberForm(form) || (stringsToo && form == Settled::kString);
+    });
 }
 
 // A number piece joins as digits, the first point kept: the one point an
@@ -38,13 +29,10 @@ void Append(ElementJoins& joins, std::string_view right) {
         joins.piece.append(right.substr(1));
         return;
     }
-    for (const char ch : right) {
-        if (ch == '.' && joins.pieceForm == Settled::kPointNumber)
-            continue;
-        if (ch == '.')
-            joins.pieceForm = Settled::kPointNumber;
-        joins.piece.push_back(ch);
-    }
+    bool point = joins.pieceForm == Settled::kPointNumber;
+    AppendNumberDigits(joins.piece, right, point);
+    if (point)
+        joins.pieceForm = Settled::kPointNumber;
 }
 
 // Each gathered join would run an element's evaluation two levels below

@@ -44,19 +44,9 @@ std::string WriteFrontJoins(FrontJoins& front, std::string_view value, Settled& 
         form = Settled::kString;
     } else {
         bool point = false;
-        const auto add = [&text, &point](std::string_view part) {
-            for (const char ch : part) {
-                if (ch == '.') {
-                    if (point)
-                        continue;
-                    point = true;
-                }
-                text.push_back(ch);
-            }
-        };
         for (size_t i = front.pieces.size(); i-- > 0;)
-            add(front.pieces[i]);
-        add(value);
+            AppendNumberDigits(text, front.pieces[i], point);
+        AppendNumberDigits(text, value, point);
         form = point ? Settled::kPointNumber : Settled::kNumber;
     }
     front.join = nullptr;

@@ -19,24 +19,16 @@ std::string ApplyToElements(Context& context, Handler handler, std::string list,
     std::string result;
     result.reserve(list.size());
     result.push_back(list.front());
-    const std::string_view items = list;
-    std::string_view element;
-    const auto apply = [&]() {
+    bool first = true;
+    ForEachListElement(list, [&](std::string_view element) {
+        if (!first)
+            result.push_back(',');
+        first = false;
         CheckInterrupt(context);
         result += otherFirst ? handler(other, element, context) : handler(element, other, context);
         CheckValueSize(context, result.size());
-    };
-    size_t start = 1;
-    for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
-         p = FindTopLevel(list, ',', start)) {
-        element = items.substr(start, p - start);
-        apply();
-        result.push_back(',');
-        start = p + 1;
-    }
-    const size_t last = std::max(list.size(), size_t{2}) - 1;  // the closing brace
-    element = items.substr(std::min(start, last), last - std::min(start, last));
-    apply();
+        return true;
+    });
     if (list.size() > 1)
         result.push_back(list.back());
     return result;

@@ -63,6 +63,20 @@ inline bool IsSettledNumberPart(std::string_view part, bool& pointSeen) {
     return true;
 }
 
+// A number joined by "." as its digits: of its points only the first of
+// the whole text is kept (pointSeen tells whether one came before), as the
+// join drops the second at each join in turn.
+inline void AppendNumberDigits(std::string& text, std::string_view digits, bool& pointSeen) {
+    for (const char ch : digits) {
+        if (ch == '.') {
+            if (pointSeen)
+                continue;
+            pointSeen = true;
+        }
+        text.push_back(ch);
+    }
+}
+
 // The plain rule, for a whole text.
 inline Settled ClassifySettled(std::string_view text) {
     if (text.size() >= 2 && text.front() == kQuote && text.back() == kQuote)

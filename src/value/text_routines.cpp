@@ -155,14 +155,10 @@ void DropFraction(std::string& text) {
 
 std::vector<std::string_view> ListElements(std::string_view list) {
     std::vector<std::string_view> elements;
-    size_t start = 1;
-    for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
-         p = FindTopLevel(list, ',', start)) {
-        elements.push_back(list.substr(start, p - start));
-        start = p + 1;
-    }
-    const size_t last = std::max(list.size(), size_t{2}) - 1;  // the closing brace
-    elements.push_back(list.substr(std::min(start, last), last - std::min(start, last)));
+    ForEachListElement(list, [&elements](std::string_view element) {
+        elements.push_back(element);
+        return true;
+    });
     return elements;
 }
 

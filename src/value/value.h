@@ -46,6 +46,21 @@ size_t FindClosing(std::string_view text, char open, char close, size_t start, s
 // The elements of a list text as the element-wise operations take it apart:
 // between the top-level commas after its opening brace, the last one up to
 // its last character, taken to be the closing brace. "{}" has one, empty.
+// each(element) is called for them in order, each a view of list; the walk
+// stops, false, at the first that each returns false for.
+template <typename Each>
+bool ForEachListElement(std::string_view list, Each each) {
+    size_t start = 1;
+    for (size_t p = FindTopLevel(list, ',', start); p != kNotFound;
+         p = FindTopLevel(list, ',', start)) {
+        if (!each(list.substr(start, p - start)))
+            return false;
+        start = p + 1;
+    }
+    const size_t last = (list.size() > 2 ? list.size() : 2) - 1;  // the closing brace
+    const size_t from = start < last ? start : last;
+    return each(list.substr(from, last - from));
+}
 std::vector<std::string_view> ListElements(std::string_view list);
 
 constexpr bool IsDigit(char ch) {
