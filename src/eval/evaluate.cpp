@@ -313,8 +313,8 @@ class Evaluation {
         if (!CanNestDeeper(context_) || !ReadNumber(left, a) || !ReadNumber(right, b))
             return false;
         const NumberKernel& kernel = *op.numbers;
-        const bool integerTexts = kernel.integer != kernel.real && IsIntegerOperand(left, a) &&
-                                  IsIntegerOperand(right, b);
+        const bool integerTexts =
+            kernel.ReadsTexts() && IsIntegerOperand(left, a) && IsIntegerOperand(right, b);
         SpendChecks(context_, 2);
         Computed(left, kernel.For(integerTexts)(a.value, b.value), a.integer && b.integer);
         return true;
@@ -344,8 +344,7 @@ class Evaluation {
         const PlainNumber a = OperandValue(left, leftArgument);
         const PlainNumber b = OperandValue(right, rightArgument);
         const NumberKernel& kernel = *op.numbers;
-        const bool integerTexts = kernel.integer != kernel.real &&
-                                  IsIntegerCallOperand(left, leftArgument) &&
+        const bool integerTexts = kernel.ReadsTexts() && IsIntegerCallOperand(left, leftArgument) &&
                                   IsIntegerCallOperand(right, rightArgument);
         Computed(left, kernel.For(integerTexts)(a.value, b.value), a.integer && b.integer);
         return true;

@@ -24,7 +24,7 @@ void ThrowDivisionByZero() {
 // written, before they are evaluated: + - * never look.
 RawOperation ChooseOperation(std::string_view left, std::string_view right,
                              const NumberKernel& kernel) {
-    return kernel.For(kernel.integer != kernel.real && IsIntegerText(left) && IsIntegerText(right));
+    return kernel.For(kernel.ReadsTexts() && IsIntegerText(left) && IsIntegerText(right));
 }
 
 }  // namespace

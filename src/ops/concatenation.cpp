@@ -16,13 +16,8 @@ std::string JoinNumbers(std::string left, const std::string& right) {
     const size_t exponent = left.find('e');
     if (exponent != std::string::npos)
         left.erase(exponent);
-    left += right;
-    const size_t point = left.find('.');
-    if (point != std::string::npos) {
-        const size_t second = left.find('.', point + 1);
-        if (second != std::string::npos)
-            left.erase(second, 1);
-    }
+    bool point = left.find('.') != std::string::npos;
+    AppendNumberDigits(left, right, point);
     return left;
 }
 
@@ -31,12 +26,8 @@ std::string JoinNumbers(std::string left, const std::string& right) {
 std::string JoinSettledNumbers(std::string left, const std::string& right, bool leftPoint,
                                Settled* form) {
     const size_t start = left.size();
-    left += right;
-    size_t second = right.find('.');
-    if (!leftPoint && second != std::string::npos)
-        second = right.find('.', second + 1);
-    if (second != std::string::npos)
-        left.erase(start + second, 1);
+    bool joinedPoint = leftPoint;
+    AppendNumberDigits(left, right, joinedPoint);
     bool point = leftPoint;
     if (form != nullptr && IsSettledNumberPart(std::string_view(left).substr(start), point))
         *form = point ? Settled::kPointNumber : Settled::kNumber;

@@ -85,6 +85,9 @@ struct NumberKernel {
     Basic basic = Basic::kNone;
 
     RawOperation For(bool integerTexts) const { return integerTexts ? integer : real; }
+    // Whether the routine depends on the operand texts (/ and %, whose
+    // integer routine is for two integer texts): + - * need not read them.
+    bool ReadsTexts() const { return integer != real; }
 
     // What the routine for such operand texts gives, for a kernel whose
     // basic is kBasic: an evaluator that knows it beforehand applies it with

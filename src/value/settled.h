@@ -67,14 +67,15 @@ inline bool IsSettledNumberPart(std::string_view part, bool& pointSeen) {
 // the whole text is kept (pointSeen tells whether one came before), as the
 // join drops the second at each join in turn.
 inline void AppendNumberDigits(std::string& text, std::string_view digits, bool& pointSeen) {
-    for (const char ch : digits) {
-        if (ch == '.') {
-            if (pointSeen)
-                continue;
-            pointSeen = true;
-        }
-        text.push_back(ch);
+    size_t from = 0;
+    for (size_t at = digits.find('.'); at != std::string_view::npos; at = digits.find('.', from)) {
+        text.append(digits.substr(from, at - from));
+        if (!pointSeen)
+            text.push_back('.');
+        pointSeen = true;
+        from = at + 1;
     }
+    text.append(digits.substr(from));
 }
 
 // The plain rule, for a whole text.
