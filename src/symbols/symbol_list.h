@@ -88,7 +88,7 @@ class SymbolList {
         T* stored = FindKey(T::Key(*record));
         if (stored == sentinel_)
             return InsertUnordered(owned.release());
-        stored->operator=(std::move(*record));
+        *stored = std::move(*record);
         DataChanged();
         return stored;
     }
