@@ -296,11 +296,31 @@ constexpr bool EndsOperator(char ch) {
     return IsDigit(ch) || IsLetter(ch) || ch == '-' || ch == kQuote || ch == '{' || ch == '(';
 }
 
+// The classes of the bytes that rule holds for; and whether it holds for
+// every byte of those classes and no other, so that the classes can stand
+// for the rule.
+constexpr unsigned ClassesWhere(bool (*rule)(char)) {
+    unsigned classes = 0;
+    for (int code = 0; code < 256; ++code) {
+        if (rule(static_cast<char>(code)))
+            classes |= ClassBit(kCharClasses[code]);
+    }
+    return classes;
+}
+constexpr bool FollowsClasses(bool (*rule)(char), unsigned classes) {
+    for (int code = 0; code < 256; ++code) {
+        const char ch = static_cast<char>(code);
+        if (rule(ch) != ((ClassBit(ClassOf(ch)) & classes) != 0))
+            return false;
+    }
+    return true;
+}
+
 // EndsOperator by the table.
+inline constexpr unsigned kEndsOperator = ClassesWhere(EndsOperator);
+static_assert(FollowsClasses(EndsOperator, kEndsOperator));
 constexpr bool EndsOperatorByClass(CharClass chClass) {
-    constexpr unsigned kEnds = ClassBit(kDigitChar) | ClassBit(kLetterChar) | ClassBit(kMinusChar) |
-                               ClassBit(kQuoteChar) | ClassBit(kBraceChar) | ClassBit(kOpenChar);
-    return (ClassBit(chClass) & kEnds) != 0;
+    return (ClassBit(chClass) & kEndsOperator) != 0;
 }
 
 inline size_t OperatorEnd(std::string_view text, size_t start) {
@@ -316,10 +336,10 @@ constexpr bool BeginsOperand(char ch) {
 }
 
 // BeginsOperand by the table.
+inline constexpr unsigned kBeginsOperand = ClassesWhere(BeginsOperand);
+static_assert(FollowsClasses(BeginsOperand, kBeginsOperand));
 constexpr bool BeginsOperandByClass(CharClass chClass) {
-    constexpr unsigned kBegins = ClassBit(kQuoteChar) | ClassBit(kBraceChar) |
-                                 ClassBit(kDigitChar) | ClassBit(kLetterChar) | ClassBit(kOpenChar);
-    return (ClassBit(chClass) & kBegins) != 0;
+    return (ClassBit(chClass) & kBeginsOperand) != 0;
 }
 
 // The part of a name that the rewrite keeps, from its start.
