@@ -149,6 +149,13 @@ inline void CheckTimeAfterHostCall(Context& context) {
         CheckDeadline(context);
 }
 
+// What a shortcut spends for the evaluations it stands for: each run of
+// Evaluate makes one check, so an operand read in place spends one, and a
+// math call whose argument is read in place two (the call's run and its
+// argument's).
+inline constexpr std::int64_t kRunChecks = 1;
+inline constexpr std::int64_t kCallChecks = 2 * kRunChecks;
+
 // count checks at once, for work a shortcut did without them: the same as
 // count calls of CheckInterrupt, in one step while the budget lasts.
 void SpendChecksOneByOne(Context& context, std::int64_t count);

@@ -315,7 +315,7 @@ class Evaluation {
         const NumberKernel& kernel = *op.numbers;
         const bool integerTexts =
             kernel.ReadsTexts() && IsIntegerOperand(left, a) && IsIntegerOperand(right, b);
-        SpendChecks(context_, 2);
+        SpendChecks(context_, 2 * kRunChecks);
         Computed(left, kernel.For(integerTexts)(a.value, b.value), a.integer && b.integer);
         return true;
     }
@@ -362,10 +362,10 @@ class Evaluation {
     // text gives. A call's function may throw, after its checks.
     PlainNumber OperandValue(const Entry& entry, const PlainNumber& read) {
         if (!IsMathCall(entry)) {
-            SpendChecks(context_, 1);
+            SpendChecks(context_, kRunChecks);
             return read;
         }
-        SpendChecks(context_, 2);
+        SpendChecks(context_, kCallChecks);
         const double value = entry.function->number(read.value);
         PlainNumber number;
         if (ResultNumber(value, false, number))
@@ -412,7 +412,7 @@ class Evaluation {
             right.front = std::make_unique<FrontJoins>();
         if (!GatherFrontJoin(op, left.token, *right.owned, right.form, *right.front))
             return false;
-        SpendChecks(context_, 2);
+        SpendChecks(context_, 2 * kRunChecks);
         return true;
     }
 
@@ -467,7 +467,7 @@ bool EvaluatePlainNumber(Context& context, std::string_view text, PlainNumber& n
     if (!ShortcutsOpen(context) || !CanNestDeeper(context) ||
         !ReadTextNumber(context, text, number))
         return false;
-    SpendChecks(context, 1);
+    SpendChecks(context, kRunChecks);
     return true;
 }
 
@@ -476,7 +476,7 @@ bool EvaluatePlainNumbers(Context& context, std::string_view left, std::string_v
     if (!ShortcutsOpen(context) || !CanNestDeeper(context) || !ReadTextNumber(context, left, a) ||
         !ReadTextNumber(context, right, b))
         return false;
-    SpendChecks(context, 2);
+    SpendChecks(context, 2 * kRunChecks);
     return true;
 }
 

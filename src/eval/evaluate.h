@@ -89,7 +89,7 @@ bool EvaluatePlainNumbers(Context& context, std::string_view left, std::string_v
 inline bool TakeOverSettled(Context& context) {
     if (!CanNestDeeper(context))
         return false;
-    SpendChecks(context, 1);
+    SpendChecks(context, kRunChecks);
     return true;
 }
 

@@ -87,7 +87,7 @@ class NumberLine {
                 left.integer = number.integer;
                 left.integerText = number.integer;
                 left.cut = cut;
-                checks_ += 2;  // the handler's evaluations of its two operands
+                checks_ += 2 * kRunChecks;  // the handler's evaluations of its two operands
             }
         } else if (!assigned_ && op.assigns != Assigns::kNothing &&
                    right.kind != LineOperand::Kind::kName) {
@@ -182,7 +182,7 @@ class NumberLine {
         target_ = left.Token();
         targetVariable_ = left.kind == LineOperand::Kind::kVariable ? left.variable : nullptr;
         left = right;
-        checks_ += 1;
+        checks_ += kRunChecks;
     }
 
     [[gnu::noinline]] static bool ReadWritten(double raw, bool cut, PlainNumber& number) {
