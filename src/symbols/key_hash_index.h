@@ -4,20 +4,51 @@
 // line of its own.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <random>
 #include <string_view>
 #include <vector>
 
 namespace expreval {
+
+// A secret of the process, drawn once: where a key lands in the table
+// depends on it, so that names chosen to land on one slot, which would make
+// every probe walk them all, cannot be chosen beforehand.
+inline std::uint64_t KeyHashSeed() {
+    static const std::uint64_t seed = []() -> std::uint64_t {
+        try {
+            std::random_device source;
+            return (std::uint64_t{source()} << 32) ^ source();
+        } catch (const std::exception&) {
+            // No source of randomness: the time the process first looked
+            // is still unknown beforehand.
+            return static_cast<std::uint64_t>(
+                std::chrono::steady_clock::now().time_since_epoch().count());
+        }
+    }();
+    return seed;
+}
 
 // T provides Key, a record's key text, which stays the same while the
 // record is indexed.
 template <typename T>
 class KeyHashIndex {
   public:
-    static std::uint64_t Hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
+    // The key's hash mixed with the seed, every bit of it reaching the low
+    // bits that choose the slot.
+    static std::uint64_t Hash(std::string_view key) {
+        constexpr std::uint64_t kMultiplier = 0xff51afd7ed558ccd;  // odd, its bits well spread
+        constexpr int kShift = 33;
+        std::uint64_t h = std::hash<std::string_view>{}(key) ^ KeyHashSeed();
+        h ^= h >> kShift;
+        h *= kMultiplier;
+        h ^= h >> kShift;
+        return h;
+    }
 
     // The record of key, or null.
     T* Find(std::string_view key, std::uint64_t hash) const {

@@ -4,8 +4,11 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "symbols/records.h"
@@ -168,6 +171,27 @@ TEST(SymbolList, IndexFindsWhatAWalkFinds) {
             walk = walk->next;
         EXPECT_EQ(list.FindKey(probe), walk->name == probe ? walk : list.Sentinel()) << probe;
     }
+}
+
+// Names whose plain hashes share the bits that would choose their slot,
+// as an attacker could choose them, must not share a slot for that: were they
+// to, every probe among them would walk them all.
+TEST(SymbolList, NamesChosenToShareASlotDoNot) {
+    constexpr std::uint64_t kSlotBits = 0xFFFF;
+    const auto plain = [](const std::string& name) {
+        return std::hash<std::string_view>{}(name)&kSlotBits;
+    };
+    const std::uint64_t target = plain("v0");
+    std::vector<std::string> chosen;
+    for (int i = 1; chosen.size() < 8; ++i) {
+        const std::string name = "v" + std::to_string(i);
+        if (plain(name) == target)
+            chosen.push_back(name);
+    }
+    const std::uint64_t slot = KeyHashIndex<Variable>::Hash("v0") & kSlotBits;
+    EXPECT_FALSE(std::all_of(chosen.begin(), chosen.end(), [slot](const std::string& name) {
+        return (KeyHashIndex<Variable>::Hash(name) & kSlotBits) == slot;
+    }));
 }
 
 TEST(SymbolList, AppendAndInsertBeforeIgnoreNull) {
