@@ -8,29 +8,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <random>
 #include <string_view>
 #include <vector>
+
+#include "symbols/sip_hash.h"
 
 namespace expreval {
 
 // A secret of the process, drawn once: where a key lands in the table
 // depends on it, so that names chosen to land on one slot, which would make
 // every probe walk them all, cannot be chosen beforehand.
-inline std::uint64_t KeyHashSeed() {
-    static const std::uint64_t seed = []() -> std::uint64_t {
+inline const SipKey& KeyHashSecret() {
+    static const SipKey secret = []() -> SipKey {
         try {
             std::random_device source;
-            return (std::uint64_t{source()} << 32) ^ source();
+            const auto draw = [&source] { return std::uint64_t{source()} << 32 ^ source(); };
+            const std::uint64_t k0 = draw();
+            return SipKey{k0, draw()};
         } catch (const std::exception&) {
             // No source of randomness: the time the process first looked
             // is still unknown beforehand.
-            return static_cast<std::uint64_t>(
+            const auto now = static_cast<std::uint64_t>(
                 std::chrono::steady_clock::now().time_since_epoch().count());
+            return SipKey{now, ~now};
         }
     }();
-    return seed;
+    return secret;
 }
 
 // T provides Key, a record's key text, which stays the same while the
@@ -38,17 +42,9 @@ inline std::uint64_t KeyHashSeed() {
 template <typename T>
 class KeyHashIndex {
   public:
-    // The key's hash mixed with the seed, every bit of it reaching the low
-    // bits that choose the slot.
-    static std::uint64_t Hash(std::string_view key) {
-        constexpr std::uint64_t kMultiplier = 0xff51afd7ed558ccd;  // odd, its bits well spread
-        constexpr int kShift = 33;
-        std::uint64_t h = std::hash<std::string_view>{}(key) ^ KeyHashSeed();
-        h ^= h >> kShift;
-        h *= kMultiplier;
-        h ^= h >> kShift;
-        return h;
-    }
+    // SipHash-1-3 under the process's secret: short keys cost a few dozen
+    // cycles.
+    static std::uint64_t Hash(std::string_view key) { return SipHash<1, 3>(KeyHashSecret(), key); }
 
     // The record of key, or null.
     T* Find(std::string_view key, std::uint64_t hash) const {
