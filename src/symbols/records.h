@@ -227,22 +227,20 @@ struct Variable {
     // once read: plain, and number. A new value forgets it.
     mutable bool numberRead = false;
     mutable bool plain = false;
-    // Whether an evaluation assigned the variable since the host last looked,
-    // and whether boundNumber holds what the host's double read as (below);
-    // beside the other flags, so that the record takes no padding for them.
-    bool assigned = false;
-    mutable bool boundRead = false;
     mutable PlainNumber number;
     std::string name;
     Variable* next = nullptr;
     Variable* previous = nullptr;
-    // The double the text was last written from.
+    // The double the text was last written from, and whether an evaluation
+    // assigned the variable since the host last looked.
     // A host may also set a number that is held here, as a double, until its
     // text is needed: bound then points to held.
     double written = 0;
+    bool assigned = false;
     double held = 0;
     // What the host's double read as, when it last was read, for a formula
     // that reads the variable several times.
+    mutable bool boundRead = false;
     mutable double boundReadFrom = 0;
     mutable PlainNumber boundNumber;
 };
