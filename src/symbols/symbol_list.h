@@ -66,7 +66,7 @@ class SymbolList {
         if (position == nullptr || record == nullptr)
             return nullptr;
         Order();
-        return Insert(position, record);
+        return Insert(position, record, KeyHashIndex<T>::Hash(T::Key(*record)));
     }
 
     T* Append(T* record) { return InsertBefore(sentinel_, record); }
@@ -75,19 +75,17 @@ class SymbolList {
     T* Find(const T& key) const { return FindKey(T::Key(key)); }
 
     // Find for a normalised key text, without building a key record.
-    T* FindKey(std::string_view key) const {
-        T* found = hashed_.Find(key, KeyHashIndex<T>::Hash(key));
-        return found != nullptr ? found : sentinel_;
-    }
+    T* FindKey(std::string_view key) const { return FindHashed(key, KeyHashIndex<T>::Hash(key)); }
 
     // Stores record by key; an existing record of equal key takes its data
     // by the record's own assignment, which keeps its key and links, and
     // record is destroyed.
     T* InsertOrReplace(T* record) {
         std::unique_ptr<T> owned(record);
-        T* stored = FindKey(T::Key(*record));
+        const std::uint64_t hash = KeyHashIndex<T>::Hash(T::Key(*record));
+        T* stored = FindHashed(T::Key(*record), hash);
         if (stored == sentinel_)
-            return InsertUnordered(owned.release());
+            return InsertUnordered(owned.release(), hash);
         *stored = std::move(*record);
         DataChanged();
         return stored;
@@ -99,9 +97,10 @@ class SymbolList {
     // Replacing a value builds and allocates nothing.
     template <typename Make, typename Assign>
     T* InsertOrAssign(std::string_view key, Make make, Assign assign) {
-        T* stored = FindKey(key);
+        const std::uint64_t hash = KeyHashIndex<T>::Hash(key);
+        T* stored = FindHashed(key, hash);
         if (stored == sentinel_)
-            return InsertUnordered(make());
+            return InsertUnordered(make(), hash);
         assign(*stored);
         DataChanged();
         return stored;
@@ -141,10 +140,11 @@ class SymbolList {
     // Indexes record and links it before position. The record is the
     // list's from here on: it is destroyed when indexing fails for want of
     // memory.
-    T* Insert(T* position, T* record) {
+    // hash is the key's, worked out once by the caller.
+    T* Insert(T* position, T* record, std::uint64_t hash) {
         std::unique_ptr<T> owned(record);
         hashed_.Reserve();
-        hashed_.Insert(owned.release(), KeyHashIndex<T>::Hash(T::Key(*record)));
+        hashed_.Insert(owned.release(), hash);
         record->next = position;
         record->previous = position->previous;
         position->previous = record;
@@ -153,10 +153,15 @@ class SymbolList {
         return record;
     }
 
+    T* FindHashed(std::string_view key, std::uint64_t hash) const {
+        T* found = hashed_.Find(key, hash);
+        return found != nullptr ? found : sentinel_;
+    }
+
     // A new key joins the links at the end, to be put in order when they
     // are read.
-    T* InsertUnordered(T* record) {
-        Insert(sentinel_, record);
+    T* InsertUnordered(T* record, std::uint64_t hash) {
+        Insert(sentinel_, record, hash);
         if (firstUnordered_ == nullptr) {
             firstUnordered_ = record;
             unordered_.store(true, std::memory_order_release);
