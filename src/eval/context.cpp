@@ -82,6 +82,7 @@ ThreadContext::ThreadContext(Context& context, bool ownLimits) : context_(contex
     sharesBudget_ = !ownLimits;
     if (sharesBudget_) {
         context.maxValueSize = enclosing_->maxValueSize;
+        context.heldRoom = enclosing_->heldRoom;
         context.budget = enclosing_->budget;
         context.checksLeft = enclosing_->checksLeft;
     }

@@ -41,6 +41,9 @@ struct Context {
     int nestingLevel = 0;
     // Bytes a value built by an operation may hold.
     std::size_t maxValueSize = SIZE_MAX;
+    // Bytes that the values waiting on the operand stacks may still take,
+    // all levels of nesting together (eval/evaluate.cpp).
+    std::size_t heldRoom = SIZE_MAX;
     // Checks left before the budget is looked at again; without a budget it
     // starts too high to run out.
     std::int64_t checksLeft = INT64_MAX;

@@ -133,6 +133,12 @@ class LoneToken {
 class Evaluation {
   public:
     explicit Evaluation(Context& context) : context_(context) {}
+    ~Evaluation() {
+        for (size_t i = 0; i < operands_.Size(); ++i)
+            Release(context_, operands_[i]);
+    }
+    Evaluation(const Evaluation&) = delete;
+    Evaluation& operator=(const Evaluation&) = delete;
 
     // A token stays where the scan found it: the text scanned outlives the run.
     // A number token may come read already (known).
@@ -162,27 +168,27 @@ class Evaluation {
         Entry& right = operands_[count - 1];
         if (ShortcutsOpen(context_)) {
             if (op.numbers != nullptr && ApplyToNumbers(op, left, right)) {
-                operands_.Pop();
+                PopRight();
                 return;
             }
             Write(left);
             Write(right);
             if (op.elementJoin != ElementJoin::kNone && GatherInFront(op, left, right)) {
                 std::swap(left, right);  // the growing value takes the left's place
-                operands_.Pop();
+                PopRight();
                 return;
             }
             if (op.elementJoin != ElementJoin::kNone && IsList(left.Text()) && !right.Waits() &&
                 GatherElementJoin(context_, op, left.Text(), left.form, right.Text(),
                                   left.Joins())) {
-                operands_.Pop();
+                PopRight();
                 return;
             }
             FinishJoins(left);
             FinishJoins(right);
         }
         Apply(context_, op.handler, left, right);
-        operands_.Pop();
+        PopRight();
     }
 
     // The one operand left, when it is a number worked out here: the double
@@ -232,6 +238,7 @@ class Evaluation {
         bool cut = false;
         Settled form = Settled::kUnknown;
         double raw = 0;
+        std::size_t counted = 0;  // bytes of owned counted against the context
         // Joins gathered for a list's elements; made for the first.
         std::unique_ptr<ElementJoins> joins;
 
@@ -274,6 +281,35 @@ class Evaluation {
     void Write(Entry& entry) {
         if (entry.computed)
             entry.Hold(ArithmeticResultText(entry.cut, entry.raw, &context_.caches->lastNumber));
+    }
+
+    // The values waiting on the stacks, at every level of nesting, share
+    // the context's room for held values: a short text with many groups
+    // would otherwise hold one value as large as the limit allows per
+    // group. Number texts are never counted, so that both roads count the
+    // same values, whether a number waits as a text or as a double.
+    static void Keep(Context& context, Entry& entry, std::string value) {
+        const std::size_t counted = value.size() > kLongestNumberText ? value.size() : 0;
+        if (counted > context.heldRoom + entry.counted)
+            ThrowValueTooLarge();
+        context.heldRoom = context.heldRoom + entry.counted - counted;
+        entry.counted = counted;
+        entry.Hold(std::move(value));
+    }
+
+    // Gives the room of a counted value back, and its memory with it.
+    static void Release(Context& context, Entry& entry) {
+        if (entry.counted == 0)
+            return;
+        context.heldRoom += entry.counted;
+        entry.counted = 0;
+        std::string().swap(*entry.owned);
+    }
+
+    // After a reduction, whose result took the left operand's place.
+    void PopRight() {
+        Release(context_, operands_.Top());
+        operands_.Pop();
     }
 
     // What the handler would read of an operand where it stands: its number,
@@ -380,6 +416,7 @@ class Evaluation {
 
     // left becomes a number worked out here, to be written when needed.
     void Computed(Entry& left, double raw, bool cut) {
+        Release(context_, left);
         left.owns = false;
         left.computed = true;
         left.cut = cut;
@@ -425,7 +462,7 @@ class Evaluation {
     [[gnu::noinline]] void ApplyGathered(Entry& entry) {
         if (entry.front != nullptr && entry.front->join != nullptr) {
             Settled form = Settled::kUnknown;
-            entry.Hold(WriteFrontJoins(*entry.front, *entry.owned, form));
+            Keep(context_, entry, WriteFrontJoins(*entry.front, *entry.owned, form));
             entry.form = form;
             return;
         }
@@ -447,7 +484,7 @@ class Evaluation {
                                                               right.AsOperand(nullptr), context)
                                                     : handler(left.Text(), right.Text(), context);
         CheckValueSize(context, result.size());
-        left.Hold(std::move(result));
+        Keep(context, left, std::move(result));
         left.form = resultForm;
     }
 

@@ -136,6 +136,16 @@ class Evaluating {
                            " called while the session evaluates");
 }
 
+// Values waiting at once, all levels together, may take as many bytes as
+// maxNesting values of the largest size: what a host's bound on memory
+// counts on.
+std::size_t HeldRoom(const Limits& limits) {
+    if (limits.maxValueSize == SIZE_MAX)
+        return SIZE_MAX;
+    const auto levels = static_cast<std::size_t>(limits.maxNesting);
+    return limits.maxValueSize > SIZE_MAX / levels ? SIZE_MAX : limits.maxValueSize * levels;
+}
+
 // The context of an evaluation in a session, before its budget starts.
 Context UnstartedContext(SessionTables& tables, const InterruptFlag& interrupt,
                          const Limits& limits, Road road) {
@@ -145,6 +155,7 @@ Context UnstartedContext(SessionTables& tables, const InterruptFlag& interrupt,
     context.interrupt = &interrupt;
     context.nestingLevel = kMaxNesting - limits.maxNesting;
     context.maxValueSize = limits.maxValueSize;
+    context.heldRoom = HeldRoom(limits);
     return context;
 }
 

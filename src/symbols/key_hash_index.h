@@ -81,9 +81,12 @@ class KeyHashIndex {
         ++count_;
     }
 
-    // Takes record, an indexed one, out of the index. Its slot keeps a
-    // tombstone, so that the keys placed past it are still found.
+    // Takes record out of the index; one it does not hold, as in an empty
+    // table, is left alone. Its slot keeps a tombstone, so that the keys
+    // placed past it are still found.
     void Erase(const T* record, std::uint64_t hash) noexcept {
+        if (slots_.empty())
+            return;
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = hash & mask; slots_[i].record != nullptr; i = (i + 1) & mask) {
             if (slots_[i].record == record) {

@@ -99,6 +99,16 @@ TEST(SessionLimits, StopHostileTextsCleanly) {
          {"y={1,y}"},
          "y*2",
          "Expression nested too deeply."},
+        // Each group holds a value while the one inside it is worked out:
+        // together they may take maxValueSize times maxNesting bytes.
+        {"values waiting in groups",
+         [](Limits& l) {
+             l.maxValueSize = 10000;
+             l.maxNesting = 10;
+         },
+         {"s=\"" + std::string(9000, 'a') + "\""},
+         Repeated("(s.\"\"<", 20, "") + "1" + std::string(20, ')'),
+         "Value too large."},
         {"many steps",
          [](Limits& l) { l.maxSteps = 10000; },
          {},
