@@ -219,6 +219,31 @@ Decimal DecomposeExactly(double magnitude) {
     return Round(probe, k + 1, probe[kSignificant] >= '5');
 }
 
+// A subnormal's digits to 31 places, correctly rounded there, decide its
+// rounding to 14 just as its exact expansion would, and take a seventh of
+// the time: a carry from the 31st place that reaches the 15th leaves zeros
+// behind it. Only where those 31 digits are exactly a 15-digit halfway point
+// (the exact value may lie on either side) or a power of ten (a carry out
+// of the first digit) does the exact expansion decide.
+Decimal DecomposeSubnormal(double magnitude) {
+    constexpr int kPrecision = 30;
+    char text[kPrecision + 16];
+    char probe[kProbeDigits];
+    const char* end = std::to_chars(text, text + sizeof text, magnitude,
+                                    std::chars_format::scientific, kPrecision)
+                          .ptr;
+    const int k = ReadScientific(text, end, kPrecision, probe);
+    // The nth digit (from 0) stands at text[n + 1] for n >= 1.
+    const auto zerosFrom = [&text](int digit) {
+        return std::all_of(text + digit + 1, text + kPrecision + 2,
+                           [](char c) { return c == '0'; });
+    };
+    if ((text[kSignificant + 1] == '5' && zerosFrom(kSignificant + 1)) ||
+        (text[0] == '1' && zerosFrom(1)))
+        return DecomposeExactly(magnitude);
+    return Round(probe, k + 1, probe[kSignificant] >= '5');
+}
+
 // S, the shortest text that reads back as V (to_chars' default), decides the
 // rounding of V to 14 digits except when S is exactly a 14-digit value
 // followed by a 5 (then V may lie on either side of that tie):
@@ -231,10 +256,10 @@ Decimal DecomposeExactly(double magnitude) {
 // S's exponent is V's too, except when S is a power of ten just above V
 // (1e23): rounding V then carries to the same digits and exponent.
 // Subnormal doubles hold fewer bits, so their interval is too wide for the
-// first rule; they take the exact path.
+// first rule; they take a path of their own.
 Decimal Decompose(double magnitude) {
     if (magnitude < std::numeric_limits<double>::min()) {
-        return DecomposeExactly(magnitude);
+        return DecomposeSubnormal(magnitude);
     }
     char text[32];
     const char* end =
