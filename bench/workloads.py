@@ -52,6 +52,10 @@ W6_SHAPES = {
                               "fails at the innermost call"),
     "strings nested right": ('"a".(', "", '"a"{}', ""),
     "numbers nested right": ("(1).(", "", "(1){}", ""),
+    "lists nested right": ("{1}+(", "", "{1}{}", ""),
+    # A product that settles at the smallest subnormal number, whose text
+    # takes the slow, exact writing.
+    "subnormal products": ("*0.9", "1e-300", "", ""),
 }
 
 

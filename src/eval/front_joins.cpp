@@ -9,25 +9,28 @@ bool GatherFrontJoin(const Operator& join, std::string_view piece, std::string_v
     if (join.elementJoin == ElementJoin::kNone || piece.empty() || value.empty())
         return false;
     const Settled pieceForm = ClassifySettled(piece);
-    const bool strings = pieceForm == Settled::kString;
-    if (!strings &&
-        !(IsNumberForm(pieceForm) && join.elementJoin == ElementJoin::kStringsAndNumbers))
+    Settled kind = pieceForm;
+    if (IsNumberForm(pieceForm) && join.elementJoin == ElementJoin::kStringsAndNumbers)
+        kind = Settled::kNumber;
+    else if (pieceForm != Settled::kString && pieceForm != Settled::kList)
         return false;
     if (front.join != nullptr) {
-        if (&join != front.join || strings != front.strings || front.pieces.back()[0] == '-')
+        if (&join != front.join || kind != front.kind || front.pieces.back()[0] == '-')
             return false;
     } else {
-        if (strings ? valueForm != Settled::kString : !IsNumberForm(valueForm) || value[0] == '-')
+        if (kind == Settled::kNumber ? !IsNumberForm(valueForm) || value[0] == '-'
+                                     : valueForm != kind)
             return false;
         front.join = &join;
-        front.strings = strings;
+        front.kind = kind;
         front.pieces.clear();
     }
     front.pieces.push_back(piece);
     return true;
 }
 
-// Strings join their contents; numbers join their digits, of which "."
+// Strings join their contents; lists their elements, each list's followed
+// by a comma, empty ones too; numbers join their digits, of which "."
 // keeps the first point and drops every later one, as it drops the second
 // point at each join in turn.
 std::string WriteFrontJoins(FrontJoins& front, std::string_view value, Settled& form) {
@@ -36,12 +39,20 @@ std::string WriteFrontJoins(FrontJoins& front, std::string_view value, Settled& 
         size += piece.size();
     std::string text;
     text.reserve(size);
-    if (front.strings) {
+    if (front.kind == Settled::kString) {
         text.push_back('"');
         for (size_t i = front.pieces.size(); i-- > 0;)
             text.append(front.pieces[i].substr(1, front.pieces[i].size() - 2));
         text.append(value.substr(1));
         form = Settled::kString;
+    } else if (front.kind == Settled::kList) {
+        text.push_back('{');
+        for (size_t i = front.pieces.size(); i-- > 0;) {
+            text.append(front.pieces[i].substr(1, front.pieces[i].size() - 2));
+            text.push_back(',');
+        }
+        text.append(value.substr(1));
+        form = Settled::kList;
     } else {
         bool point = false;
         for (size_t i = front.pieces.size(); i-- > 0;)

@@ -1,6 +1,6 @@
-// Joins whose growing value is the right operand, as in "a".("a".("a"...))
-// or (1).((1).((1)...)): each join would copy the whole value to put a few
-// bytes in front of it. The values joined in front are gathered instead,
+// Joins whose growing value is the right operand, as in "a".("a".("a"...)),
+// {1}+({1}+({1}...)) or (1).((1).((1)...)): each join would copy the whole
+// value to put a few bytes in front of it. The values joined in front are gathered instead,
 // and the whole is written once.
 #pragma once
 
@@ -15,7 +15,8 @@ namespace expreval {
 
 struct FrontJoins {
     const Operator* join = nullptr;  // null while nothing is gathered
-    bool strings = false;            // strings joined, else numbers by "."
+    // What is joined: kString, kList, or kNumber for numbers by ".".
+    Settled kind = Settled::kUnknown;
     // Literal tokens of the text evaluated, which outlives the run, in the
     // order joined: the last one stands first.
     std::vector<std::string_view> pieces;
@@ -23,7 +24,8 @@ struct FrontJoins {
 
 // Whether the literal piece, joined by join in front of value (settled as
 // valueForm; the first piece of front if any, else value itself stands
-// first), may be gathered: a string before a string by "+" or ".", a
+// first), may be gathered: a string before a string or a list before a list
+// by "+" or "." (the operators that join texts join two lists too), a
 // settled number before one by ".", and never anything before a minus sign,
 // which would then stand inside the number. Adds it to front if so.
 bool GatherFrontJoin(const Operator& join, std::string_view piece, std::string_view value,

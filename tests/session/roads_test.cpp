@@ -77,6 +77,11 @@ TEST(Roads, AgreeOnValuesFailuresAndEffectsInOrder) {
         "(1).(\"a\".(\"b\"))",
         "\"a\"+(\"b\"+(\"c\".\"d\"))",
         "\"a\".(\"b\".(\"c\"))*2",
+        "{1}+({2}.({}.({3}+{\"x,y\"})))",
+        "{}.({}+({}.{}))",
+        "{1}+({2}.(\"a\"+{3}))",
+        "{1}+({{2}}+({3}+{4}))",
+        "m={1}.({2}+({3}.zurp))-1",
         "h=\"a\".(\"b\".\"c\")",
         "(-5).(-3)+1",
         "l={1,{2}}+{3}",
@@ -147,8 +152,9 @@ TEST(Roads, SpendTheSameSteps) {
     for (const std::string& line :
          {std::string("1+2*3-x"), std::string("x=x*2+1"), std::string("sin(x)*2+cos(1)/3"),
           std::string("x.1.2"), std::string("s.(\"c\".(\"d\".s))"), std::string("(1).((2).((3)))"),
-          std::string("{1,2}.3.4"), std::string("sin(x+1)*log(100)"), std::string("zurp"),
-          std::string("\"a\"+s+\"b\""), std::string("t=s.sin(1)"), longString,
+          std::string("{1,2}.3.4"), std::string("{1}+({2}.({3}+{4}))"),
+          std::string("sin(x+1)*log(100)"), std::string("zurp"), std::string("\"a\"+s+\"b\""),
+          std::string("t=s.sin(1)"), longString,
           // A value alone is its own value, whichever shortcut looks first.
           std::string("5"), std::string("-2.5e3"), std::string("\"ab\""), std::string("{1,2}"),
           // Lines that fail: trying them on numbers first must cost nothing.
