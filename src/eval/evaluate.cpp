@@ -436,18 +436,27 @@ class Evaluation {
         return number.integer;
     }
 
-    // A literal joined in front of a settled result is gathered in front of
-    // it, where the handler could not fail: it would evaluate the literal one
-    // level down and take the result over, two checks, and no limit on
-    // value sizes could refuse the join.
+    // A literal, or a variable's value, joined in front of a settled result
+    // is gathered in front of it, where the handler could not fail: it would
+    // evaluate the token one level down and take the result over, two
+    // checks, and no limit on value sizes could refuse the join. A value is
+    // copied: an assignment may change it before the joins are written.
     bool GatherInFront(const Operator& op, Entry& left, Entry& right) {
         if (left.owns || left.computed || left.Waits() || !right.owns ||
             (right.joins != nullptr && right.joins->join != nullptr) ||
             !CanNestDeeper(context_, 2) || context_.maxValueSize != SIZE_MAX)
             return false;
+        std::string_view piece = left.token;
+        const bool named = left.kind == TokenKind::kName;
+        if (named) {
+            const Variable* variable = FindVariable(context_, left.token);
+            if (variable == nullptr || BoundToNoValue(*variable))
+                return false;
+            piece = ValueText(*variable);
+        }
         if (right.front == nullptr)
             right.front = std::make_unique<FrontJoins>();
-        if (!GatherFrontJoin(op, left.token, *right.owned, right.form, *right.front))
+        if (!GatherFrontJoin(op, piece, *right.owned, right.form, *right.front, named))
             return false;
         SpendChecks(context_, 2 * kRunChecks);
         return true;

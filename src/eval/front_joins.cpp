@@ -5,7 +5,7 @@
 namespace expreval {
 
 bool GatherFrontJoin(const Operator& join, std::string_view piece, std::string_view value,
-                     Settled valueForm, FrontJoins& front) {
+                     Settled valueForm, FrontJoins& front, bool copy) {
     if (join.elementJoin == ElementJoin::kNone || piece.empty() || value.empty())
         return false;
     const Settled pieceForm = ClassifySettled(piece);
@@ -24,7 +24,10 @@ bool GatherFrontJoin(const Operator& join, std::string_view piece, std::string_v
         front.join = &join;
         front.kind = kind;
         front.pieces.clear();
+        front.copies.clear();
     }
+    if (copy)
+        piece = front.copies.emplace_back(piece);
     front.pieces.push_back(piece);
     return true;
 }
@@ -62,6 +65,7 @@ std::string WriteFrontJoins(FrontJoins& front, std::string_view value, Settled& 
     }
     front.join = nullptr;
     front.pieces.clear();
+    front.copies.clear();
     return text;
 }
 

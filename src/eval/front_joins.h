@@ -4,6 +4,7 @@
 // and the whole is written once.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +18,10 @@ struct FrontJoins {
     const Operator* join = nullptr;  // null while nothing is gathered
     // What is joined: kString, kList, or kNumber for numbers by ".".
     Settled kind = Settled::kUnknown;
-    // Literal tokens of the text evaluated, which outlives the run, in the
-    // order joined: the last one stands first.
+    // Literal tokens of the text evaluated, which outlives the run, or
+    // copies, in the order joined: the last one stands first.
     std::vector<std::string_view> pieces;
+    std::deque<std::string> copies;  // where a copied piece stays put
 };
 
 // Whether the literal piece, joined by join in front of value (settled as
@@ -27,9 +29,10 @@ struct FrontJoins {
 // first), may be gathered: a string before a string or a list before a list
 // by "+" or "." (the operators that join texts join two lists too), a
 // settled number before one by ".", and never anything before a minus sign,
-// which would then stand inside the number. Adds it to front if so.
+// which would then stand inside the number. Adds it to front if so, a copy
+// of it when asked.
 bool GatherFrontJoin(const Operator& join, std::string_view piece, std::string_view value,
-                     Settled valueForm, FrontJoins& front);
+                     Settled valueForm, FrontJoins& front, bool copy = false);
 
 // The value the gathered joins make: what the handler would have given,
 // join by join, and its settled form.

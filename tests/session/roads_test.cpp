@@ -82,6 +82,13 @@ TEST(Roads, AgreeOnValuesFailuresAndEffectsInOrder) {
         "{1}+({2}.(\"a\"+{3}))",
         "{1}+({{2}}+({3}+{4}))",
         "m={1}.({2}+({3}.zurp))-1",
+        // Variables' values gathered: an assignment before they are written
+        // must not reach them.
+        "w=\"ab\"",
+        "w.(w.(w.w))+(w=\"q\")",
+        "(w=7).(w.(w.(w.(1.5))))",
+        "zurp+(zurp+(zurp+{}))",
+        "w.(nowhere.(w.w))",
         "h=\"a\".(\"b\".\"c\")",
         "(-5).(-3)+1",
         "l={1,{2}}+{3}",
