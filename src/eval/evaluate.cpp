@@ -179,6 +179,7 @@ class Evaluation {
                 return;
             }
             if (op.elementJoin != ElementJoin::kNone && IsList(left.Text()) && !right.Waits() &&
+                !left.FrontWaits() &&
                 GatherElementJoin(context_, op, left.Text(), left.form, right.Text(),
                                   left.Joins())) {
                 PopRight();
@@ -246,10 +247,12 @@ class Evaluation {
         // first.
         std::unique_ptr<FrontJoins> front;
 
-        bool Waits() const {
-            return (joins != nullptr && joins->join != nullptr) ||
-                   (front != nullptr && front->join != nullptr);
-        }
+        // Joins wait behind its elements or in front of it, never both: a
+        // list with joins in front has them written before any is gathered
+        // behind its elements.
+        bool Waits() const { return ElementsWait() || FrontWaits(); }
+        bool ElementsWait() const { return joins != nullptr && joins->join != nullptr; }
+        bool FrontWaits() const { return front != nullptr && front->join != nullptr; }
         ElementJoins& Joins() {
             if (joins == nullptr)
                 joins = std::make_unique<ElementJoins>();
@@ -442,8 +445,7 @@ class Evaluation {
     // checks, and no limit on value sizes could refuse the join. A value is
     // copied: an assignment may change it before the joins are written.
     bool GatherInFront(const Operator& op, Entry& left, Entry& right) {
-        if (left.owns || left.computed || left.Waits() || !right.owns ||
-            (right.joins != nullptr && right.joins->join != nullptr) ||
+        if (left.owns || left.computed || left.Waits() || !right.owns || right.ElementsWait() ||
             !CanNestDeeper(context_, 2) || context_.maxValueSize != SIZE_MAX)
             return false;
         std::string_view piece = left.token;
@@ -469,7 +471,7 @@ class Evaluation {
     }
 
     [[gnu::noinline]] void ApplyGathered(Entry& entry) {
-        if (entry.front != nullptr && entry.front->join != nullptr) {
+        if (entry.FrontWaits()) {
             Settled form = Settled::kUnknown;
             Keep(context_, entry, WriteFrontJoins(*entry.front, *entry.owned, form));
             entry.form = form;

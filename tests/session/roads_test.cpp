@@ -81,6 +81,9 @@ TEST(Roads, AgreeOnValuesFailuresAndEffectsInOrder) {
         "{}.({}+({}.{}))",
         "{1}+({2}.(\"a\"+{3}))",
         "{1}+({{2}}+({3}+{4}))",
+        // Joins in front of a list are written before any is gathered
+        // behind its elements.
+        "{1}+({2}+({3}+{4}))+\"r\"+\"s\"",
         "m={1}.({2}+({3}.zurp))-1",
         // Variables' values gathered: an assignment before they are written
         // must not reach them.
