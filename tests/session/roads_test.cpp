@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,51 @@ TEST(Roads, AgreeOnValuesFailuresAndEffectsInOrder) {
         EXPECT_EQ(fastNotes, referenceNotes) << line;
     }
     EXPECT_EQ(fast.Variables(), reference.Variables());
+}
+
+// Joins nested to the right, whose growing value the fast road gathers in
+// front, of literals and variables of every kind, then joined on: random
+// lines, on both roads and as formulas.
+TEST(Roads, AgreeOnJoinsNestedToTheRight) {
+    const std::vector<std::string> units = {
+        "s.(",    "l+(",  "n.(",     "\"x\".(", "{1}+(", "(1).(",      "m.(", "(s=\"q\").(",
+        "v(s).(", "p.(",  "(1.5).(", "\"a\"+(", "l.(",   "{}.(",       "e.(", "(n=7).(",
+        "q.(",    "ll+(", "(-2).(",  "s+(",     "u.(",   "{\"a,b\"}+("};
+    const std::vector<std::string> innermost = {"s", "l",  "n", "\"z\"",     "{2}", "3",   "p",
+                                                "m", "{}", "e", "(s=\"w\")", "ll",  "1.25"};
+    const std::vector<std::string> after = {"", "+(s=\"r\")", "+s", ".n", "==s", "*2", "+(n=1)"};
+    Session fast = Session::Console();
+    Session reference = Session::Console();
+    Session formulas = Session::Console();
+    for (Session* session : {&fast, &reference, &formulas}) {
+        SetRoad(*session, session == &reference ? Road::kReference : Road::kFast);
+        session->DefineValueFunction("v", [](const std::string& value) { return value; });
+        for (const char* line :
+             {"s=\"ab\"", "l={1,2}", "n=12", "m=-3", "p=1.5", "e=1e5", "q=\"x\\\"y\"", "ll={l,3}"})
+            session->Evaluate(line);
+    }
+    std::mt19937 random(7);
+    const auto pick = [&random](const std::vector<std::string>& from) {
+        return from[random() % from.size()];
+    };
+    for (int i = 0; i < 10000; ++i) {
+        std::string line;
+        const std::size_t depth = 1 + random() % 12;
+        for (std::size_t level = 0; level < depth; ++level)
+            line += pick(units);
+        line += pick(innermost) + std::string(depth, ')') + pick(after);
+        const std::string expected = Outcome(reference, line);
+        ASSERT_EQ(Outcome(fast, line), expected) << line;
+        std::string compiled;
+        try {
+            compiled = formulas.Evaluate(formulas.Compile(line));
+        } catch (const Exception& failure) {
+            compiled = "failure: " + failure.message;
+        }
+        ASSERT_EQ(compiled, expected) << line;
+        ASSERT_EQ(fast.Variables(), reference.Variables()) << line;
+        ASSERT_EQ(formulas.Variables(), reference.Variables()) << line;
+    }
 }
 
 // The fewest steps with which a line answers, on a road, evaluated as a
