@@ -189,7 +189,16 @@ class Lines:
             return self.pick(odd) if self.chance(2) else self.pick(plain)
 
         text = self.pick(self.LISTS) if kind == "elements" else operand()
-        for _ in range(self.rng.randrange(2, 12) if self.short else self.rng.randrange(20, 400)):
+        count = self.rng.randrange(2, 12) if self.short else self.rng.randrange(20, 400)
+        if kind != "elements" and self.chance(30):
+            # Nested to the right, so that the growing value is the right
+            # operand, then perhaps joined to values of any kind.
+            for _ in range(count):
+                text = operand() + self.pick(joiners) + "(" + text + ")"
+            for _ in range(self.rng.randrange(1, 3) if self.chance(50) else 0):
+                text += self.pick(joiners) + self.pick(self.pick(list(self.CHAINS.values()))[0])
+            return text
+        for _ in range(count):
             piece = operand()
             if self.chance(3):
                 piece = "(" + piece + self.pick(joiners) + operand() + ")"
