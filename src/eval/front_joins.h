@@ -1,7 +1,7 @@
 // Joins whose growing value is the right operand, as in "a".("a".("a"...)),
 // {1}+({1}+({1}...)) or (1).((1).((1)...)): each join would copy the whole
-// value to put a few bytes in front of it. The values joined in front are gathered instead,
-// and the whole is written once.
+// value to put a few bytes in front of it. The values joined in front are
+// gathered instead, and the whole is written once.
 #pragma once
 
 #include <deque>
@@ -24,13 +24,13 @@ struct FrontJoins {
     std::deque<std::string> copies;  // where a copied piece stays put
 };
 
-// Whether the literal piece, joined by join in front of value (settled as
-// valueForm; the first piece of front if any, else value itself stands
-// first), may be gathered: a string before a string or a list before a list
-// by "+" or "." (the operators that join texts join two lists too), a
-// settled number before one by ".", and never anything before a minus sign,
-// which would then stand inside the number. Adds it to front if so, a copy
-// of it when asked.
+// Whether piece, a literal or a variable's value, joined by join in front
+// of value (settled as valueForm; the first piece of front if any, else
+// value itself stands first), may be gathered: a string before a string or
+// a list before a list by "+" or "." (the operators that join texts join
+// two lists too), a settled number before one by ".", and never anything
+// before a minus sign, which would then stand inside the number. Adds it to
+// front if so, a copy of it when asked.
 bool GatherFrontJoin(const Operator& join, std::string_view piece, std::string_view value,
                      Settled valueForm, FrontJoins& front, bool copy = false);
 
