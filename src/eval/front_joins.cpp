@@ -42,20 +42,16 @@ std::string WriteFrontJoins(FrontJoins& front, std::string_view value, Settled& 
         size += piece.size();
     std::string text;
     text.reserve(size);
-    if (front.kind == Settled::kString) {
-        text.push_back('"');
-        for (size_t i = front.pieces.size(); i-- > 0;)
-            text.append(front.pieces[i].substr(1, front.pieces[i].size() - 2));
-        text.append(value.substr(1));
-        form = Settled::kString;
-    } else if (front.kind == Settled::kList) {
-        text.push_back('{');
+    if (front.kind != Settled::kNumber) {
+        const bool list = front.kind == Settled::kList;
+        text.push_back(value.front());
         for (size_t i = front.pieces.size(); i-- > 0;) {
             text.append(front.pieces[i].substr(1, front.pieces[i].size() - 2));
-            text.push_back(',');
+            if (list)
+                text.push_back(',');
         }
         text.append(value.substr(1));
-        form = Settled::kList;
+        form = front.kind;
     } else {
         bool point = false;
         for (size_t i = front.pieces.size(); i-- > 0;)
